@@ -1,0 +1,57 @@
+// Run-wide state. Everything the program keeps between events (inputs,
+// settings, caches) is a member of one Session; there are no mutable globals,
+// so two sessions never disturb each other. Shipped data that never changes
+// after loading is shared between sessions by the loaders themselves.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "app/helpers/main_module.h"
+#include "app/messages.h"
+
+namespace nemora {
+
+class Session {
+ public:
+  explicit Session(MessageSink& messages);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  MessageSink& messages;
+
+  // Display language of every result text: 0 English, 1 Hebrew.
+  int16_t intLanguage = 0;
+  // Decimal separator of the number formats (always "." here: data files and
+  // reports do not depend on the user's locale).
+  std::string strDecimal = ".";
+  // Number patterns indexed by the number of decimals 0 to 8.
+  std::array<std::string, 9> strFormats;
+
+  // Where the shipped read-only files live (Locations.txt, the series, ...).
+  std::filesystem::path dataDir;
+  // Where the files the program writes live (Curloc.txt, out.txt, Output.txt);
+  // Curloc.txt is also read from here first.
+  std::filesystem::path workDir;
+
+  // Helpers of module Main (some keep per-session state, e.g. ran1).
+  Main main;
+
+  // Path of a shipped data file.
+  std::filesystem::path dataFile(const std::string& name) const { return dataDir / name; }
+  // Path of a file the program writes.
+  std::filesystem::path workFile(const std::string& name) const { return workDir / name; }
+
+  // Shows an OK-only message box.
+  void showMessage(const std::string& text) { messages.message(text); }
+  // Shows the message, then ends the program (unwinds to the front end).
+  [[noreturn]] void endProgram(const std::string& text);
+};
+
+// The data directory used when none is given: $NEMORA_DATA when set, else the
+// data/ folder of the source tree this program was built from.
+std::filesystem::path defaultDataDir();
+
+}  // namespace nemora
