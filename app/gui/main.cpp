@@ -1,1 +1,68 @@
-int main(){return 0;}
+// nemora: the calculator window.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/errors.h"
+#include "app/frmMain.h"
+#include "app/gui/qt_message_sink.h"
+#include "app/session.h"
+
+namespace {
+
+bool displayAvailable() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform != nullptr && *platform != '\0') return true;
+  auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr && *v != '\0';
+  };
+  return set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!displayAvailable()) {
+    std::fputs(
+        "nemora: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot open.\n"
+        "Use the command-line front end instead, for example:\n"
+        "  build/nemora-cli --help\n",
+        stderr);
+    return 2;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Nemora");
+  QApplication::setApplicationVersion("3.1");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Nemora 3.1: lunar crescent visibility, calendars and time scales");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption screenshot("screenshot", "Render the main window into a PNG file and exit.", "FILE");
+  QCommandLineOption dataDir("data-dir", "Folder of the shipped data files.", "DIR");
+  parser.addOption(screenshot);
+  parser.addOption(dataDir);
+  parser.process(app);
+
+  nemora::QtMessageSink sink;
+  try {
+    nemora::Session session(sink);
+    if (parser.isSet(dataDir)) session.dataDir = parser.value(dataDir).toStdString();
+    nemora::frmMain window(session);
+    sink.setParent(&window);
+    window.show();
+    if (parser.isSet(screenshot)) {
+      QApplication::processEvents();
+      bool saved = window.saveScreenshot(parser.value(screenshot));
+      if (!saved) std::fprintf(stderr, "nemora: cannot write %s\n", qPrintable(parser.value(screenshot)));
+      return saved ? 0 : 1;
+    }
+    return QApplication::exec();
+  } catch (const nemora::ProgramEnd& end) {
+    return end.status;
+  }
+}

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/frmMain.h"
+#include "app/messages.h"
+#include "app/session.h"
+
+namespace nemora {
+namespace {
+
+struct WindowFixture : ::testing::Test {
+  RecordingMessageSink sink;
+  Session session{sink};
+  frmMain window{session};
+  template <class W>
+  W* control(const char* name) {
+    auto* w = window.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+};
+
+TEST_F(WindowFixture, OpensWithItsCaptionAndEveryControl) {
+  window.show();
+  EXPECT_EQ(window.windowTitle(), "Nemora 3.1");
+  EXPECT_EQ(control<QGroupBox>("fraInput")->title(), "Input");
+  EXPECT_EQ(control<QGroupBox>("fraOutput")->title(), "Output");
+  for (const char* name : {"lblDate", "lblTime", "lblLocation", "lblWeather", "lblObserver", "lblCriterion",
+                           "lblOption", "lblOption2", "lblOutput3"})
+    control<QLabel>(name);
+  for (const char* name : {"cmdChangeDate", "cmdChangeTime", "cmdChangeLocation", "cmdChangeWeather", "cmdObserver",
+                           "cmdCriterion"})
+    EXPECT_EQ(control<QPushButton>(name)->text(), "Change") << name;
+  const std::pair<const char*, const char*> captions[] = {
+      {"cmdOptions", "Options"}, {"cmdHelp", "Help"},       {"cmdPrint", "Print"},
+      {"cmdSave", "Saveto out.txt"}, {"cmdTable", "Make table"}, {"cmdT", "Test"}, {"cmdRand", "Random Test"}};
+  for (const auto& [name, caption] : captions) EXPECT_EQ(control<QPushButton>(name)->text(), caption);
+  EXPECT_FALSE(control<QPushButton>("cmdCRight")->text().isEmpty());
+  EXPECT_EQ(control<QRadioButton>("optConvert")->text(), "Convert Date");
+  EXPECT_EQ(control<QRadioButton>("optBody")->text(), "Moon, Sun, Planets");
+
+  // The test buttons are hidden; the others are shown.
+  EXPECT_FALSE(control<QPushButton>("cmdT")->isVisible());
+  EXPECT_FALSE(control<QPushButton>("cmdTable")->isVisible());
+  EXPECT_FALSE(control<QPushButton>("cmdRand")->isVisible());
+  EXPECT_TRUE(control<QPushButton>("cmdSave")->isVisible());
+}
+
+TEST_F(WindowFixture, ListsFollowTheMode) {
+  window.show();
+  auto* cboOption = control<QComboBox>("cboOption");
+  auto* cboOption2 = control<QComboBox>("cboOption2");
+  // Start-up: body mode, the Moon and "Visibility by criterion".
+  EXPECT_TRUE(control<QRadioButton>("optBody")->isChecked());
+  EXPECT_EQ(cboOption->currentText(), "Moon");
+  EXPECT_EQ(cboOption2->currentText(), "Visibility by criterion");
+  EXPECT_EQ(cboOption2->count(), 16);
+
+  // A planet has no Moon parameters: the choice falls back to equatorial coordinates.
+  cboOption->setCurrentIndex(2);
+  EXPECT_EQ(cboOption2->count(), 10);
+  EXPECT_EQ(cboOption2->currentText(), "Equatorial coordinates");
+
+  control<QRadioButton>("optConvert")->setChecked(true);
+  EXPECT_EQ(control<QLabel>("lblOption")->text(), "Date type");
+  EXPECT_EQ(cboOption->count(), 8);
+  EXPECT_EQ(cboOption->currentText(), "Gregorian");
+  EXPECT_EQ(cboOption2->currentText(), "Local");
+  EXPECT_TRUE(cboOption2->isVisible());
+  // Day-number types have no time scale.
+  cboOption->setCurrentIndex(1);
+  EXPECT_FALSE(cboOption2->isVisible());
+  cboOption->setCurrentIndex(6);
+  EXPECT_TRUE(cboOption2->isVisible());
+  EXPECT_EQ(cboOption2->currentText(), "Local");
+}
+
+}  // namespace
+}  // namespace nemora
