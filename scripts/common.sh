@@ -7,6 +7,7 @@ NEMORA_PACKAGES=(
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   tzdata python3
+  clang libclang-rt-14-dev
   fonts-dejavu-core
 )
 
