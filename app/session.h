@@ -11,6 +11,8 @@
 
 #include "app/helpers/main_module.h"
 #include "app/messages.h"
+#include "timescale/delta_t.h"
+#include "timescale/jde.h"
 
 namespace nemora {
 
@@ -38,6 +40,8 @@ class Session {
 
   // Helpers of module Main (some keep per-session state, e.g. ran1).
   Main main;
+  clsDeltaT deltaT{*this};
+  clsJDE jde{*this};
 
   // Path of a shipped data file.
   std::filesystem::path dataFile(const std::string& name) const { return dataDir / name; }

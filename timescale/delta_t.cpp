@@ -1,0 +1,182 @@
+#include "timescale/delta_t.h"
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "app/session.h"
+
+namespace nemora {
+
+namespace {
+
+constexpr const char* kSource = "clsDeltaT.DeltaT";
+
+// Run-time error number of a file that cannot be opened.
+constexpr int32_t errFileNotFound = 53;
+
+// Largest accepted magnitude of an instant, in days: UT argument, dynamical
+// time argument, and the UT instant that a dynamical time argument stands for.
+constexpr double kMaxFixedUT = 10592250;
+constexpr double kMaxFixedTT = 10592280;
+
+constexpr double kSecondsPerDay = 86400;
+// A dynamical-time call stops when Delta T changes by less than this (seconds).
+constexpr double kConvergence = 100;
+
+struct TableSpec {
+  const char* fileName;
+  int entries;
+  double firstYear;
+  double step;       // years between entries
+  double minValue;   // accepted values, seconds, bounds included
+  double maxValue;
+  bool modern;       // which tidal correction applies
+};
+
+constexpr TableSpec kModern{"DeltaT.txt", clsDeltaT::kModernEntries, 1620, 2, -10, 130, true};
+constexpr TableSpec kHistorical{"PastDeltaT.txt", clsDeltaT::kHistoricalEntries, -500, 50, 100, 17000, false};
+
+// Correction of a tabulated value for the Moon's tidal acceleration, with T
+// the entry's year in centuries. The modern values after 1955.5 rest on atomic
+// time and need none.
+double tidalCorrection(const TableSpec& spec, double year) {
+  double t = year / 100;
+  double d2 = (t - 19.555) * (t - 19.555);
+  if (spec.modern) return t < 19.555 ? -0.12932224 * d2 : 0.0;
+  return 0.109650688 * d2;
+}
+
+// Reads one table file through the session's value reader; raises the
+// session's messages on a missing file or a missing or bad entry.
+DeltaTTable readTable(Session& session, const TableSpec& spec, const std::filesystem::path& path) {
+  ValueReader file = ValueReader::open(path);
+  if (!file.good()) throw AppError(errFileNotFound, std::string(), "File not found");
+  DeltaTTable values;
+  values.reserve(spec.entries);
+  for (int k = 0; k < spec.entries; ++k) {
+    auto item = session.main.GetValue(file, "#", "Double", spec.minValue, spec.maxValue, true, true);
+    std::optional<double> value = item ? parseNumber(*item) : std::nullopt;
+    if (!value) raise("Data missing in file ", spec.fileName, ", entry ", k);
+    values.push_back(*value + tidalCorrection(spec, spec.firstYear + spec.step * k));
+  }
+  return values;
+}
+
+// The process-wide cache of loaded tables, keyed by file path. A table is
+// immutable once loaded; a failed load leaves nothing behind, so the next
+// call reads the file again.
+std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec& spec) {
+  static std::mutex mutex;
+  static std::map<std::filesystem::path, std::shared_ptr<const DeltaTTable>> cache;
+  std::filesystem::path path = session.dataFile(spec.fileName);
+  std::error_code ec;
+  std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
+  if (ec) key = path;
+
+  std::lock_guard<std::mutex> lock(mutex);
+  auto found = cache.find(key);
+  if (found != cache.end()) return found->second;
+  auto table = std::make_shared<const DeltaTTable>(readTable(session, spec, path));
+  cache.emplace(key, table);
+  return table;
+}
+
+[[noreturn]] void raiseMagnitude(double value) {
+  throw AppError(errApplication2, std::string(), concat("Magnitude of dblFixed too large: ", value));
+}
+
+}  // namespace
+
+double clsDeltaT::DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid) {
+  try {
+    return guarded(blnValid, kSource, 0.0, [&] { return compute(dblFixed, blnFromUTC); }, endsProgram());
+  } catch (AppError& e) {
+    blnValid = false;
+    if (e.code == errFileNotFound) {
+      session().endProgram(concat("Error in ", kSource, " ", e.description, kLineBreak,
+                                  "File containing deltat data missing."));
+    }
+    if (e.code != errApplication2) throw;
+    // The magnitude error is told to the user and the program goes on.
+    if (e.source.empty()) e.source = kSource;
+    session().showMessage(errorText(e));
+    return 0.0;
+  }
+}
+
+double clsDeltaT::compute(double dblFixed, bool blnFromUTC) {
+  // Written so that a NaN argument fails the test too.
+  if (!(std::fabs(dblFixed) <= (blnFromUTC ? kMaxFixedUT : kMaxFixedTT))) raiseMagnitude(dblFixed);
+  loadTables();
+
+  // In dynamical time the year is that of the UT instant, which depends on
+  // Delta T itself: iterate from Delta T = 0 until it settles.
+  double deltaT = 0;
+  for (;;) {
+    double next = forYear(decimalYear(dblFixed, deltaT));
+    bool settled = blnFromUTC || std::fabs(next - deltaT) < kConvergence;
+    deltaT = next;
+    if (settled) break;
+  }
+  if (!blnFromUTC && std::fabs(dblFixed - deltaT / kSecondsPerDay) > kMaxFixedUT) raiseMagnitude(dblFixed);
+  return deltaT;
+}
+
+void clsDeltaT::loadTables() {
+  // The modern file first, then the historical one.
+  if (!modern_) modern_ = sharedTable(session(), kModern);
+  if (!historical_) historical_ = sharedTable(session(), kHistorical);
+}
+
+double clsDeltaT::decimalYear(double dblFixed, double dblDeltaT) {
+  return (dblFixed + 14.25 - dblDeltaT / kSecondsPerDay + 365.25) / 365.25;
+}
+
+double clsDeltaT::longTermFormula(double y) {
+  double u = y / 100 - 18.6108;
+  return 31.3097 * u * u - 326.8 + 370 * std::sin(0.40251 * (u - 11.48)) - 39.7 * std::sin(0.71644 * (u - 13.98));
+}
+
+double clsDeltaT::forYear(double y) {
+  const DeltaTTable& h = *historical_;
+  const DeltaTTable& m = *modern_;
+  Main& main = session().main;
+  auto linear = [&](double y0, double y1, double x) {
+    const std::array<double, 2> points{y0, y1};
+    return main.Interp(points, x, 2, true);
+  };
+  // Three points from index i of a table, x counted in steps from entry i.
+  auto threePoint = [&](const DeltaTTable& table, int i, double x) {
+    return main.Interp(std::span<const double>(table).subspan(i, 3), x, 3, true);
+  };
+
+  if (y < -500 || y > 2010) {
+    // Outside the tables: the long-term formula, blended over 100 years so
+    // that it meets the table value at each end.
+    double deltaT = longTermFormula(y);
+    if (y > -600 && y < -500) deltaT -= (deltaT - h.front()) * (y + 600) / 100;
+    if (y > 2010 && y < 2110) deltaT -= (deltaT - m.back()) * (2110 - y) / 100;
+    return deltaT;
+  }
+  if (y < -475) return linear(h[0], h[1], (y + 500) / 50);
+  if (y < 1575) {
+    int i = static_cast<int>(std::floor(y) + 475) / 50;
+    return threePoint(h, i, y / 50 - std::floor((y - 25) / 50));
+  }
+  if (y < 1600) return linear(h[41], h[42], (y - 1550) / 50);
+  if (y < 1620) return linear(h[42], m[0], (y - 1600) / 20);
+  if (y < 1621) return linear(m[0], m[1], (y - 1620) / 2);
+  if (y < 2009) {
+    int i = static_cast<int>(std::floor(y) - 1621) / 2;
+    return threePoint(m, i, y / 2 - std::floor((y - 1) / 2));
+  }
+  return linear(m[194], m[195], (y - 2008) / 2);
+}
+
+}  // namespace nemora

@@ -1,0 +1,47 @@
+// Delta T = TT - UT in seconds, from two tables of determinations (1620 to
+// 2010 every 2 years, -500 to 1600 every 50 years) with a long-term formula
+// outside them and a 100-year blend onto each end of the tables.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/session_bound.h"
+
+namespace nemora {
+
+// The tables as loaded (values already corrected for the Moon's tidal
+// acceleration). Read once per process for each file and shared by sessions.
+using DeltaTTable = std::vector<double>;
+
+class clsDeltaT : public SessionBound {
+ public:
+  explicit clsDeltaT(Session& session) : SessionBound(session) {}
+
+  // Entries of the two tables and the years they are for.
+  static constexpr int kModernEntries = 196;      // DeltaT.txt: 1620 + 2k
+  static constexpr int kHistoricalEntries = 43;   // PastDeltaT.txt: -500 + 50k
+
+  // Delta T in seconds at the instant dblFixed (fixed day number with its
+  // fraction): in UT when blnFromUTC is true, else in dynamical time (TT),
+  // in which case the year is that of the corresponding UT. A magnitude
+  // beyond the accepted range shows its message and clears blnValid; a bad
+  // or missing table file ends the program.
+  double DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid);
+
+  // The decimal year of an instant dblFixed less dblDeltaT seconds.
+  static double decimalYear(double dblFixed, double dblDeltaT);
+  // The long-term formula alone, for a decimal year (seconds).
+  static double longTermFormula(double y);
+
+ private:
+  double compute(double dblFixed, bool blnFromUTC);
+  void loadTables();
+  double forYear(double y);
+
+  // Set once loaded: the session's loaded flag.
+  std::shared_ptr<const DeltaTTable> modern_;
+  std::shared_ptr<const DeltaTTable> historical_;
+};
+
+}  // namespace nemora
