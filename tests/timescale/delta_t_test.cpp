@@ -1,0 +1,311 @@
+#include "timescale/delta_t.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/session.h"
+#include "tests/test_support.h"
+
+namespace nemora {
+namespace {
+
+using testing::RecordedSession;
+using testing::TempDir;
+
+// The UT instant whose decimal year is exactly y: the year is
+// (fixed + 14.25 + 365.25) / 365.25.
+double fixedForYear(double y) { return 365.25 * y - 379.5; }
+
+double deltaTAt(Session& session, double year, bool& ok) {
+  return session.deltaT.DeltaT(fixedForYear(year), true, ok);
+}
+
+std::string tableText(const std::vector<double>& values) {
+  std::string text = "# synthetic values for a test\n\"# quoted comment, with a comma\"\n";
+  for (double v : values) text += concat(v, ", # entry\n");
+  return text;
+}
+
+// Synthetic tables inside the accepted ranges: 20 + k/4 and 9000 - 200k.
+std::vector<double> modernValues() {
+  std::vector<double> v;
+  for (int k = 0; k < clsDeltaT::kModernEntries; ++k) v.push_back(20 + 0.25 * k);
+  return v;
+}
+std::vector<double> historicalValues() {
+  std::vector<double> v;
+  for (int k = 0; k < clsDeltaT::kHistoricalEntries; ++k) v.push_back(9000 - 200.0 * k);
+  return v;
+}
+
+// A session reading its tables from a folder of its own.
+struct SessionOn {
+  explicit SessionOn(const std::filesystem::path& dir) { s.session.dataDir = dir; }
+  RecordedSession s;
+};
+
+TEST(DeltaT, EntryYearsReturnTheirCorrectedEntries) {
+  RecordedSession s;
+  bool ok = false;
+  // Entries before 1955.5 carry the correction for the Moon's tidal
+  // acceleration, -0.12932224 (T - 19.555)^2 (T in centuries), worked by hand.
+  EXPECT_NEAR(deltaTAt(s.session, 1620, ok), 121 - 1.4556543665, 1e-9);
+  EXPECT_TRUE(ok);
+  EXPECT_NEAR(deltaTAt(s.session, 1700, ok), 7 - 0.8442188158, 1e-9);
+  EXPECT_NEAR(deltaTAt(s.session, 1954, ok), 30.7 - 0.0000290975, 1e-9);
+  EXPECT_NEAR(deltaTAt(s.session, 1956, ok), 31.4, 1e-9);  // after 1955.5: none
+  EXPECT_NEAR(deltaTAt(s.session, 2000, ok), 63.8285, 1e-9);
+  // Historical entries: +0.109650688 (T - 19.555)^2.
+  EXPECT_NEAR(deltaTAt(s.session, 1000, ok), 1650 + 10.0108912543, 1e-9);
+  EXPECT_NEAR(deltaTAt(s.session, 1600, ok), 109 + 1.3857681362, 1e-9);
+  EXPECT_TRUE(s.sink.messages.empty());
+}
+
+TEST(DeltaT, TableEndsAndBlendsOntoTheLongTermFormula) {
+  RecordedSession s;
+  bool ok = false;
+  const double m195 = 66.0699;                // 2010, uncorrected
+  const double h0 = 16940 + 66.1136657695;    // -500, corrected
+  EXPECT_EQ(clsDeltaT::decimalYear(fixedForYear(2010), 0), 2010);
+
+  EXPECT_DOUBLE_EQ(deltaTAt(s.session, 2010, ok), m195);
+  EXPECT_DOUBLE_EQ(deltaTAt(s.session, -500, ok), h0);
+
+  // The formula alone (values worked by hand from the formula): 2110 on and
+  // -600 back.
+  EXPECT_NEAR(clsDeltaT::longTermFormula(2200), 113.614162, 1e-6);
+  EXPECT_NEAR(clsDeltaT::longTermFormula(-1000), 25425.376729, 1e-6);
+  for (double y : {2110.0, 2200.0, 3000.0, -600.0, -1000.0, -5000.0})
+    EXPECT_DOUBLE_EQ(deltaTAt(s.session, y, ok), clsDeltaT::longTermFormula(y)) << y;
+
+  // Halfway through each blend the value lies halfway between the two.
+  EXPECT_NEAR(deltaTAt(s.session, 2060, ok), (58.730855 + m195) / 2, 1e-6);
+  EXPECT_NEAR(deltaTAt(s.session, -550, ok), (17544.113405 + h0) / 2, 1e-6);
+
+  // The blends meet the tables without a step.
+  EXPECT_NEAR(deltaTAt(s.session, 2010 + 1e-7, ok), m195, 1e-4);
+  EXPECT_NEAR(deltaTAt(s.session, -500 - 1e-7, ok), h0, 1e-3);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(s.sink.messages.empty());
+}
+
+TEST(DeltaT, AgreesWithThePublishedValuesItWasBuiltFrom) {
+  RecordedSession s;
+  bool ok = false;
+  // IERS/USNO monthly determinations of TT - UT1 (deltat.data) on 1 July,
+  // between table entries. Tolerance 0.1 s: the nodes before 2000 are
+  // Meeus's Table 10.A rounded to 0.1 s, and the seasonal wobble of a few
+  // hundredths is not in a two-yearly table.
+  struct Monthly { double fixed; double published; };
+  for (auto [fixed, published] : {Monthly{724823, 54.6355},    // 1985-07-01
+                                  Monthly{728475, 61.2454},    // 1995-07-01
+                                  Monthly{731397, 64.5512},    // 2003-07-01
+                                  Monthly{732858, 65.3413},    // 2007-07-01
+                                  Monthly{733589, 65.9509}})   // 2009-07-01
+    EXPECT_NEAR(s.session.deltaT.DeltaT(fixed, true, ok), published, 0.1) << fixed;
+
+  // The spline of Stephenson, Morrison and Hohenkerk (2016, revised 2020,
+  // Table S15.2020) between the 50-year entries, plus the load-time tidal
+  // correction (worked by hand). Tolerance 1 s in the three-point part (entries
+  // rounded to 0.5 s, interpolation error below 0.8 s) and 2.5 s in the
+  // linear piece 1575 to 1600 (curvature of the spline there).
+  struct Spline { double year; double published; double correction; double tolerance; };
+  for (auto [year, published, correction, tolerance] :
+       {Spline{-225, 13091.3298, 52.1343, 1.0}, Spline{333, 7165.9275, 28.8656, 1.0},
+        Spline{1025, 1529.8743, 9.4939, 1.0}, Spline{1275, 734.8992, 5.0777, 1.0},
+        Spline{1590, 125.2704, 1.4648, 2.5}})
+    EXPECT_NEAR(deltaTAt(s.session, year, ok), published + correction, tolerance) << year;
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(s.sink.messages.empty());
+}
+
+TEST(DeltaT, EachEntryFeedsItsOwnYear) {
+  // Two table sets that differ only in one entry by 3 s: at that entry's
+  // year the results differ by exactly 3 s, at the neighbouring entries not
+  // at all. This pins the position-to-year mapping of both files.
+  struct Case { bool modern; int k; double year; double neighbour; };
+  for (auto [modern, k, year, neighbour] :
+       {Case{true, 0, 1620, 1622}, Case{true, 1, 1622, 1624}, Case{true, 97, 1814, 1812},
+        Case{true, 194, 2008, 2006}, Case{true, 195, 2010, 2008}, Case{false, 0, -500, -450},
+        Case{false, 1, -450, -400}, Case{false, 21, 550, 600}, Case{false, 41, 1550, 1500},
+        Case{false, 42, 1600, 1550}}) {
+    TempDir a, b;
+    auto m = modernValues();
+    auto h = historicalValues();
+    for (const TempDir* dir : {&a, &b}) {
+      dir->write("DeltaT.txt", tableText(m));
+      dir->write("PastDeltaT.txt", tableText(h));
+      (modern ? m[k] : h[k]) += 3;
+    }
+    SessionOn sa(a.path()), sb(b.path());
+    bool ok = false;
+    EXPECT_NEAR(deltaTAt(sb.s.session, year, ok) - deltaTAt(sa.s.session, year, ok), 3, 1e-9) << year;
+    EXPECT_NEAR(deltaTAt(sb.s.session, neighbour, ok) - deltaTAt(sa.s.session, neighbour, ok), 0, 1e-9)
+        << neighbour;
+    EXPECT_TRUE(sa.s.sink.messages.empty());
+  }
+}
+
+TEST(DeltaT, DynamicalTimeArgumentUsesTheYearOfItsUT) {
+  RecordedSession s;
+  bool ok = false;
+  // Far in the past Delta T is about 17 days, so the two arguments differ.
+  double tt = fixedForYear(-20000);
+  double fromTT = s.session.deltaT.DeltaT(tt, false, ok);
+  EXPECT_TRUE(ok);
+  double fromUT = s.session.deltaT.DeltaT(tt - fromTT / 86400, true, ok);
+  EXPECT_NEAR(fromTT, fromUT, 0.01);
+  EXPECT_GT(std::fabs(fromTT - s.session.deltaT.DeltaT(tt, true, ok)), 1);
+
+  for (double year : {-300.0, 1000.0, 1987.3, 2500.0}) {
+    double t = fixedForYear(year);
+    double dt = s.session.deltaT.DeltaT(t, false, ok);
+    EXPECT_TRUE(ok);
+    EXPECT_NEAR(dt, s.session.deltaT.DeltaT(t - dt / 86400, true, ok), 0.01) << year;
+  }
+  EXPECT_TRUE(s.sink.messages.empty());
+}
+
+TEST(DeltaT, MagnitudeErrorsClearTheFlagAndTheProgramGoesOn) {
+  RecordedSession s;
+  clsDeltaT& d = s.session.deltaT;
+  bool ok = true;
+  d.DeltaT(10592250, true, ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(d.DeltaT(10592250.5, true, ok), 0);
+  EXPECT_FALSE(ok);
+  // A dynamical-time argument may reach 10592280, but its UT instant
+  // (about 26.7 days earlier there) may not pass 10592250.
+  d.DeltaT(10592276, false, ok);
+  EXPECT_TRUE(ok);
+  d.DeltaT(10592279, false, ok);
+  EXPECT_FALSE(ok);
+  d.DeltaT(-10592240, false, ok);
+  EXPECT_FALSE(ok);
+  d.DeltaT(10592281, false, ok);
+  EXPECT_FALSE(ok);
+  d.DeltaT(std::nan(""), true, ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(s.sink.messages, (std::vector<std::string>{
+                                 "Error in clsDeltaT.DeltaT, Magnitude of dblFixed too large: 10592250.5",
+                                 "Error in clsDeltaT.DeltaT, Magnitude of dblFixed too large: 10592279",
+                                 "Error in clsDeltaT.DeltaT, Magnitude of dblFixed too large: -10592240",
+                                 "Error in clsDeltaT.DeltaT, Magnitude of dblFixed too large: 10592281",
+                                 "Error in clsDeltaT.DeltaT, Magnitude of dblFixed too large: NaN"}));
+  d.DeltaT(fixedForYear(2000), true, ok);
+  EXPECT_TRUE(ok);
+}
+
+TEST(DeltaT, BadOrShortTablesEndTheProgram) {
+  auto values = [](bool modern, int k, const std::string& item, bool drop = false) {
+    std::vector<std::string> items;
+    for (double v : modern ? modernValues() : historicalValues()) items.push_back(concat(v));
+    if (drop) items.pop_back();
+    else items[k] = item;
+    std::string text = "# test\n";
+    for (const auto& i : items) text += i + "\n";
+    return text;
+  };
+  struct Case { std::string modern, historical, message; };
+  std::vector<Case> cases = {
+      {values(true, 0, "", true), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 195"},
+      {values(true, 3, "130.5"), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 3"},
+      {values(true, 0, "abc"), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 0"},
+      {values(true, 7, "-10.01"), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 7"},
+      {"", values(false, 42, "99.9"), "Error in clsDeltaT.DeltaT, Data missing in file PastDeltaT.txt, entry 42"},
+      {"", values(false, 0, "17000.5"), "Error in clsDeltaT.DeltaT, Data missing in file PastDeltaT.txt, entry 0"},
+      {"", values(false, 0, "", true), "Error in clsDeltaT.DeltaT, Data missing in file PastDeltaT.txt, entry 42"},
+      // The modern file is read first.
+      {values(true, 5, "x"), values(false, 5, "x"), "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 5"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.write("DeltaT.txt", c.modern.empty() ? tableText(modernValues()) : c.modern);
+    dir.write("PastDeltaT.txt", c.historical.empty() ? tableText(historicalValues()) : c.historical);
+    SessionOn on(dir.path());
+    bool ok = true;
+    EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd) << c.message;
+    EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{c.message});
+  }
+
+  // Bounds are inclusive.
+  TempDir dir;
+  auto m = modernValues();
+  auto h = historicalValues();
+  m[0] = -10, m[1] = 130, h[0] = 17000, h[42] = 100;
+  dir.write("DeltaT.txt", tableText(m));
+  dir.write("PastDeltaT.txt", tableText(h));
+  SessionOn on(dir.path());
+  bool ok = false;
+  EXPECT_NEAR(deltaTAt(on.s.session, 2000, ok), 20 + 0.25 * 190, 1e-9);
+  EXPECT_TRUE(ok);
+}
+
+TEST(DeltaT, AMissingFileEndsTheProgram) {
+  for (const char* present : {"DeltaT.txt", "PastDeltaT.txt"}) {
+    TempDir dir;
+    dir.write(present, tableText(std::string(present) == "DeltaT.txt" ? modernValues() : historicalValues()));
+    SessionOn on(dir.path());
+    bool ok = true;
+    EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd);
+    EXPECT_EQ(on.s.sink.messages,
+              std::vector<std::string>{"Error in clsDeltaT.DeltaT File not found\nFile containing deltat data missing."});
+  }
+}
+
+TEST(DeltaT, TablesAreReadOncePerProcessAndAFailedReadIsNotKept) {
+  TempDir dir;
+  dir.write("DeltaT.txt", tableText(modernValues()));
+  auto h = historicalValues();
+  h[10] = 5;  // out of range
+  dir.write("PastDeltaT.txt", tableText(h));
+  {
+    SessionOn on(dir.path());
+    bool ok = true;
+    EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd);
+  }
+  h = historicalValues();
+  dir.write("PastDeltaT.txt", tableText(h));
+  double first = 0;
+  {
+    SessionOn on(dir.path());
+    bool ok = false;
+    first = deltaTAt(on.s.session, 0, ok);
+    EXPECT_TRUE(ok);
+  }
+  // Once read, the files are not read again: a later session on the same
+  // folder gets the same tables even when the files have changed.
+  for (double& v : h) v += 50;
+  dir.write("PastDeltaT.txt", tableText(h));
+  SessionOn later(dir.path());
+  bool ok = false;
+  EXPECT_EQ(deltaTAt(later.s.session, 0, ok), first);
+  EXPECT_TRUE(ok);
+}
+
+TEST(DeltaT, SessionsOnSeveralThreadsShareOneLoad) {
+  TempDir dir;
+  dir.write("DeltaT.txt", tableText(modernValues()));
+  dir.write("PastDeltaT.txt", tableText(historicalValues()));
+  std::vector<double> results(8);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < results.size(); ++i) {
+    threads.emplace_back([&, i] {
+      SessionOn on(dir.path());
+      bool ok = false;
+      results[i] = deltaTAt(on.s.session, 1234.5, ok);
+      if (!ok) results[i] = -1;
+    });
+  }
+  for (auto& t : threads) t.join();
+  for (double r : results) EXPECT_EQ(r, results[0]);
+  EXPECT_GT(results[0], 100);
+}
+
+}  // namespace
+}  // namespace nemora
