@@ -11,6 +11,13 @@
 
 #include "app/helpers/main_module.h"
 #include "app/messages.h"
+#include "calendar/dms.h"
+#include "calendar/gregorian.h"
+#include "calendar/hebrew.h"
+#include "calendar/islamic.h"
+#include "calendar/julian.h"
+#include "calendar/julian_day.h"
+#include "calendar/sunset_source.h"
 #include "timescale/delta_t.h"
 #include "timescale/jde.h"
 
@@ -42,6 +49,16 @@ class Session {
   Main main;
   clsDeltaT deltaT{*this};
   clsJDE jde{*this};
+  clsGregorian gregorian{*this};
+  clsJulian julian{*this};
+  clsHebrew hebrew{*this};
+  clsIslamic islamic{*this};
+  clsJD jd{*this};
+  clsMJD mjd{*this};
+  clsDMS dms{*this};
+  // Sunset on a civil day at the current location, for days that run from
+  // sunset to sunset; set by the rise and set routines (empty: no sunsets).
+  SunsetSource sunset;
 
   // Path of a shipped data file.
   std::filesystem::path dataFile(const std::string& name) const { return dataDir / name; }
