@@ -20,6 +20,7 @@
 #include "calendar/sunset_source.h"
 #include "timescale/delta_t.h"
 #include "timescale/jde.h"
+#include "visibility/options.h"
 
 namespace nemora {
 
@@ -33,6 +34,17 @@ class Session {
 
   // Display language of every result text: 0 English, 1 Hebrew.
   int16_t intLanguage = 0;
+  // Settings of the options dialog (precision, Moon calculation mode, plot
+  // mode, speed, testimony) and the observer of the observer dialog.
+  udtOptions options;
+  ::nemora::udtObserver udtObserver;
+  // Set at start-up and whenever a dialog accepts a change; cleared by every
+  // successful evaluation. Cached positions are not reused while it is set.
+  bool blnNewInput = true;
+  // Set at start-up and when the options or the observer change: the cached
+  // visibility table (the seven rows of the last evening or morning) must not
+  // be reused. The visibility search recomputes the table and clears it.
+  bool blnVisibilityStale = true;
   // Decimal separator of the number formats (always "." here: data files and
   // reports do not depend on the user's locale).
   std::string strDecimal = ".";

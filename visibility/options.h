@@ -1,0 +1,54 @@
+// Run-wide settings of the visibility calculations and their presentation,
+// and the observer record. Both live in the Session from start-up to exit.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace nemora {
+
+// Moon calculation modes.
+inline constexpr int16_t kMoonCalcPhotometric = 0;
+inline constexpr int16_t kMoonCalcByCriterion = 3;
+// Speeds of the probability calculation: the number of aerosol integration
+// steps, fastest first.
+inline constexpr std::array<int16_t, 4> kNIntegralsChoices = {16, 32, 64, 128};
+
+// Settings of the options dialog, with their start-up values. The display
+// language is Session::intLanguage, which the same dialog sets.
+struct udtOptions {
+  int16_t intPrecision = 0;                     // 0 "Normal", 1 "Overprecise", 2 "Way overprecise"
+  int16_t intMoonCalc = kMoonCalcByCriterion;   // 0 "Photometric", 3 "By criterion"
+  int16_t intPlotMode = 0;                      // 0 "Full graph", 1 "Sketch", 2 "Proportional"
+  int16_t intNIntegrals = 64;                   // one of kNIntegralsChoices
+  bool blnWomen = false;                        // women are counted among the likely observers
+  int32_t lngNWitnesses = 2;                    // witnesses required to testify, 1 to 100000000
+  double dblPopulation = 700000;                // whole number, 1 to 100000000000
+
+  friend bool operator==(const udtOptions&, const udtOptions&) = default;
+};
+
+// The observer: the average observer (overall probability) or one of a given
+// performance level (personal probability).
+struct udtObserver {
+  bool blnOverall = true;  // true: the probability of the average observer
+  double dblLevel = 0;     // performance level in standard deviations; valid within -99.99 to 99.99
+
+  friend bool operator==(const udtObserver&, const udtObserver&) = default;
+};
+
+// Share of a population that is likely to look for the crescent: every
+// observant adult when women are counted, half as many when only men are.
+inline constexpr double kLikelyObserversWithWomen = 4.6e-5;
+inline constexpr double kLikelyObserversMenOnly = 2.3e-5;
+
+// Number of likely observers in a population (not rounded).
+inline double likelyObservers(double dblPopulation, bool blnWomen) {
+  return dblPopulation * (blnWomen ? kLikelyObserversWithWomen : kLikelyObserversMenOnly);
+}
+
+// Hebrew output is laid out right to left, English left to right; the
+// windows apply this to the result label after the options change.
+inline bool outputRightToLeft(int16_t intLanguage) { return intLanguage == 1; }
+
+}  // namespace nemora
