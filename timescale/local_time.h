@@ -1,0 +1,50 @@
+// Local zone time: the offset from UT of the current location, either a fixed
+// zone with a manual daylight-saving switch or the named country's zone
+// history with its daylight-saving changeover rules.
+#pragma once
+
+#include <cstdint>
+
+#include "app/session_bound.h"
+#include "location/location_types.h"
+#include "timescale/time_types.h"
+
+namespace nemora {
+
+class clsLocalTime : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  // Offset in hours ahead of UT at dblDate for the current location: the
+  // standard zone plus one hour while daylight saving is in force.
+  double GetTZ(double dblDate, bool& blnValid);
+  // The same for another location record (the location dialog's choice).
+  double GetTZ(const udtLocation& location, double dblDate, bool& blnValid);
+
+  // UT day fraction of a local-time record on the input date.
+  double FromLocal(const udtTime& udtTimeIn, bool& blnValid, int32_t enmDateType);
+  // The local-time record of an instant (UT), in the display's clock form.
+  void ToLocal(double dblDate, udtTime& udtTimeOut, bool& blnValid);
+  // UT instants of the start and end of the local calendar day containing
+  // dblFix (sunset to sunset for Hebrew and Islamic dates).
+  void StartEndOfDay(double dblFix, int32_t enmDateType, double& dblStart, double& dblEnd, bool& blnValid,
+                     int16_t& intDayShift);
+  // The UT day fraction at which the local day begins, seen from dblFix:
+  // minus the offset, in days (0 when the offset cannot be found).
+  double ZeroTime(double dblFix);
+
+ private:
+  // Offset in hours for a local date and clock reading (the clock of the
+  // input time decides on a change day).
+  double offsetForLocalClock(const udtLocation& location, double dblDate, double dblClockHours);
+  // 1 when daylight saving is in force in an epoch on the local day of
+  // dblDay for a clock reading on that day, else 0. On the day of the change
+  // back the repeated hour counts as standard time; on the day of the change
+  // into daylight saving the skipped hour follows the manual choice.
+  int dstHours(const udtLocation& location, const udtTZHistory& epoch, double dblDay, double dblClockHours);
+  // -1, 0 or 1 as the day of dblDate lies before, on or after a rule's day;
+  // abandons when the rule cannot be evaluated.
+  int16_t compareWithRule(const udtDSTRule& rule, double dblDate, bool blnFirst);
+};
+
+}  // namespace nemora
