@@ -11,6 +11,7 @@
 
 #include "app/helpers/main_module.h"
 #include "app/messages.h"
+#include "calendar/date.h"
 #include "calendar/dms.h"
 #include "calendar/gregorian.h"
 #include "calendar/hebrew.h"
@@ -20,6 +21,12 @@
 #include "calendar/sunset_source.h"
 #include "timescale/delta_t.h"
 #include "timescale/jde.h"
+#include "timescale/local_time.h"
+#include "timescale/time_types.h"
+#include "timescale/utc.h"
+#include "location/current_location.h"
+#include "location/location_data.h"
+#include "location/location_types.h"
 #include "visibility/options.h"
 
 namespace nemora {
@@ -51,6 +58,19 @@ class Session {
   // Number patterns indexed by the number of decimals 0 to 8.
   std::array<std::string, 9> strFormats;
 
+  // The input date and time, and the instant they give: dblFixDate (fixed day
+  // number of the input date) plus dblFixTime (the input time as a UT day
+  // fraction; 0 for day-number date types).
+  ::nemora::udtDate udtDateIn;
+  ::nemora::udtTime udtTimeIn;
+  double dblFixDate = 0;
+  double dblFixTime = 0;
+  // The current location, the position the calculations use, and whether the
+  // location text shows degrees-minutes-seconds.
+  ::nemora::udtLocation udtLocation;
+  ::nemora::udtPosition udtPosition;
+  bool blnDMSDisplay = false;
+
   // Where the shipped read-only files live (Locations.txt, the series, ...).
   std::filesystem::path dataDir;
   // Where the files the program writes live (Curloc.txt, out.txt, Output.txt);
@@ -68,6 +88,12 @@ class Session {
   clsJD jd{*this};
   clsMJD mjd{*this};
   clsDMS dms{*this};
+  clsUTC utc{*this};
+  clsLocalTime localTime{*this};
+  // The location database (shared by sessions once loaded) and the routines
+  // of the current location.
+  clsLocationData locations{*this};
+  CurrentLocation currentLocation{*this};
   // Sunset on a civil day at the current location, for days that run from
   // sunset to sunset; set by the rise and set routines (empty: no sunsets).
   SunsetSource sunset;
