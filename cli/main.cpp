@@ -1,29 +1,111 @@
 // nemora-cli: the calculator's inputs and results for scripts, batch work and
-// tests. Messages go to standard error; a message that ends the program makes
-// the command exit with status 1.
+// tests. Inputs default as at the window's start-up (the system clock, the
+// last location); every message box goes to standard error; a failed
+// evaluation exits with status 1. The command line never writes Curloc.txt.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "app/errors.h"
+#include "app/main_lists.h"
+#include "app/main_model.h"
 #include "app/messages.h"
 #include "app/session.h"
+#include "cli/cli_inputs.h"
+#include "cli/json_output.h"
+
+namespace {
+
+using nemora::cli::Inputs;
+
+// Prints one result: its text, or a JSON object with the instant, the
+// converted date and time and the text.
+void printResult(const nemora::Session& session, const nemora::MainModel& model, bool json) {
+  if (!json) {
+    std::cout << nemora::cli::plainText(model.labels.lblOutput3) << '\n';
+    return;
+  }
+  std::cout << nemora::cli::resultJson(session.dblFixDate + session.dblFixTime, model.resultDate,
+                                       model.resultTime, model.labels.lblOutput3)
+            << '\n';
+}
+
+int runConvert(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, int toType,
+               int timeTypeOut, bool json) {
+  model.enmDateTypeOut = toType;
+  model.enmTimeTypeOut = timeTypeOut;
+  if (inputs.date != "-") {
+    if (!nemora::cli::applyInputs(session, inputs)) return 1;
+    if (!model.chooseConvertAndEvaluate()) return 1;
+    printResult(session, model, json);
+    return 0;
+  }
+  // Batch: one date per line of standard input, one output line per input
+  // line; a line that fails gives an empty output line and the run ends
+  // with status 1 after the other lines.
+  int status = 0;
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    Inputs lineInputs = inputs;
+    lineInputs.date = line;
+    if (nemora::cli::applyInputs(session, lineInputs) && model.chooseConvertAndEvaluate()) {
+      printResult(session, model, json);
+    } else {
+      std::cout << '\n';
+      status = 1;
+    }
+  }
+  return status;
+}
+
+int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs) {
+  if (!nemora::cli::applyInputs(session, inputs)) return 1;
+  if (!model.chooseConvertAndEvaluate()) return 1;
+  for (const auto* label : {&model.labels.lblDate, &model.labels.lblTime, &model.labels.lblLocation,
+                            &model.labels.lblWeather, &model.labels.lblObserver, &model.labels.lblCriterion})
+    if (!label->empty()) std::cout << nemora::cli::plainText(*label) << '\n';
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"Nemora 3.1: lunar crescent visibility, calendars and time scales (command line)", "nemora-cli"};
   app.set_version_flag("--version", std::string("nemora-cli ") + NEMORA_CLI_VERSION);
+  app.fallthrough();
+  app.require_subcommand(1);
+
+  Inputs inputs;
   std::string dataDir;
+  bool json = false;
+  nemora::cli::addInputOptions(app, inputs);
   app.add_option("--data-dir", dataDir, "Folder of the shipped data files (default: $NEMORA_DATA, else data/)");
-  app.require_subcommand(0, 1);
+  app.add_flag("--json", json, "One JSON object per result, on one line");
+
+  std::string toName;
+  std::string timeTypeOutName = "Local";
+  auto* convert = app.add_subcommand("convert", "Write the input instant in another date type and time scale");
+  convert->add_option("--to", toName, "Date type of the result")
+      ->required()
+      ->check(CLI::IsMember(nemora::dateTypeNames()));
+  convert->add_option("--time-type-out", timeTypeOutName, "Time scale of the result (calendar types)")
+      ->check(CLI::IsMember(nemora::timeTypeNames()));
+  auto* inputsCommand = app.add_subcommand("inputs", "Print the input labels of the main window");
+
   CLI11_PARSE(app, argc, argv);
 
   nemora::StderrMessageSink sink;
   try {
     nemora::Session session(sink);
     if (!dataDir.empty()) session.dataDir = dataDir;
-    if (app.get_subcommands().empty()) {
-      std::cout << app.help();
-      return 0;
+    nemora::MainModel model(session);
+    model.startUp(nemora::systemClockSerial());
+    if (convert->parsed()) {
+      return runConvert(session, model, inputs, nemora::cli::indexOf(nemora::dateTypeNames(), toName),
+                        nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
     }
+    if (inputsCommand->parsed()) return runInputs(session, model, inputs);
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
   }

@@ -1,0 +1,156 @@
+#include "cli/cli_inputs.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "app/main_lists.h"
+#include "app/session.h"
+
+namespace nemora::cli {
+namespace {
+
+// Splits "YEAR-MONTH-DAY" where the year may carry a leading minus sign.
+bool parseCalendarDate(const std::string& text, int& year, int& month, int& day) {
+  std::string_view rest = text;
+  bool negative = !rest.empty() && rest.front() == '-';
+  if (negative) rest.remove_prefix(1);
+  int parts[3];
+  for (int i = 0; i < 3; ++i) {
+    auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), parts[i]);
+    if (ec != std::errc() || parts[i] < 0) return false;
+    rest.remove_prefix(static_cast<size_t>(end - rest.data()));
+    if (i < 2) {
+      if (rest.empty() || rest.front() != '-') return false;
+      rest.remove_prefix(1);
+    }
+  }
+  if (!rest.empty()) return false;
+  year = negative ? -parts[0] : parts[0];
+  month = parts[1];
+  day = parts[2];
+  return true;
+}
+
+bool fail(Session& session, const std::string& text) {
+  session.showMessage(text);
+  return false;
+}
+
+bool applyDate(Session& session, const Inputs& inputs) {
+  udtDate date = session.udtDateIn;
+  if (!inputs.dateType.empty()) date.enmDateType = indexOf(dateTypeNames(), inputs.dateType);
+  if (inputs.date.empty()) {
+    if (!inputs.dateType.empty() && inputs.dateType != dateTypeNames()[session.udtDateIn.enmDateType])
+      return fail(session, "--date is needed with --date-type " + inputs.dateType);
+    session.udtDateIn = date;
+    return true;
+  }
+  date.blnEve = false;
+  if (date.enmDateType < dtGregorian) {
+    auto value = parseNumber(inputs.date);
+    if (!value) return fail(session, "Day number must be a number: " + inputs.date);
+    date.dblDay = *value;
+  } else {
+    int year = 0, month = 0, day = 0;
+    if (!parseCalendarDate(inputs.date, year, month, day))
+      return fail(session, "Date must be YEAR-MONTH-DAY: " + inputs.date);
+    if (std::abs(year) > 32766 || month > 32767 || day > 32767) return fail(session, "Date out of range.");
+    if (inputs.bce && year < 1) return fail(session, "Only positive years are valid with the BCE option.");
+    date.intYear = static_cast<int16_t>(year);
+    date.intMonth = static_cast<int16_t>(month);
+    date.intDateOfMonth = static_cast<int16_t>(day);
+    date.blnCE = !inputs.bce;
+  }
+  session.udtDateIn = date;
+  session.blnNewInput = true;
+  return true;
+}
+
+bool applyTime(Session& session, const Inputs& inputs) {
+  udtTime time = session.udtTimeIn;
+  if (!inputs.timeType.empty()) time.enmTimeType = indexOf(timeTypeNames(), inputs.timeType);
+  if (!inputs.time.empty() && !session.timeText.ParseHM(inputs.time, time))
+    return fail(session, "Time must be HH:MM[:SS[.s]]: " + inputs.time);
+  if (inputs.am || inputs.pm) {
+    int hours = time.udtDms.intDegreesHours;
+    if (hours < 1 || hours > 12) return fail(session, "Hours must be between 1 and 12 with --am or --pm.");
+    time.bln24Hour = false;
+    time.blnPM = inputs.pm;
+  } else if (!inputs.time.empty()) {
+    time.bln24Hour = true;
+    time.blnPM = false;
+  }
+  time.blnSecondTime = inputs.secondOccurrence;
+  session.udtTimeIn = time;
+  return true;
+}
+
+bool applyLocation(Session& session, const Inputs& inputs) {
+  if (!inputs.location.empty()) {
+    auto first = inputs.location.find('/');
+    auto second = first == std::string::npos ? std::string::npos : inputs.location.find('/', first + 1);
+    if (second == std::string::npos) return fail(session, "--location must be Country/City/Neighbourhood");
+    return session.currentLocation.GetPositionFromName(inputs.location.substr(0, first),
+                                                       inputs.location.substr(first + 1, second - first - 1),
+                                                       inputs.location.substr(second + 1), true);
+  }
+  if (!inputs.lat && !inputs.lon && !inputs.height && !inputs.tz) return true;
+  if (!inputs.lat || !inputs.lon || !inputs.tz)
+    return fail(session, "A typed position needs --lat, --lon and --tz (and optionally --height).");
+  // Typed numbers go through the same checks as the location dialog's.
+  if (!session.currentLocation.GetPositionFromName(generalNumber(*inputs.lon), generalNumber(*inputs.lat),
+                                                   generalNumber(inputs.height.value_or(0)), false))
+    return false;
+  if (!(*inputs.tz >= -14 && *inputs.tz <= 14)) return fail(session, "Time zone must be between -14 and 14.");
+  udtLocation& location = session.udtLocation;
+  location.blnAutoTZ = false;
+  location.dblTZ = *inputs.tz;
+  location.blnDST = inputs.dst;
+  double minutes = std::round(std::fabs(*inputs.tz) * 60);
+  location.intTZHours = static_cast<int16_t>(minutes / 60);
+  location.intTZMinutes = static_cast<int16_t>(std::fmod(minutes, 60));
+  location.blnTZSign = *inputs.tz >= 0;
+  return true;
+}
+
+}  // namespace
+
+int indexOf(const std::vector<std::string>& names, const std::string& name) {
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
+std::string plainText(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  return out;
+}
+
+void addInputOptions(CLI::App& app, Inputs& in) {
+  app.add_option("--date-type", in.dateType, "Date type of --date")->check(CLI::IsMember(dateTypeNames()));
+  app.add_option("--date", in.date, "YEAR-MONTH-DAY for calendars, a number for day counts, - for standard input");
+  app.add_flag("--bce", in.bce, "The year counts years before the Common Era");
+  app.add_option("--time", in.time, "HH:MM[:SS[.s]]");
+  app.add_option("--time-type", in.timeType, "Time scale of --time")->check(CLI::IsMember(timeTypeNames()));
+  auto* am = app.add_flag("--am", in.am, "12-hour clock, before noon");
+  app.add_flag("--pm", in.pm, "12-hour clock, after noon")->excludes(am);
+  app.add_flag("--second-occurrence", in.secondOccurrence, "The second time this clock time occurs that day");
+  app.add_option("--location", in.location, "Country/City/Neighbourhood of the location database");
+  app.add_option("--lat", in.lat, "Latitude, degrees north");
+  app.add_option("--lon", in.lon, "Longitude, degrees east");
+  app.add_option("--height", in.height, "Height above sea level, metres");
+  app.add_option("--tz", in.tz, "Standard zone of a typed position, hours ahead of UT");
+  app.add_flag("--dst", in.dst, "Daylight saving is in force at the typed position");
+  app.add_option("--language", in.language, "English or Hebrew")->check(CLI::IsMember({"English", "Hebrew"}));
+  app.add_option("--precision", in.precision, "0, 1 or 2")->check(CLI::Range(0, 2));
+}
+
+bool applyInputs(Session& session, const Inputs& inputs) {
+  if (!inputs.language.empty()) session.intLanguage = inputs.language == "Hebrew" ? 1 : 0;
+  if (inputs.precision) session.options.intPrecision = static_cast<int16_t>(*inputs.precision);
+  return applyLocation(session, inputs) && applyDate(session, inputs) && applyTime(session, inputs);
+}
+
+}  // namespace nemora::cli

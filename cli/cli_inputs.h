@@ -1,0 +1,44 @@
+// The command line's inputs: options that every command takes, and their
+// effect on the session's input date, time, location and settings.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nemora {
+class Session;
+}
+
+namespace nemora::cli {
+
+struct Inputs {
+  std::string dateType;  // empty: keep the start-up date
+  std::string date;      // YEAR-MONTH-DAY, a day number, or "-" for standard input
+  bool bce = false;
+  std::string time;      // HH:MM[:SS[.s]]
+  std::string timeType;
+  bool am = false;
+  bool pm = false;
+  bool secondOccurrence = false;
+  std::string location;  // Country/City/Neighbourhood
+  std::optional<double> lat, lon, height, tz;
+  bool dst = false;
+  std::string language;
+  std::optional<int> precision;
+};
+
+void addInputOptions(CLI::App& app, Inputs& inputs);
+
+// Puts the inputs into the session; false (after a message on standard
+// error) when one is not valid.
+bool applyInputs(Session& session, const Inputs& inputs);
+
+// Position of a name in a list, or -1.
+int indexOf(const std::vector<std::string>& names, const std::string& name);
+
+// A label's text for a terminal: CR LF line ends become LF.
+std::string plainText(const std::string& text);
+
+}  // namespace nemora::cli
