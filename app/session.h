@@ -27,6 +27,7 @@
 #include "location/current_location.h"
 #include "location/location_data.h"
 #include "location/location_types.h"
+#include "location/weather.h"
 #include "visibility/options.h"
 
 namespace nemora {
@@ -70,6 +71,10 @@ class Session {
   ::nemora::udtLocation udtLocation;
   ::nemora::udtPosition udtPosition;
   bool blnDMSDisplay = false;
+  // The weather setting of the weather dialog, and the weather at the input
+  // instant as the last evaluation estimated it.
+  ::nemora::udtWeather udtWeather;
+  ::nemora::udtWeatherNow udtWeatherNow;
 
   // Where the shipped read-only files live (Locations.txt, the series, ...).
   std::filesystem::path dataDir;
@@ -94,6 +99,8 @@ class Session {
   // of the current location.
   clsLocationData locations{*this};
   CurrentLocation currentLocation{*this};
+  // The weather model with its nearest-place memory.
+  WeatherModel weather{*this};
   // Sunset on a civil day at the current location, for days that run from
   // sunset to sunset; set by the rise and set routines (empty: no sunsets).
   SunsetSource sunset;
