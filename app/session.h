@@ -28,6 +28,7 @@
 #include "location/location_data.h"
 #include "location/location_types.h"
 #include "location/weather.h"
+#include "ephemeris/hbody.h"
 #include "visibility/options.h"
 
 namespace nemora {
@@ -101,6 +102,8 @@ class Session {
   CurrentLocation currentLocation{*this};
   // The weather model with its nearest-place memory.
   WeatherModel weather{*this};
+  // Body positions with their Sun, Moon and planet caches.
+  clsHBody hbody{*this};
   // Sunset on a civil day at the current location, for days that run from
   // sunset to sunset; set by the rise and set routines (empty: no sunsets).
   SunsetSource sunset;

@@ -57,19 +57,9 @@ double weatherPlaceDistance(double dblLat, double dblLon, double dblLatN, double
 }
 
 double WeatherModel::annualFactor(double dblFix, bool& blnValid) {
-  // The time argument of the Sun's position: Julian centuries of dynamical
-  // time from J2000.0, with its own limits.
-  return guarded(blnValid, "cHBody.ToJ2000", 0.0, [&] {
-    bool ok = false;
-    double jde = session().jde.fixed_jde(dblFix, ok);
-    if (!ok) abandon();
-    double T = (jde - 2451545) / 36525;
-    if (!(std::fabs(T + 20) * 36525 <= 10592290)) raise("Magnitude of ToJ2000 too large: ", T);
-    // The Sun's geometric mean longitude (Meeus, Astronomical Algorithms,
-    // eq. 25.2), degrees.
-    double L = Deg360(280.46646 + 36000.76983 * T + 0.0003032 * T * T);
-    return CosD(L - kAnnualPeak) / 2;
-  });
+  double L = session().hbody.sun.SunMeanLongitude(dblFix, blnValid);
+  if (!blnValid) return 0;
+  return CosD(L - kAnnualPeak) / 2;
 }
 
 const udtNeighborhood& WeatherModel::nearestNeighborhood() {

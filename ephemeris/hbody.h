@@ -1,0 +1,163 @@
+// Positions of the Sun, the Moon, the five naked-eye planets and the
+// catalogued stars: geocentric ecliptic coordinates from the series and the
+// catalogue, then equatorial, horizon, topocentric and refracted coordinates,
+// elongations, apparent size and the illuminated part.
+//
+// Angles are in degrees, distances in km, instants are fixed day numbers with
+// their day fraction in UT. Dynamical time comes from Delta T.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/session_bound.h"
+#include "ephemeris/hbody_data.h"
+#include "location/weather.h"
+
+namespace nemora {
+
+// Largest magnitude of an instant the position routines accept.
+inline constexpr double kMaxPositionFix = 10592252;
+// Distance (km) beyond which a body is a star: no topocentric sections.
+inline constexpr double kStarDistance = 10000000000.0;
+
+// Everything computed for one body at one instant.
+struct udtHBody {
+  double EclLong = 0;         // geocentric ecliptic longitude of date, [0, 360)
+  double EclDecl = 0;         // geocentric ecliptic latitude, [-90, 90]
+  double EclElong = 0;        // EclLong minus the Sun's, (-180, 180]
+  double EclLongTopo = 0;     // topocentric ecliptic longitude, [0, 360)
+  double EclDeclTopo = 0;     // topocentric ecliptic latitude, [-90, 90]
+  double EclElongTopo = 0;    // EclLongTopo minus the Sun's, (-180, 180]
+  double DistanceGeo = 0;     // from the Earth's centre, km
+  double DistanceTopo = 0;    // from the observer, km
+  double RAGeo = 0;           // geocentric right ascension, [0, 360)
+  double RATopo = 0;          // topocentric right ascension, [0, 360)
+  double DeclGeo = 0;         // geocentric declination
+  double DeclTopo = 0;        // topocentric declination
+  double HourAngGeo = 0;      // geocentric hour angle, (-180, 180]
+  double HourAngTopo = 0;     // topocentric hour angle, (-180, 180]
+  double AltGeo = 0;          // geocentric altitude
+  double AzGeo = 0;           // geocentric azimuth from north through east, [0, 360)
+  double AltTopo = 0;         // topocentric airless altitude
+  double AzTopo = 0;          // topocentric azimuth, [0, 360)
+  double AltRefr = 0;         // topocentric altitude after refraction
+  bool RefrFlag = false;      // refraction could be computed at this altitude
+  double Radius = 0;          // topocentric angular semi-diameter
+  double Phase = 0;           // illuminated fraction of the disc (1 for the Sun and stars)
+  double WidthTopo = 0;       // topocentric width of the lit part, degrees
+  double ElongationGeo = 0;   // geocentric angular distance from the Sun
+  double ElongationTopo = 0;  // topocentric angular distance from the Sun
+  double Fix = 0;             // the instant the record was computed for
+};
+
+// The fields of a record by name, in record order (RefrFlag as 1 or 0).
+std::vector<std::pair<std::string, double>> hbodyFields(const udtHBody& r);
+
+// The near-horizon refraction table with its spline, shared by sessions.
+struct RefractionTable {
+  std::vector<double> dblAlt;   // true altitudes, rising, degrees
+  std::vector<double> dblRefr;  // refraction at each, degrees (1013.25 hPa, 0 C)
+  std::vector<double> dblY2;    // second derivatives of the natural spline
+};
+
+// Heliocentric positions from the series of each planet (and the Earth).
+class clsPlanet : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  // Heliocentric ecliptic longitude and latitude of date (degrees) and
+  // radius vector (km) of "Mercury", "Venus", "Earth", "Mars", "Jupiter" or
+  // "Saturn", with the planet's last-instant cache.
+  void HelioPlanet(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
+                   bool& blnValid);
+  // The same from one series record, without a cache.
+  void HelioPlanet2(const udtPlanetSeries& udtSeries, double dblFix, double& dblL, double& dblB, double& dblR,
+                    bool& blnValid);
+
+  // Forgets every cached instant.
+  void markEmpty();
+
+ private:
+  struct Slot {
+    bool blnFilled = false;
+    double dblFix = 0, dblL = 0, dblB = 0, dblR = 0;
+  };
+  std::array<Slot, 6> slots_{};
+};
+
+class clsMoon : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  // The Moon's mean longitude L' (degrees, [0, 360)).
+  double MeanMoon(double dblFix, bool& blnValid);
+
+  // The bright limb of the Moon at dblFix: the position angle of the centre
+  // of the lit part from the zenith direction (dblAngle, -180 to 180), the arc
+  // of the limb that is lit (dblSubtend), and the altitude and azimuth of the
+  // mid-crescent point (refraction added when blnRefracted).
+  void BrightLimb(double dblFix, bool blnRefracted, double& dblAngle, double& dblSubtend, double& dblAltitude,
+                  double& dblAzimuth, bool& blnValid);
+};
+
+class clsSun : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  // The Sun's geometric mean longitude (degrees, [0, 360)).
+  double SunMeanLongitude(double dblFix, bool& blnValid);
+};
+
+class clsHBody : public SessionBound {
+ public:
+  explicit clsHBody(Session& session) : SessionBound(session), planet(session), moon(session), sun(session) {}
+
+  clsPlanet planet;
+  clsMoon moon;
+  clsSun sun;
+
+  // Julian centuries of dynamical time from J2000.0.
+  double ToJ2000(double dblFix, bool& blnValid);
+  // Mean obliquity of the ecliptic (degrees) at T centuries from J2000.0.
+  double Obliquity(double dblT, bool& blnValid);
+
+  // The whole record of a body at an instant. Sun and Moon records are
+  // cached by instant (not reused for instant 0 or while blnNewInput is set).
+  void TrueHBody(const std::string& strName, double dblFix, udtHBody& udtBody, bool& blnValid);
+
+  // Equatorial, horizon, topocentric and refracted coordinates from the
+  // geocentric ecliptic fields of the record, for the session's position and
+  // the weather at the instant.
+  void ConvCoords(udtHBody& udtBody, double dblFix, bool& blnValid);
+
+  // Refraction (degrees) to add to a true altitude (blnTrue) or belonging to
+  // an apparent one; blnRefrFlag is cleared (and 0 returned) below the lowest
+  // altitude at which refraction is computed.
+  double Refract(double dblAltitude, bool blnTrue, const udtWeatherNow& udtNow, bool& blnRefrFlag, bool& blnValid);
+
+  // Forgets the cached Sun and Moon records and the planets' instants.
+  void markEmpty();
+
+ private:
+  void sunBranch(double dblFix, udtHBody& r);
+  void moonBranch(double dblFix, udtHBody& r);
+  void planetBranch(const std::string& strName, double dblFix, double dblDiameter, udtHBody& r);
+  void starBranch(const udtStar& star, double dblFix, udtHBody& r);
+  void elongations(const udtHBody& sun, udtHBody& r);
+  double refractTrue(double h, const RefractionTable* table);
+  const RefractionTable& refractionTable();
+
+  bool blnSunCached_ = false;
+  bool blnMoonCached_ = false;
+  udtHBody udtSunCache_;
+  udtHBody udtMoonCache_;
+};
+
+// The near-horizon refraction table of a file (read once per process).
+const RefractionTable& loadRefractionTable(Session& session);
+
+}  // namespace nemora
