@@ -24,6 +24,11 @@
 #include "timescale/local_time.h"
 #include "timescale/time_types.h"
 #include "timescale/utc.h"
+#include "timescale/mean_solar.h"
+#include "timescale/sidereal.h"
+#include "timescale/time_text.h"
+#include "calendar/date_text.h"
+#include "app/conversions.h"
 #include "location/current_location.h"
 #include "location/location_data.h"
 #include "location/location_types.h"
@@ -96,6 +101,15 @@ class Session {
   clsDMS dms{*this};
   clsUTC utc{*this};
   clsLocalTime localTime{*this};
+  clsMeanSolar meanSolar{*this};
+  clsGMST gmst{*this};
+  clsLST lst{*this};
+  // Time text and the 12-hour clock form of time records.
+  TimeText timeText{*this};
+  // Date evaluation and date text, and the conversions between instants and
+  // dates with times.
+  DateText dateText{*this};
+  Conversions conversions{*this};
   // The location database (shared by sessions once loaded) and the routines
   // of the current location.
   clsLocationData locations{*this};

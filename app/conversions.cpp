@@ -1,0 +1,218 @@
+#include "app/conversions.h"
+
+#include <cmath>
+#include <string>
+
+#include "app/errors.h"
+#include "app/session.h"
+#include "timescale/day_bounds.h"
+#include "timescale/sidereal.h"
+#include "timescale/time_text.h"
+
+namespace nemora {
+namespace {
+
+bool validDateType(int32_t type) { return type >= dtFixed && type <= dtIslamic; }
+bool validTimeType(int32_t type) { return type >= ttUTC && type <= ttSeasonal; }
+
+// True solar time and seasonal hours need the Sun's hour angle, transit,
+// rise and set, which this version does not compute yet.
+[[noreturn]] void raiseUnavailable(int32_t enmTimeType) {
+  raise(kTimeTypeNames[enmTimeType], " time is not available in this version");
+}
+
+void abandonUnless(bool ok) {
+  if (!ok) abandon();
+}
+
+}  // namespace
+
+void checkDayBoundsPlausible(double dblFix, double dblStart, double dblEnd) {
+  if (!(dblStart <= dblEnd && dblEnd <= dblStart + 2.002))
+    raise("Difference between dblEnd and dblStart out of range: ", dblEnd, " - ", dblStart, " = ",
+          dblEnd - dblStart);
+  if (!(dblFix - 1.6 <= dblStart && dblStart <= dblFix + 0.6))
+    raise("Difference between dblFix and dblStart out of range: ", dblFix, " - ", dblStart, " = ",
+          dblFix - dblStart);
+  if (!(dblFix - 0.6 <= dblEnd && dblEnd <= dblFix + 1.6))
+    raise("Difference between dblEnd and dblFix out of range: ", dblEnd, " - ", dblFix, " = ", dblEnd - dblFix);
+}
+
+double Conversions::ZeroTime(double dblDate, int32_t enmTimeType, bool& blnValid) {
+  return guarded(blnValid, "ZeroTime", 0.0, [&] {
+    Session& s = session();
+    switch (enmTimeType) {
+      case ttUTC:
+      case ttGMST: return 0.0;
+      case ttLocal: return s.localTime.ZeroTime(dblDate);
+      case ttMeanSolar: return s.meanSolar.ZeroTime();
+      // The sidereal day of a date runs from mean midnight to mean midnight
+      // at the longitude (its day bounds are those of mean solar time), so
+      // its day begins where the mean solar day does.
+      case ttLST: return s.lst.ZeroTime();
+      case ttTrueSolar:
+      case ttSeasonal: raiseUnavailable(enmTimeType);
+      default: raise("Invalid time type: ", enmTimeType);
+    }
+  });
+}
+
+void Conversions::StartEndOfDay(double dblFix, int32_t enmDateType, int32_t enmTimeType, double& dblStart,
+                                double& dblEnd, bool& blnValid, int16_t& intDayShift) {
+  guardedVoid(blnValid, "StartEndOfDay", [&] {
+    if (!(std::fabs(dblFix) <= kMaxInstant)) raise("Magnitude of dblDate too large: ", dblFix);
+    if (!validDateType(enmDateType)) raise("Invalid date type: ", enmDateType);
+    if (!validTimeType(enmTimeType)) raise("Invalid time type: ", enmTimeType);
+    intDayShift = 0;
+    if (isDayNumberType(enmDateType)) {
+      dblStart = std::floor(dblFix);
+      dblEnd = dblStart + 1;
+    } else {
+      Session& s = session();
+      bool ok = true;
+      switch (enmTimeType) {
+        case ttUTC:
+        case ttGMST: s.utc.StartEndOfDay(dblFix, enmDateType, dblStart, dblEnd, ok, intDayShift); break;
+        case ttLocal: s.localTime.StartEndOfDay(dblFix, enmDateType, dblStart, dblEnd, ok, intDayShift); break;
+        case ttMeanSolar:
+        case ttLST: s.meanSolar.StartEndOfDay(dblFix, enmDateType, dblStart, dblEnd, ok, intDayShift); break;
+        default: raiseUnavailable(enmTimeType);
+      }
+      abandonUnless(ok);
+    }
+    checkDayBoundsPlausible(dblFix, dblStart, dblEnd);
+  });
+}
+
+Conversions::CalendarDay Conversions::calendarDayOf(double t, int32_t enmDateType, int32_t enmTimeType) {
+  bool ok = true;
+  double start = 0, end = 0;
+  int16_t shift = 0;
+  StartEndOfDay(t, enmDateType, enmTimeType, start, end, ok, shift);
+  abandonUnless(ok);
+  if (beginsAtSunset(enmDateType)) {
+    // A day from sunset to sunset is the date of the civil day on whose
+    // evening it ends; the bounds tell how far that civil day lies from t's.
+    return {static_cast<int32_t>(std::floor(t)) + shift, start};
+  }
+  // Days from midnight to midnight of the scale's clock: the day number is
+  // that of the clock reading, found with the scale's zero time at t and a
+  // day later (the two differ across a change of the clock).
+  auto Z = [&](double x) {
+    double z = ZeroTime(x, enmTimeType, ok);
+    abandonUnless(ok);
+    return z;
+  };
+  int32_t k = 0;
+  double z1 = Z(t + 1);
+  for (int step = 0; std::floor(t + 1 - z1) + k + z1 < t && step < 2; ++step) z1 = Z(t + 1 + ++k);
+  double z0 = Z(t);
+  for (int step = 0; std::floor(t - z0) + k + z1 > t && step < 2; ++step) z0 = Z(t + --k);
+  if (std::floor(t - z0) + k + z0 < start) ++k;
+  auto day = static_cast<int32_t>(std::floor(t - z0) + k);
+  // The day's start seen from an instant early in that day, so that a clock
+  // change later in the day does not move it. West of the scale's zero the
+  // UT midnight of the day number lies in the previous day of the scale.
+  if (z0 > 0) ++k;
+  StartEndOfDay(std::floor(t + k - z0), enmDateType, enmTimeType, start, end, ok, shift);
+  abandonUnless(ok);
+  return {day, start};
+}
+
+void Conversions::ToDateTime(double dblFixed, udtDate& udtDateOut, int32_t enmDateType, udtTime& udtTimeOut,
+                             int32_t enmTimeType, bool& blnValid) {
+  guardedVoid(blnValid, "ToDateTime", [&] {
+    if (!validTimeType(enmTimeType)) raise("Invalid time type: ", enmTimeType);
+    if (!validDateType(enmDateType)) raise("Invalid date type: ", enmDateType);
+    if (!(std::fabs(dblFixed) <= kMaxInstant)) raise("Magnitude of dblFixed too large: ", dblFixed);
+    Session& s = session();
+    bool ok = true;
+    udtDate date;
+    date.enmDateType = enmDateType;
+    switch (enmDateType) {
+      case dtFixed: date.dblDay = dblFixed; break;
+      case dtJD: date.dblDay = s.jd.fixed_jd(dblFixed, ok); break;
+      case dtJDE: date.dblDay = s.jde.fixed_jde(dblFixed, ok); break;
+      case dtMJD: date.dblDay = s.mjd.fixed_mjd(dblFixed, ok); break;
+      default: break;
+    }
+    abandonUnless(ok);
+    if (isDayNumberType(enmDateType)) {
+      udtDateOut = date;
+      return;
+    }
+    CalendarDay day = calendarDayOf(dblFixed, enmDateType, enmTimeType);
+    s.dateText.ToDate(day.lngDay, enmDateType, date, ok);
+    abandonUnless(ok);
+    // The evening of a day that begins at sunset: from that sunset to the
+    // following local mean midnight (UT instant floor(start + L) + 1 - L).
+    double L = s.udtLocation.dblLongitude / 360;
+    date.blnEve = beginsAtSunset(enmDateType) && dblFixed < std::floor(day.dblStart + L) + 1 - L;
+    udtTime time;
+    FixedToTime(dblFixed, time, day.dblStart, enmTimeType, enmDateType, ok);
+    abandonUnless(ok);
+    udtDateOut = date;
+    udtTimeOut = time;
+  });
+}
+
+void Conversions::FixedToTime(double dblFix, udtTime& udtTimeOut, double dblStart, int32_t enmTimeType,
+                              int32_t enmDateType, bool& blnValid) {
+  guardedVoid(blnValid, "frmMain.FixedToTime", [&] {
+    if (!(std::fabs(dblFix) <= kMaxFixedDay)) raise("Magnitude of dblFix too large: ", dblFix);
+    if (!validTimeType(enmTimeType)) raise("Invalid time type: ", enmTimeType);
+    Session& s = session();
+    bool ok = true;
+    udtTime time;
+    switch (enmTimeType) {
+      case ttUTC: s.utc.ToUTC(dblFix, time, ok); break;
+      case ttLocal: s.localTime.ToLocal(dblFix, time, ok); break;
+      case ttMeanSolar: s.meanSolar.ToMeanSolar(dblFix, time, ok); break;
+      case ttGMST: s.gmst.ToGMST(dblFix, time, ok); break;
+      case ttLST: s.lst.ToLST(dblFix, time, ok); break;
+      default: raiseUnavailable(enmTimeType);
+    }
+    abandonUnless(ok);
+    // The reading came already earlier in the same calendar day: a day from
+    // sunset to sunset may be longer than 24 hours, and a sidereal day is
+    // 3 min 56 s shorter than a solar day.
+    double e = dblFix - dblStart;
+    bool sidereal = enmTimeType == ttGMST || enmTimeType == ttLST;
+    time.blnSecondTime = e >= (sidereal ? kSiderealDay : 1.0);
+    (void)enmDateType;
+    udtTimeOut = time;
+  });
+}
+
+double Conversions::TimeToFixed(const udtTime& udtTime, bool& blnValid, int32_t enmDateType, bool blnPermitSecond) {
+  Session& s = session();
+  double day = std::floor(s.dblFixDate);
+  if (!validTimeType(udtTime.enmTimeType)) {
+    // No handler of its own: a plain message, and the day itself.
+    s.showMessage("Invalid time type in TimeToFixed");
+    blnValid = false;
+    return day;
+  }
+  return guarded(blnValid, "TimeToFixed", day, [&] {
+    bool ok = true;
+    double fraction = 0;
+    switch (udtTime.enmTimeType) {
+      case ttUTC: fraction = s.utc.FromUTC(udtTime, ok, enmDateType, blnPermitSecond); break;
+      case ttLocal: fraction = s.localTime.FromLocal(udtTime, ok, enmDateType); break;
+      case ttMeanSolar: fraction = s.meanSolar.FromMeanSolar(udtTime, ok, enmDateType); break;
+      case ttGMST: fraction = s.gmst.FromGMST(udtTime, ok, enmDateType); break;
+      case ttLST: fraction = s.lst.FromLST(udtTime, ok, enmDateType); break;
+      default: raiseUnavailable(udtTime.enmTimeType);
+    }
+    abandonUnless(ok);
+    return day + fraction;
+  });
+}
+
+void Conversions::EvaluateTime(bool& blnValid) {
+  Session& s = session();
+  double t = TimeToFixed(s.udtTimeIn, blnValid, s.udtDateIn.enmDateType, false);
+  if (blnValid) s.dblFixTime = t - std::floor(s.dblFixDate);
+}
+
+}  // namespace nemora

@@ -1,0 +1,17 @@
+// The day of a Hebrew or Islamic date, which runs from the sunset that
+// opens it to the sunset on its civil day.
+#pragma once
+
+#include <cstdint>
+
+namespace nemora {
+
+class Session;
+
+// Sunset on civil day lngDay - 1 (dblStart) and on civil day lngDay
+// (dblEnd), UT instants, from the session's sunset source. Abandons the
+// calling routine without a message when there is no sunset (the source
+// has already told the user of a failed computation).
+void sunsetsAroundDate(const Session& session, int32_t lngDay, double& dblStart, double& dblEnd);
+
+}  // namespace nemora
