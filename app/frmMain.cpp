@@ -11,14 +11,28 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <cstdlib>
+
+#include "app/errors.h"
 #include "app/gui/help_window.h"
 #include "app/gui/qt_message_sink.h"
 #include "app/main_lists.h"
 #include "app/session.h"
+#include "location/frmWeather.h"
+#include "visibility/frmObserver.h"
+#include "visibility/frmOptions.h"
 
 namespace nemora {
 
-frmMain::frmMain(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+frmMain::frmMain(Session& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), model_(session) {
   setObjectName("frmMain");
   setWindowTitle(kApplicationTitle);
   central_ = new QWidget(this);
@@ -42,11 +56,13 @@ frmMain::frmMain(Session& session, QWidget* parent) : QMainWindow(parent), sessi
   buttons->addWidget(cmdCRight_);
   layout->addLayout(buttons);
 
-  optBody_->setChecked(true);
-  FillBodies();
   wireEvents();
-  blnReady_ = true;
-  resize(760, 560);
+  resize(760, 600);
+}
+
+void frmMain::startUp(double dblClockSerial) {
+  model_.startUp(dblClockSerial);
+  refresh();
 }
 
 QPushButton* frmMain::makeButton(const char* name, const QString& caption) {
@@ -142,71 +158,131 @@ void frmMain::buildButtons() {
 void frmMain::wireEvents() {
   connect(cmdHelp_, &QPushButton::clicked, this, &frmMain::showHelp);
   connect(cmdCRight_, &QPushButton::clicked, this, &frmMain::showOwnership);
+  connect(cmdSave_, &QPushButton::clicked, this, [this] { runEvent([this] { saveToOutTxt(); }); });
+  connect(cmdPrint_, &QPushButton::clicked, this, [this] { runEvent([this] { print(); }); });
   connect(optConvert_, &QRadioButton::toggled, this, [this](bool on) {
-    if (!on || !blnReady_) return;
-    blnReady_ = false;
-    FillDateTypes();
-    blnReady_ = true;
+    if (on) runEvent([this] { model_.chooseConvert(); });
   });
   connect(optBody_, &QRadioButton::toggled, this, [this](bool on) {
-    if (!on || !blnReady_) return;
-    blnReady_ = false;
-    FillBodies();
-    blnReady_ = true;
+    if (on) runEvent([this] { model_.chooseBody(); });
   });
-  connect(cboOption_, &QComboBox::currentIndexChanged, this, [this] {
-    bool wasReady = blnReady_;
-    blnReady_ = false;
-    if (optConvert_->isChecked()) FillTimeTypes();
-    else FillParameters();
-    blnReady_ = wasReady;
+  connect(cboOption_, &QComboBox::currentIndexChanged, this,
+          [this](int index) { runEvent([this, index] { model_.optionChanged(index); }); });
+  connect(cboOption2_, &QComboBox::currentIndexChanged, this,
+          [this](int index) { runEvent([this, index] { model_.option2Changed(index); }); });
+  connect(cmdOptions_, &QPushButton::clicked, this, [this] {
+    frmOptions dialog(session_, this);
+    runDialog(dialog);
   });
-  connect(cboOption2_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (!blnReady_ || index < 0) return;
-    if (optConvert_->isChecked()) enmTimeTypeOut_ = index;
-    else intParameter_ = index;
+  connect(cmdChangeWeather_, &QPushButton::clicked, this, [this] {
+    frmWeather dialog(session_, this);
+    runDialog(dialog);
+  });
+  connect(cmdObserver_, &QPushButton::clicked, this, [this] {
+    frmObserver dialog(session_, this);
+    runDialog(dialog);
   });
 }
 
-// Refills a list without firing its change event; the callers run what the
-// event would have run.
-void frmMain::fillList(QComboBox* list, const std::vector<std::string>& names, int selection) {
+void frmMain::runEvent(const std::function<void()>& event) {
+  try {
+    event();
+    refresh();
+  } catch (const ProgramEnd& end) {
+    QApplication::exit(end.status);
+    std::exit(end.status);
+  } catch (const AppError& e) {
+    // A fault that reaches a window event ends the program after its message.
+    session_.showMessage(e.description);
+    QApplication::exit(1);
+    std::exit(1);
+  }
+}
+
+void frmMain::runDialog(QDialog& dialog) {
+  runEvent([&] {
+    lblOutput3_->setEnabled(false);
+    dialog.exec();
+    lblOutput3_->setEnabled(true);
+    model_.Evaluate();
+  });
+}
+
+// Shows a list of the model without firing the list's change event.
+static void showList(QComboBox* list, QLabel* caption, const OptionList& model) {
   QSignalBlocker quiet(list);
-  list->clear();
-  for (const auto& name : names) list->addItem(QString::fromStdString(name));
-  list->setCurrentIndex(selection);
+  QStringList items;
+  for (const auto& item : model.items) items << QString::fromStdString(item);
+  bool same = list->count() == items.size();
+  for (int i = 0; same && i < items.size(); ++i) same = list->itemText(i) == items[i];
+  if (!same) {
+    list->clear();
+    list->addItems(items);
+  }
+  list->setCurrentIndex(model.index);
+  list->setVisible(model.visible);
+  caption->setText(QString::fromStdString(model.caption));
+  caption->setVisible(model.visible);
 }
 
-void frmMain::FillDateTypes() {
-  lblOption_->setText("Date type");
-  fillList(cboOption_, dateTypeNames(), enmDateTypeOut_);
-  FillTimeTypes();
+void frmMain::refresh() {
+  const MainLabels& l = model_.labels;
+  const std::pair<QLabel*, const std::string*> texts[] = {
+      {lblDate_, &l.lblDate},         {lblTime_, &l.lblTime},         {lblLocation_, &l.lblLocation},
+      {lblWeather_, &l.lblWeather},   {lblObserver_, &l.lblObserver}, {lblCriterion_, &l.lblCriterion},
+      {lblOutput3_, &l.lblOutput3}};
+  for (const auto& [label, text] : texts) label->setText(QString::fromStdString(*text).replace("\r\n", "\n"));
+  // Hebrew results read from right to left.
+  bool rightToLeft = session_.intLanguage == 1;
+  lblOutput3_->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+  lblOutput3_->setAlignment((rightToLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+  {
+    QSignalBlocker quietConvert(optConvert_);
+    QSignalBlocker quietBody(optBody_);
+    optConvert_->setChecked(model_.convertMode());
+    optBody_->setChecked(!model_.convertMode());
+  }
+  showList(cboOption_, lblOption_, model_.cboOption);
+  showList(cboOption2_, lblOption2_, model_.cboOption2);
+  cmdChangeTime_->setEnabled(!isDayNumberType(session_.udtDateIn.enmDateType));
 }
 
-void frmMain::FillTimeTypes() {
-  lblOption2_->setText("Time type");
-  fillList(cboOption2_, timeTypeNames(), enmTimeTypeOut_);
-  bool calendarType = cboOption_->currentIndex() > 3;
-  lblOption2_->setVisible(calendarType);
-  cboOption2_->setVisible(calendarType);
-  if (cboOption_->currentIndex() >= 0) enmDateTypeOut_ = cboOption_->currentIndex();
+void frmMain::saveToOutTxt() {
+  try {
+    model_.saveOutTxt(kApplicationTitle);
+  } catch (const AppError& e) {
+    // The old out.txt is left whole; the user can choose another folder.
+    session_.showMessage("out.txt could not be written: " + e.description);
+  }
 }
 
-void frmMain::FillBodies() {
-  lblOption_->setText("Body");
-  fillList(cboOption_, fixedBodyNames(), intBody_);
-  FillParameters();
-}
-
-void frmMain::FillParameters() {
-  lblOption2_->setText("Parameter");
-  lblOption2_->setVisible(true);
-  cboOption2_->setVisible(true);
-  int body = cboOption_->currentIndex();
-  if (body < 0) return;
-  intParameter_ = parameterForBody(body, intParameter_);
-  fillList(cboOption2_, parameterNames(body), intParameter_);
-  intBody_ = body;
+void frmMain::print() {
+  QPrinter printer;
+  if (QPrinterInfo::availablePrinters().isEmpty()) {
+    QString file = QFileDialog::getSaveFileName(this, "No printer found: print into a PDF file", "out.pdf",
+                                                "PDF files (*.pdf)");
+    if (file.isEmpty()) return;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+  }
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    session_.showMessage("The printer could not be started.");
+    return;
+  }
+  QFontMetrics metrics(painter.font());
+  int y = metrics.height();
+  for (const auto& line : model_.savedLines(kApplicationTitle)) {
+    for (const QString& piece : QString::fromStdString(line).replace("\r\n", "\n").split('\n')) {
+      if (y > painter.viewport().height() - metrics.height()) {
+        printer.newPage();
+        y = metrics.height();
+      }
+      painter.drawText(0, y, piece);
+      y += metrics.height();
+    }
+  }
+  painter.end();
 }
 
 void frmMain::showHelp() {
@@ -219,5 +295,11 @@ void frmMain::showOwnership() {
 }
 
 bool frmMain::saveScreenshot(const QString& file) { return grab().save(file, "PNG"); }
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  // Closing writes the current location back for the next run.
+  runEvent([this] { model_.saveLocationOnClose(); });
+  event->accept();
+}
 
 }  // namespace nemora

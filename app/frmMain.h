@@ -1,11 +1,13 @@
 // The main window: six inputs with their "Change" buttons, the output frame
 // with its mode buttons, two lists and the result label, and the command
-// buttons. Controls carry the names the rest of the program uses.
+// buttons. Controls carry the names the rest of the program uses; what they
+// do lives in MainModel, which the window only presents.
 #pragma once
 
 #include <QMainWindow>
-#include <string>
-#include <vector>
+#include <functional>
+
+#include "app/main_model.h"
 
 class QComboBox;
 class QGroupBox;
@@ -22,8 +24,17 @@ class frmMain : public QMainWindow {
  public:
   explicit frmMain(Session& session, QWidget* parent = nullptr);
 
+  // The window's load: start-up of the model, then the controls show it.
+  // Ends the program (ProgramEnd) when start-up fails.
+  void startUp(double dblClockSerial);
+
   // Renders the window into a PNG file; false when it cannot be written.
   bool saveScreenshot(const QString& file);
+
+  MainModel& model() { return model_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildInputFrame();
@@ -33,22 +44,21 @@ class frmMain : public QMainWindow {
   QPushButton* makeButton(const char* name, const QString& caption);
   QLabel* makeLabel(const char* name, const QString& text);
 
-  void fillList(QComboBox* list, const std::vector<std::string>& names, int selection);
-  // List fills of the two modes.
-  void FillDateTypes();
-  void FillTimeTypes();
-  void FillBodies();
-  void FillParameters();
+  // Copies the model's labels and lists into the controls.
+  void refresh();
+  // Runs an event under the window's rule: a fault that reaches it shows its
+  // description and ends the program.
+  void runEvent(const std::function<void()>& event);
+  // Shows a dialog modally with the result label disabled, then evaluates.
+  void runDialog(QDialog& dialog);
 
+  void saveToOutTxt();
+  void print();
   void showHelp();
   void showOwnership();
 
   Session& session_;
-  bool blnReady_ = false;
-  int enmDateTypeOut_ = 4;
-  int enmTimeTypeOut_ = 1;
-  int intBody_ = 1;
-  int intParameter_ = 10;
+  MainModel model_;
 
   QWidget* central_ = nullptr;
   QGroupBox* fraInput_ = nullptr;

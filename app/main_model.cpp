@@ -114,6 +114,10 @@ bool MainModel::Evaluate() {
   }
 
   double t = s.dblFixDate + s.dblFixTime;
+  std::string weather = s.weather.WeatherLabel(t, ok);
+  if (!ok) return false;
+  labels.lblWeather = weather;
+
   ok = optConvert_ ? convertResult(t) : bodyResult();
   if (ok) s.blnNewInput = false;
   return ok;

@@ -21,20 +21,21 @@
 #include "calendar/sunset_source.h"
 #include "timescale/delta_t.h"
 #include "timescale/jde.h"
-#include "timescale/local_time.h"
 #include "timescale/time_types.h"
+#include "location/current_location.h"
+#include "location/location_data.h"
+#include "location/location_types.h"
+#include "location/weather.h"
+#include "ephemeris/hbody.h"
+#include "timescale/local_time.h"
 #include "timescale/utc.h"
 #include "timescale/mean_solar.h"
 #include "timescale/sidereal.h"
 #include "timescale/time_text.h"
 #include "calendar/date_text.h"
 #include "app/conversions.h"
-#include "location/current_location.h"
-#include "location/location_data.h"
-#include "location/location_types.h"
-#include "location/weather.h"
-#include "ephemeris/hbody.h"
 #include "visibility/options.h"
+#include "visibility/criterion_types.h"
 
 namespace nemora {
 
@@ -52,9 +53,15 @@ class Session {
   // mode, speed, testimony) and the observer of the observer dialog.
   udtOptions options;
   ::nemora::udtObserver udtObserver;
+  // The user's crescent criterion; its type is the criterion in force.
+  udtCriterion udtUserCriterion;
   // Set at start-up and whenever a dialog accepts a change; cleared by every
   // successful evaluation. Cached positions are not reused while it is set.
   bool blnNewInput = true;
+  // Set when an accepted date, time or location dialog changed its input: the
+  // last Sun, Moon and planet positions kept by the position routines are for
+  // another instant or place. Those routines drop them and clear the flag.
+  bool blnPositionsStale = true;
   // Set at start-up and when the options or the observer change: the cached
   // visibility table (the seven rows of the last evening or morning) must not
   // be reused. The visibility search recomputes the table and clears it.

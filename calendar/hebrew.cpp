@@ -249,8 +249,12 @@ int16_t clsHebrew::BeforeOnAfter(int16_t intDayOfWeek, int16_t intDateOfMonth, i
 
 double clsHebrew::sunsetOn(int64_t n) const {
   const SunsetSource& source = session().sunset;
+  // Without a source of sunsets the day bounds cannot be found at all: say so
+  // rather than fail silently. A source that finds no sunset (polar day or
+  // night) has told the user itself.
+  if (!source) raise("No sunset times are available for days that begin at sunset");
   double t = 0;
-  if (!source || !source(static_cast<int32_t>(n), t)) abandon();
+  if (!source(static_cast<int32_t>(n), t)) abandon();
   return t;
 }
 

@@ -6,7 +6,7 @@ NEMORA_PACKAGES=(
   qt6-base-dev libgl-dev
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  tzdata python3
+  tzdata python3 python3-numpy
   clang libclang-rt-14-dev
   fonts-dejavu-core
 )

@@ -93,6 +93,10 @@ std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec
 
 }  // namespace
 
+DeltaTTable clsDeltaT::readTableFile(Session& session, const std::filesystem::path& path, bool blnModern) {
+  return readTable(session, blnModern ? kModern : kHistorical, path);
+}
+
 double clsDeltaT::DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid) {
   try {
     return guarded(blnValid, kSource, 0.0, [&] { return compute(dblFixed, blnFromUTC); }, endsProgram());

@@ -3,6 +3,7 @@
 // outside them and a 100-year blend onto each end of the tables.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,11 @@ class clsDeltaT : public SessionBound {
   // beyond the accepted range shows its message and clears blnValid; a bad
   // or missing table file ends the program.
   double DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid);
+
+  // Reads one table file (DeltaT.txt when blnModern, else PastDeltaT.txt)
+  // without the process-wide cache; a missing or bad entry raises its
+  // validation error, a missing file the file-not-found error.
+  static DeltaTTable readTableFile(Session& session, const std::filesystem::path& path, bool blnModern);
 
   // The decimal year of an instant dblFixed less dblDeltaT seconds.
   static double decimalYear(double dblFixed, double dblDeltaT);

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DNEMORA_FUZZ=ON -DNEMORA_GUI=OFF \
+NEMORA_DATA="$PWD/data" CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DNEMORA_FUZZ=ON -DNEMORA_GUI=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > build-fuzz.log 2>&1 || { cat build-fuzz.log; exit 1; }
 targets=$(cd fuzz && ls *_fuzz.cpp | sed 's/\.cpp$//')
 cmake --build build-fuzz -j "$(nproc)" --target $targets
@@ -26,7 +26,7 @@ for target in $targets; do
     done
   done < fuzz/seeds.txt
   echo "== $target: ${seconds}s"
-  if ! "build-fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! NEMORA_DATA="$PWD/data" "build-fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -artifact_prefix="build-fuzz/findings/$target-" -print_final_stats=1 2> "build-fuzz/$target.log"; then
     echo "FINDING in $target (see build-fuzz/$target.log and build-fuzz/findings/)"
     tail -n 30 "build-fuzz/$target.log"

@@ -44,16 +44,25 @@ int main(int argc, char** argv) {
   parser.addVersionOption();
   QCommandLineOption screenshot("screenshot", "Render the main window into a PNG file and exit.", "FILE");
   QCommandLineOption dataDir("data-dir", "Folder of the shipped data files.", "DIR");
+  QCommandLineOption language("language", "Language of the results: English or Hebrew.", "LANGUAGE");
   parser.addOption(screenshot);
   parser.addOption(dataDir);
+  parser.addOption(language);
   parser.process(app);
 
-  nemora::QtMessageSink sink;
+  // A screenshot run is unattended: its messages go to standard error
+  // instead of waiting in message boxes.
+  nemora::QtMessageSink windowSink;
+  nemora::StderrMessageSink unattendedSink;
+  nemora::MessageSink& sink = parser.isSet(screenshot) ? static_cast<nemora::MessageSink&>(unattendedSink)
+                                                         : static_cast<nemora::MessageSink&>(windowSink);
   try {
     nemora::Session session(sink);
     if (parser.isSet(dataDir)) session.dataDir = parser.value(dataDir).toStdString();
+    if (parser.value(language) == "Hebrew") session.intLanguage = 1;
     nemora::frmMain window(session);
-    sink.setParent(&window);
+    windowSink.setParent(&window);
+    window.startUp(nemora::systemClockSerial());
     window.show();
     if (parser.isSet(screenshot)) {
       QApplication::processEvents();

@@ -88,11 +88,13 @@ TEST(StartEndDay, NoSunsetClearsTheFlagWithoutAMessage) {
   s.session.hebrew.StartEndDay(100.5, start, end, ok, shift);
   EXPECT_FALSE(ok);
   EXPECT_EQ(s.sink.messages, std::vector<std::string>{"Error in cHBody.RiseSet, Object name not found: Sun"});
-  // No sunset source at all.
+  // No sunset source at all: the day cannot be found, and the user is told.
   s.session.sunset = nullptr;
   s.session.hebrew.StartEndDay(100.5, start, end, ok, shift);
   EXPECT_FALSE(ok);
-  EXPECT_EQ(s.sink.messages.size(), 1u);
+  ASSERT_EQ(s.sink.messages.size(), 2u);
+  EXPECT_EQ(s.sink.messages[1],
+            "Error in cHebrew.StartEndDay, No sunset times are available for days that begin at sunset");
 }
 
 TEST(StartEndDay, EveryCheckShowsItsMessage) {

@@ -9,14 +9,24 @@
 #include "app/frmMain.h"
 #include "app/messages.h"
 #include "app/session.h"
+#include "tests/test_support.h"
 
 namespace nemora {
 namespace {
 
+// 15 March 2024 at 12:00 on the local clock, as days since 30 December 1899.
+constexpr double kClockNoon = 45366.5;
+
 struct WindowFixture : ::testing::Test {
   RecordingMessageSink sink;
   Session session{sink};
+  testing::TempDir work;
   frmMain window{session};
+  WindowFixture() {
+    session.dataDir = NEMORA_SOURCE_DATA_DIR;
+    session.workDir = work.path();
+    window.startUp(kClockNoon);
+  }
   template <class W>
   W* control(const char* name) {
     auto* w = window.findChild<W*>(name);
@@ -72,12 +82,29 @@ TEST_F(WindowFixture, ListsFollowTheMode) {
   EXPECT_EQ(cboOption->currentText(), "Gregorian");
   EXPECT_EQ(cboOption2->currentText(), "Local");
   EXPECT_TRUE(cboOption2->isVisible());
+  EXPECT_EQ(control<QLabel>("lblOutput3")->text(), "Friday 15th March 2024 Gregorian 12:00:00 Local Time");
   // Day-number types have no time scale.
   cboOption->setCurrentIndex(1);
   EXPECT_FALSE(cboOption2->isVisible());
-  cboOption->setCurrentIndex(6);
+  EXPECT_EQ(control<QLabel>("lblOutput3")->text(), "2460384.91666667 JD");
+  cboOption->setCurrentIndex(5);
   EXPECT_TRUE(cboOption2->isVisible());
   EXPECT_EQ(cboOption2->currentText(), "Local");
+  cboOption2->setCurrentIndex(0);
+  EXPECT_EQ(control<QLabel>("lblOutput3")->text(), "Friday 2nd March 2024 CE Julian 10:00:00 UTC");
+}
+
+TEST_F(WindowFixture, InputLabelsShowTheEvaluatedInputs) {
+  EXPECT_EQ(control<QLabel>("lblDate")->text(), "Date: Friday 15th March 2024 Gregorian");
+  EXPECT_EQ(control<QLabel>("lblTime")->text(), "Time: 12:00:00 Local Time");
+  EXPECT_TRUE(control<QLabel>("lblLocation")->text().startsWith("Location: Center, Jerusalem, Israel"));
+  EXPECT_TRUE(control<QLabel>("lblWeather")->text().startsWith("Weather Basis "));
+  EXPECT_EQ(control<QLabel>("lblCriterion")->text(), "Criterion: Yallop");
+}
+
+TEST_F(WindowFixture, SaveWritesOutTxtInTheWorkingFolder) {
+  control<QPushButton>("cmdSave")->click();
+  EXPECT_TRUE(std::filesystem::exists(work.path() / "out.txt"));
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+// Fuzzes the last-location reader with a fuzzed Curloc.txt: it must take the
+// file or fall back to the shipped Curloc.bak with one of its messages.
+#include <cstdlib>
+
+#include "fuzz/fuzz_support.h"
+#include "location/current_location.h"
+#include "location/location_data.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace nemora;
+  RecordingMessageSink sink;
+  Session session(sink);
+  static const std::filesystem::path shipped = [] {
+    const char* dir = std::getenv("NEMORA_DATA");
+    return std::filesystem::path(dir != nullptr ? dir : "data");
+  }();
+  session.dataDir = shipped;
+  session.workDir = fuzz::scratchFolder();
+  session.locations.GetLocationData();  // shipped database, loaded once per process
+  fuzz::writeScratchFile("Curloc.txt", fuzz::asText(data, size));
+  try {
+    session.currentLocation.GetLastLocation(738960.5, "Curloc.txt");
+  } catch (const ProgramEnd&) {
+    __builtin_trap();  // the shipped Curloc.bak is good: the fallback must succeed
+  }
+  const udtLocation& location = session.udtLocation;
+  if (!(location.dblLatitude >= -90 && location.dblLatitude <= 90 && location.dblLongitude >= -180 &&
+        location.dblLongitude <= 180 && location.dblTZ >= -14 && location.dblTZ <= 14))
+    __builtin_trap();
+  fuzz::requireListedMessages(sink, {"Error in last location file: Curloc.txt", "invalid last location file: Curloc.txt",
+                                     "error in last location file: Curloc.txt", "Error in GetLastLocation",
+                                     "Error in GetNTZ, ", "Error in clsDMS.", "Error in CheckZoneHistory",
+                                     "Error in LoadZoneHistory", "Error in cLocalTime.GetTZ",
+                                     "Error in cGregorian.BeforeOnAfter", "Error in cHebrew.BeforeOnAfter",
+                                     "Latitude", "Longitude", "Height"});
+  return 0;
+}

@@ -1,0 +1,200 @@
+#include "app/main_model.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/session.h"
+#include "tests/test_support.h"
+
+namespace nemora {
+namespace {
+
+using testing::RecordedSession;
+using testing::TempDir;
+
+// 15 March 2024 at 12:00 on the local clock, as days since 30 December 1899.
+constexpr double kClockNoon = 45366.5;
+
+std::string readAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A session whose working folder is a fresh folder (no Curloc.txt yet).
+struct ModelFixture : ::testing::Test {
+  RecordedSession s;
+  TempDir work;
+  MainModel model{s.session};
+  ModelFixture() { s.session.workDir = work.path(); }
+};
+
+TEST_F(ModelFixture, StartUpTakesTheClockAsLocalTimeAndEvaluates) {
+  work.write("Curloc.txt", readAll(std::filesystem::path(NEMORA_SOURCE_DATA_DIR) / "Curloc.bak"));
+  model.startUp(kClockNoon);
+  const udtDate& d = s.session.udtDateIn;
+  EXPECT_EQ(d.enmDateType, dtGregorian);
+  EXPECT_EQ(d.intYear, 2024);
+  EXPECT_EQ(d.intMonth, 3);
+  EXPECT_EQ(d.intDateOfMonth, 15);
+  const udtTime& t = s.session.udtTimeIn;
+  EXPECT_EQ(t.enmTimeType, ttLocal);
+  EXPECT_EQ(t.udtDms.intDegreesHours, 12);
+  EXPECT_EQ(t.udtDms.intMinutes, 0);
+  EXPECT_TRUE(t.bln24Hour);
+  // Jerusalem is two hours ahead of UT in March before the spring change.
+  EXPECT_NEAR(s.session.dblFixDate + s.session.dblFixTime, 738960.5 - 2.0 / 24, 1e-6);
+
+  EXPECT_EQ(model.labels.lblDate, "Date: Friday 15th March 2024 Gregorian");
+  EXPECT_EQ(model.labels.lblTime, "Time: 12:00:00 Local Time");
+  EXPECT_EQ(model.labels.lblCriterion, "Criterion: Yallop");
+  EXPECT_EQ(model.labels.lblWeather.rfind("Weather Basis ", 0), 0u) << model.labels.lblWeather;
+  EXPECT_EQ(model.labels.lblObserver, "Overall probability");
+  EXPECT_FALSE(model.convertMode());
+  EXPECT_EQ(model.cboOption.text(), "Moon");
+  EXPECT_EQ(model.cboOption2.text(), "Visibility by criterion");
+  EXPECT_FALSE(s.session.blnNewInput);
+  EXPECT_TRUE(s.sink.messages.empty()) << s.sink.last();
+}
+
+TEST_F(ModelFixture, HalfHourZoneIsMendedAfterTheWholeHourCorrection) {
+  // Mumbai keeps +5:30 all year: the start-up rounds the offset to 6 hours,
+  // then mends the instant by the half hour.
+  work.write("Curloc.txt",
+             "\"India\"\n\"Mumbai\"\n\"Center\"\n#TRUE#\n19.076\n72.8777\n14\n5.5\n#FALSE#\n#TRUE#\n#FALSE#\n");
+  model.startUp(kClockNoon);
+  EXPECT_TRUE(s.sink.messages.empty()) << s.sink.last();
+  EXPECT_EQ(s.session.udtTimeIn.udtDms.intDegreesHours, 12);
+  EXPECT_EQ(s.session.udtTimeIn.udtDms.intMinutes, 0);
+  EXPECT_NEAR(s.session.dblFixDate + s.session.dblFixTime, 738960.5 - 5.5 / 24, 1e-6);
+}
+
+TEST_F(ModelFixture, MissingLastLocationFallsBackAndSaysSo) {
+  model.startUp(kClockNoon);
+  ASSERT_FALSE(s.sink.messages.empty());
+  EXPECT_EQ(s.session.udtLocation.strCity, "Jerusalem");
+}
+
+TEST_F(ModelFixture, ListsFollowTheModeAndTheBody) {
+  model.startUp(kClockNoon);
+  model.chooseConvert();
+  EXPECT_EQ(model.cboOption.caption, "Date type");
+  EXPECT_EQ(model.cboOption.text(), "Gregorian");
+  EXPECT_EQ(model.cboOption2.text(), "Local");
+  EXPECT_TRUE(model.cboOption2.visible);
+  EXPECT_EQ(model.labels.lblOutput3, "Friday 15th March 2024 Gregorian 12:00:00 Local Time");
+
+  model.optionChanged(1);  // JD: no time scale
+  EXPECT_FALSE(model.cboOption2.visible);
+  EXPECT_EQ(model.labels.lblOutput3, "2460384.91666667 JD");
+  model.optionChanged(4);
+  EXPECT_TRUE(model.cboOption2.visible);
+  EXPECT_EQ(model.cboOption2.text(), "Local");
+  model.option2Changed(0);
+  EXPECT_EQ(model.labels.lblOutput3, "Friday 15th March 2024 Gregorian 10:00:00 UTC");
+
+  model.chooseBody();
+  EXPECT_EQ(model.cboOption.caption, "Body");
+  EXPECT_EQ(model.cboOption.text(), "Moon");
+  model.option2Changed(11);  // "Next new Moon"
+  EXPECT_EQ(model.intParameter, 11);
+  model.optionChanged(2);    // Mercury has no Moon parameters
+  EXPECT_EQ(model.cboOption2.text(), "Equatorial coordinates");
+  EXPECT_GT(model.cboOption.items.size(), 7u);  // the catalogue's stars follow the planets
+}
+
+TEST_F(ModelFixture, DayNumberInputHasNoTime) {
+  model.startUp(kClockNoon);
+  s.session.udtDateIn = dayNumberDate(dtFixed, 738960.25);
+  model.enmDateTypeOut = dtGregorian;
+  model.enmTimeTypeOut = ttUTC;
+  ASSERT_TRUE(model.chooseConvertAndEvaluate());
+  EXPECT_EQ(model.labels.lblTime, "Time: not applicable");
+  EXPECT_EQ(s.session.dblFixTime, 0);
+  EXPECT_EQ(model.labels.lblOutput3, "Friday 15th March 2024 Gregorian 06:00:00 UTC");
+}
+
+TEST_F(ModelFixture, SavingTwiceLeavesOnlyTheSecondResult) {
+  model.startUp(kClockNoon);
+  model.chooseConvert();
+  model.saveOutTxt("Nemora 3.1");
+  model.optionChanged(1);
+  model.saveOutTxt("Nemora 3.1");
+  std::string text = readAll(work.path() / "out.txt");
+  EXPECT_EQ(text.find("Gregorian 12:00:00"), std::string::npos);
+  std::string expected =
+      "Nemora 3.1\r\n\r\nInput values\r\n    Time: 12:00:00 Local Time\r\n    Date: Friday 15th March 2024 "
+      "Gregorian\r\n";
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  // The time type is listed even while its list is hidden.
+  EXPECT_NE(text.find("Output results\r\n    Convert date\r\n    Date type: JD\r\n    Time type: Local\r\n"
+                      "2460384.91666667 JD\r\n"),
+            std::string::npos)
+      << text;
+}
+
+// Runs nemora-cli in a fresh folder and gives its standard output and status.
+struct CliRun {
+  std::string out;
+  int status = -1;
+};
+CliRun runCli(const std::string& arguments, const std::string& input = "") {
+  TempDir dir;
+  std::string command = "cd '" + dir.path().string() + "' && ";
+  if (!input.empty()) command += "printf '" + input + "' | ";
+  command += std::string(NEMORA_CLI_PATH) + " --data-dir " + NEMORA_SOURCE_DATA_DIR + " " + arguments +
+             " 2>/dev/null";
+  CliRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
+  int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  bool wroteLocation = std::filesystem::exists(dir.path() / "Curloc.txt");
+  EXPECT_FALSE(wroteLocation) << "the command line never writes Curloc.txt";
+  return run;
+}
+
+TEST(Cli, ConvertsWithInputsBeforeOrAfterTheCommand) {
+  CliRun a = runCli("--date-type Gregorian --date 2000-1-1 --time 12:00 --time-type UTC convert --to JD");
+  EXPECT_EQ(a.status, 0);
+  EXPECT_EQ(a.out, "2451545 JD\n");
+  CliRun b = runCli("convert --to JD --date 2000-1-1 --date-type Gregorian --time-type UTC --time 12:00");
+  EXPECT_EQ(b.out, a.out);
+  CliRun c = runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-7-1 --time 20:00 "
+                    "convert --to Gregorian --time-type-out UTC");
+  EXPECT_EQ(c.out, "Monday 1st July 2024 Gregorian 17:00:00 UTC\n");
+}
+
+TEST(Cli, JsonHasTheInstantTheDateTheTimeAndTheText) {
+  CliRun run = runCli("--json --date-type Fixed --date 730120.5 convert --to Gregorian --time-type-out UTC");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("\"instant\":730120.5"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"intYear\":2000"), std::string::npos);
+  EXPECT_NE(run.out.find("\"udtDms\":{\"intDegreesHours\":12"), std::string::npos);
+  EXPECT_NE(run.out.find("\"text\":\"Saturday 1st January 2000 Gregorian 12:00:00 UTC\"}"), std::string::npos);
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1);  // one line
+}
+
+TEST(Cli, BatchGivesALinePerInputAndFailsAfterTheOthers) {
+  CliRun run = runCli("--date-type Gregorian --date - --time 12:00 --time-type UTC convert --to JD",
+                      "2024-1-1\\n2024-2-30\\n2024-12-25\\n");
+  EXPECT_EQ(run.out, "2460311 JD\n\n2460670 JD\n");
+  EXPECT_EQ(run.status, 1);
+}
+
+TEST(Cli, BadInputsFailWithStatusOne) {
+  EXPECT_EQ(runCli("--location Nowhere/At/All convert --to JD").status, 1);
+  EXPECT_EQ(runCli("--date-type Gregorian --date 2024-13-1 convert --to JD").status, 1);
+  EXPECT_EQ(runCli("--time 25:99 convert --to JD").status, 1);
+  EXPECT_NE(runCli("convert --to Tuesday").status, 0);
+}
+
+}  // namespace
+}  // namespace nemora
