@@ -257,6 +257,13 @@ double clsMoon::MeanMoon(double dblFix, bool& blnValid) {
 
 // ---------------------------------------------------------------- TrueHBody
 
+double moonInstant(double dblFix) {
+  // Centuries from about 1955.5; before it the instant moves by a small
+  // quadratic term (seconds), a correction of the Moon's secular acceleration.
+  double y = ((dblFix + 14.25 + 365.25) / 365.25 - 2000) / 100 + 0.445;
+  return y < 0 ? dblFix + 1.788107648 * y * y / 86400 : dblFix;
+}
+
 void clsHBody::markEmpty() {
   blnSunCached_ = false;
   blnMoonCached_ = false;
@@ -332,10 +339,7 @@ void clsHBody::sunBranch(double dblFix, udtHBody& r) {
 
 void clsHBody::moonBranch(double dblFix, udtHBody& r) {
   auto tables = HBodyLoader(session()).Moon();
-  // Before about 1955.5 the instant is moved by a small quadratic term in
-  // the century (seconds), a correction of the Moon's secular acceleration.
-  double y = ((dblFix + 14.25 + 365.25) / 365.25 - 2000) / 100 + 0.445;
-  double fix = y < 0 ? dblFix + 1.788107648 * y * y / 86400 : dblFix;
+  double fix = moonInstant(dblFix);
   bool ok = true;
   double T = ToJ2000(fix, ok);
   if (!ok) abandon();
@@ -654,6 +658,61 @@ double clsHBody::Refract(double dblAltitude, bool blnTrue, const udtWeatherNow& 
     }
     double R = refractTrue(h, table);
     return R * udtNow.dblPressure / 1013.25 * 273.15 / (udtNow.dblTemperature + 273.15);
+  });
+}
+
+}  // namespace nemora
+
+namespace nemora {
+
+// ---------------------------------------------------------------- BrightLimb
+
+void clsMoon::BrightLimb(double dblFix, bool blnRefracted, double& dblAngle, double& dblSubtend,
+                         double& dblAltitude, double& dblAzimuth, bool& blnValid) {
+  guardedVoid(blnValid, "cMoon.BrightLimb", [&] {
+    clsHBody& hbody = session().hbody;
+    udtHBody moon, sun;
+    bool ok = true;
+    hbody.TrueHBody("Moon", dblFix, moon, ok);
+    if (!ok) abandon();
+    hbody.TrueHBody("Sun", dblFix, sun, ok);
+    if (!ok) abandon();
+    // Position angle of the bright limb from the north point (Meeus,
+    // Astronomical Algorithms, eq. 48.5), then referred to the zenith by the
+    // parallactic angle (eq. 14.1).
+    double dRA = sun.RATopo - moon.RATopo;
+    double chi = ATan2D(CosD(sun.DeclTopo) * SinD(dRA),
+                        CosD(moon.DeclTopo) * SinD(sun.DeclTopo) - SinD(moon.DeclTopo) * CosD(sun.DeclTopo) * CosD(dRA));
+    double phi = session().udtLocation.dblLatitude;
+    double H = moon.HourAngTopo;
+    double q = ATan2D(SinD(H), TanD(phi) * CosD(moon.DeclTopo) - SinD(moon.DeclTopo) * CosD(H));
+    double angle = Deg360(180 - (360 - chi) - q);
+    if (angle > 180) angle -= 360;
+    double subtend = 185 - 1.46e9 * std::pow(moon.ElongationTopo + 25, -4.702);
+    if (subtend < 0) subtend = 0;
+    if (!inside(subtend, 0, 185)) raise("Invalid subtended angle: ", subtend);
+    // The mid-crescent point lies (1 - k) R from the centre toward the limb.
+    double offset = (1 - moon.Phase) * moon.Radius;
+    double altitude = moon.AltTopo - CosD(angle) * offset;
+    if (!inside(altitude, -90, 90)) raise("Invalid dblAltitude: ", altitude);
+    if (blnRefracted) {
+      udtWeatherNow now;
+      session().weather.GetWeatherNow(dblFix, now, ok);
+      if (!ok) abandon();
+      bool flag = false;
+      double refraction = hbody.Refract(altitude, true, now, flag, ok);
+      if (!ok) abandon();
+      altitude += refraction;
+      if (!inside(altitude, -90, 90)) raise("Invalid dblAltitude: ", altitude);
+    }
+    // Reduced to [0, 360): a Moon due north may have its point just west of
+    // north.
+    double azimuth = Deg360(moon.AzTopo + SinD(angle) * offset);
+    if (!insideOpenTop(azimuth, 0, 360)) raise("Invalid dblAzimuth: ", azimuth);
+    dblAngle = angle;
+    dblSubtend = subtend;
+    dblAltitude = altitude;
+    dblAzimuth = azimuth;
   });
 }
 

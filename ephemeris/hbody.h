@@ -157,6 +157,9 @@ class clsHBody : public SessionBound {
   udtHBody udtMoonCache_;
 };
 
+// The instant at which the Moon's series are evaluated for the instant dblFix.
+double moonInstant(double dblFix);
+
 // The near-horizon refraction table of a file (read once per process).
 const RefractionTable& loadRefractionTable(Session& session);
 

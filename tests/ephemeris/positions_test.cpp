@@ -80,5 +80,137 @@ TEST_F(PositionsTest, ReferencePositionsOfPublishedWorkedExamples) {
   EXPECT_NEAR(venus.Phase, 0.647, 0.01);
 }
 
+
+// An evening in Jerusalem, the day after the new Moon of 2024 March 10.
+constexpr double kEvening = 738956 + 16.0 / 24;
+
+TEST_F(PositionsTest, EachBranchFillsItsSpecialFields) {
+  udtHBody sun = body("Sun", kEvening);
+  EXPECT_EQ(sun.Phase, 1);
+  EXPECT_DOUBLE_EQ(sun.WidthTopo, 2 * sun.Radius);
+  EXPECT_EQ(sun.EclElong, 0);
+  EXPECT_EQ(sun.ElongationGeo, 0);
+  EXPECT_EQ(sun.ElongationTopo, 0);
+  EXPECT_NEAR(sun.Radius, 16.1 / 60, 0.2 / 60);
+
+  udtHBody moon = body("Moon", kEvening);
+  EXPECT_GT(moon.EclElong, 0);  // east of the Sun in the evening
+  EXPECT_NEAR(moon.ElongationGeo, 18.3, 1);
+  EXPECT_LT(moon.Phase, 0.03);
+  EXPECT_GT(moon.WidthTopo, 0);
+  EXPECT_LT(moon.WidthTopo, 0.02);
+  // The parallax lowers the Moon by up to about a degree.
+  EXPECT_LT(moon.AltTopo, moon.AltGeo);
+  EXPECT_GT(moon.DistanceTopo, 0);
+
+  // Planets carry signed ecliptic latitudes: Venus south of the ecliptic in
+  // 1992 December never reads 357 degrees.
+  udtHBody venus = body("Venus", fixAtJDE(2448976.5));
+  EXPECT_LT(venus.EclDecl, 0);
+  EXPECT_GT(venus.EclDecl, -10);
+  EXPECT_DOUBLE_EQ(venus.WidthTopo, venus.Phase * venus.Radius);
+  for (const char* planet : {"Mercury", "Mars", "Jupiter", "Saturn"}) {
+    udtHBody r = body(planet, kEvening);
+    EXPECT_GT(r.Radius, 0) << planet;
+    EXPECT_LE(r.Phase, 1) << planet;
+    EXPECT_GT(r.Phase, 0.4) << planet;
+  }
+  // A star: at stellar distance, full disc, its catalogue place precessed.
+  udtHBody sirius = body("Sirius", kEvening);
+  EXPECT_GT(sirius.DistanceGeo, kStarDistance);
+  EXPECT_EQ(sirius.Phase, 1);
+  EXPECT_NEAR(sirius.DeclGeo, -16.7, 0.1);
+  EXPECT_TRUE(rs.sink.messages.empty());
+}
+
+TEST_F(PositionsTest, TheMoonBefore1955IsComputedSlightlyLater) {
+  // y, centuries from about 1955.5, below 0 moves the instant by
+  // 1.788107648 y^2 seconds; from then on the instant is used as it is.
+  double fix1900 = 693596;
+  double y = ((fix1900 + 14.25 + 365.25) / 365.25 - 2000) / 100 + 0.445;
+  ASSERT_LT(y, 0);
+  EXPECT_DOUBLE_EQ(moonInstant(fix1900), fix1900 + 1.788107648 * y * y / 86400);
+  EXPECT_GT(moonInstant(fix1900), fix1900);
+  EXPECT_EQ(moonInstant(kEvening), kEvening);
+  EXPECT_EQ(moonInstant(714200), 714200.0);  // 1956 May
+  EXPECT_GT(moonInstant(713000), 713000.0);  // 1953 February
+}
+
+TEST_F(PositionsTest, CachedRecordsFollowTheInstantAndTheInputFlag) {
+  s.blnNewInput = false;
+  udtHBody first = body("Moon", kEvening);
+  // A change of place without the input flag: the cached record comes back,
+  // topocentric values and all.
+  s.udtLocation.dblLatitude = -33.9;
+  udtHBody cached = body("Moon", kEvening);
+  EXPECT_EQ(cached.AltTopo, first.AltTopo);
+  // With the flag set every call recomputes.
+  s.blnNewInput = true;
+  udtHBody fresh = body("Moon", kEvening);
+  EXPECT_NE(fresh.AltTopo, first.AltTopo);
+  // The Sun likewise; a planet's heliocentric instant cache has no place in it.
+  s.blnNewInput = false;
+  udtHBody sun1 = body("Sun", kEvening);
+  s.udtLocation.dblLatitude = 10;
+  EXPECT_EQ(body("Sun", kEvening).AltTopo, sun1.AltTopo);
+  EXPECT_NE(body("Sun", kEvening + 1e-3).AltTopo, sun1.AltTopo);
+  // Instant 0 is always recomputed.
+  udtHBody zero = body("Sun", 0);
+  s.udtLocation.dblLatitude = 50;
+  EXPECT_NE(body("Sun", 0).AltTopo, zero.AltTopo);
+  // Two sessions never share a cache.
+  RecordedSession other;
+  other.session.udtLocation = s.udtLocation;
+  other.session.udtWeather = s.udtWeather;
+  udtHBody r;
+  bool ok = false;
+  other.session.hbody.TrueHBody("Sun", kEvening, r, ok);
+  ASSERT_TRUE(ok);
+  EXPECT_NE(r.AltTopo, sun1.AltTopo);
+}
+
+TEST_F(PositionsTest, InvalidNamesAndInstantsShowTheirMessages) {
+  udtHBody r;
+  bool ok = true;
+  s.hbody.TrueHBody("Earth", kEvening, r, ok);
+  EXPECT_FALSE(ok);
+  s.hbody.TrueHBody("Pluto", kEvening, r, ok);
+  EXPECT_FALSE(ok);
+  s.hbody.TrueHBody("Moon", 10592253, r, ok);
+  EXPECT_FALSE(ok);
+  double L = 0, B = 0, R = 0;
+  s.hbody.planet.HelioPlanet("Moon", kEvening, L, B, R, ok);
+  EXPECT_FALSE(ok);
+  s.hbody.ToJ2000(-10592253, ok);
+  EXPECT_FALSE(ok);
+  s.hbody.Obliquity(300, ok);
+  EXPECT_FALSE(ok);
+  s.hbody.moon.MeanMoon(10592252.5, ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(rs.sink.messages, (std::vector<std::string>{
+                                  "Error in cHBody.TrueHBody, Invalid heavenly body name: Earth",
+                                  "Error in cHBody.TrueHBody, Invalid heavenly body name: Pluto",
+                                  "Error in cHBody.TrueHBody, Magnitude of dblFix too large: 10592253",
+                                  "Error in cPlanet.HelioPlanet, Invalid planet name: Moon",
+                                  "Error in cHBody.ToJ2000, Magnitude of dblFix too large: -10592253",
+                                  "Error in cHBody.ToJ2000, Magnitude of dblT too large: 300",
+                                  "Error in cMoon.MeanMoon, Magnitude of dblFix too large: 10592252.5",
+                              }));
+}
+
+TEST_F(PositionsTest, SunMeanLongitudeAndObliquityAtJ2000) {
+  bool ok = false;
+  double fix = fixAtJDE(2451545.0);
+  // Meeus, eq. 25.2 and 22.3 at T = 0.
+  EXPECT_NEAR(s.hbody.sun.SunMeanLongitude(fix, ok), 280.46646, 1e-6);
+  EXPECT_TRUE(ok);
+  EXPECT_NEAR(s.hbody.Obliquity(0, ok), 23.4392911111111, 1e-12);
+  // Beyond 10000 years the cubic form takes over; both forms meet closely
+  // at the switch.
+  double inner = s.hbody.Obliquity(100, ok);
+  double outer = s.hbody.Obliquity(100.0000001, ok);
+  EXPECT_NEAR(inner, outer, 0.05);
+}
+
 }  // namespace
 }  // namespace nemora

@@ -1,0 +1,234 @@
+#include "ephemeris/coordinate_reports.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/helpers/number_format.h"
+#include "app/session.h"
+#include "ephemeris/hbody.h"
+
+namespace nemora {
+
+namespace {
+
+// Parsecs per km.
+constexpr double kKmPerParsecReport = 30856775670286.6;
+
+}  // namespace
+
+std::string CoordinateReports::angleText(double x, int decimals, const char* units) const {
+  // units: "°'\"" for an angle, "hms" for hours; each symbol is one UTF-8
+  // piece: degree sign (two bytes) or a letter.
+  std::string u = units;
+  std::string unitDeg, unitMin, unitSec;
+  if (u == "hms") {
+    unitDeg = "h";
+    unitMin = "m";
+    unitSec = "s";
+  } else {
+    unitDeg = "°";
+    unitMin = "'";
+    unitSec = "\"";
+  }
+  const Session& s = session();
+  std::string sign = x < 0 ? "-" : "";
+  double magnitude = std::fabs(x);
+  if (decimals < 0) {
+    int64_t minutes = std::llround(magnitude * 60);
+    if (minutes == 0) sign.clear();
+    return sign + std::to_string(minutes / 60) + unitDeg + std::to_string(minutes % 60) + unitMin;
+  }
+  int64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  // Rounded once, in units of the last decimal of a second, so that 59.96"
+  // never shows as 60".
+  int64_t n = std::llround(magnitude * 3600 * static_cast<double>(scale));
+  if (n == 0) sign.clear();
+  int64_t perMinute = 60 * scale;
+  int64_t perDegree = 3600 * scale;
+  int64_t degrees = n / perDegree;
+  int64_t minutes = (n % perDegree) / perMinute;
+  double seconds = static_cast<double>(n % perMinute) / static_cast<double>(scale);
+  return sign + std::to_string(degrees) + unitDeg + std::to_string(minutes) + unitMin +
+         formatNumber(seconds, s.strFormats[static_cast<size_t>(decimals)]) + unitSec;
+}
+
+namespace {
+
+struct ReportContext {
+  udtHBody body;
+  int precision = 0;
+  bool topocentric = false;  // not a star
+};
+
+}  // namespace
+
+bool CoordinateReports::isCoordinateParameter(const std::string& p) {
+  return p == "Ecliptic coordinates" || p == "Equatorial coordinates" || p == "Horizon coordinates" ||
+         p == "Distance & size";
+}
+
+std::string CoordinateReports::report(const std::string& strName, const std::string& strParameter,
+                                      bool& blnValid) {
+  if (strParameter == "Ecliptic coordinates") return EclipticReport(strName, blnValid);
+  if (strParameter == "Equatorial coordinates") return EquatorialReport(strName, blnValid);
+  if (strParameter == "Horizon coordinates") return HorizonReport(strName, blnValid);
+  if (strParameter == "Distance & size") return DistanceReport(strName, blnValid);
+  blnValid = false;
+  return {};
+}
+
+namespace {
+
+// The body at the main window's current instant; false when it failed (its
+// message already shown).
+bool compute(Session& s, const std::string& name, ReportContext& c) {
+  bool ok = true;
+  s.hbody.TrueHBody(name, s.dblFixDate + s.dblFixTime, c.body, ok);
+  if (!ok) return false;
+  c.precision = s.options.intPrecision < 0 ? 0 : s.options.intPrecision > 6 ? 6 : s.options.intPrecision;
+  c.topocentric = c.body.DistanceGeo < kStarDistance;
+  return true;
+}
+
+const std::string kNL(kLineBreak);
+
+}  // namespace
+
+std::string CoordinateReports::EclipticReport(const std::string& strName, bool& blnValid) {
+  Session& s = session();
+  ReportContext c;
+  blnValid = compute(s, strName, c);
+  if (!blnValid) return {};
+  const udtHBody& b = c.body;
+  const int p = c.precision;
+  bool ok = true;
+  auto signedAngle = [&](double x) {
+    bool angleOk = true;
+    std::string t = s.main.strAngle(x, angleOk, static_cast<int16_t>(p));
+    if (!angleOk) ok = false;
+    return t;
+  };
+  std::string t = strName + "'s geocentric ecliptic coordinates" + kNL;
+  t += "Longitude " + angleText(b.EclLong, p) + kNL;
+  t += "Declination " + angleText(b.EclDecl, p) + kNL;
+  if (strName != "Sun") t += "Geocentric ecliptic elongation " + signedAngle(b.EclElong) + kNL;
+  if (c.topocentric) {
+    t += strName + "'s topocentric ecliptic coordinates" + kNL;
+    t += "Longitude " + angleText(b.EclLongTopo, p) + kNL;
+    t += "Declination " + angleText(b.EclDeclTopo, p) + kNL;
+    if (strName != "Sun") t += "Topocentric ecliptic elongation " + signedAngle(b.EclElongTopo) + kNL;
+  }
+  if (strName == "Moon") {
+    const std::string& f = s.strFormats[static_cast<size_t>(p + 2)];
+    t += "Simple geocentric illumination " + formatNumber((1 - CosD(b.ElongationGeo)) * 50, f) + "% (" +
+         signedAngle(b.ElongationGeo) + ")" + kNL;
+    t += "Topocentric illumination " + formatNumber(b.Phase * 100, f) + "% (" + signedAngle(ACosD(1 - 2 * b.Phase)) +
+         ")" + kNL;
+  }
+  if (!ok) {
+    blnValid = false;
+    return {};
+  }
+  return t;
+}
+
+std::string CoordinateReports::EquatorialReport(const std::string& strName, bool& blnValid) {
+  Session& s = session();
+  ReportContext c;
+  blnValid = compute(s, strName, c);
+  if (!blnValid) return {};
+  const udtHBody& b = c.body;
+  const int p = c.precision;
+  auto section = [&](const char* frame, double ra, double decl) {
+    std::string t = strName + "'s " + frame + " equatorial coordinates" + kNL;
+    t += "Right ascension " + angleText(ra / 15, p, "hms") + kNL;
+    t += "              = " + angleText(ra, p) + kNL;
+    t += "Declination " + angleText(decl, p) + kNL;
+    return t;
+  };
+  std::string t = section("geocentric", b.RAGeo, b.DeclGeo);
+  if (c.topocentric) t += section("topocentric", b.RATopo, b.DeclTopo);
+  return t;
+}
+
+namespace {
+
+// A clock reading of a dial position in hours (12 o'clock at the top):
+// whole hours, ":" and two-digit minutes, rounded to the minute.
+std::string clockTime(double hours) {
+  int64_t minutes = static_cast<int64_t>(std::floor(hours * 60 + 0.5));
+  minutes %= 12 * 60;
+  if (minutes < 0) minutes += 12 * 60;
+  std::string mm = std::to_string(minutes % 60);
+  if (mm.size() < 2) mm = "0" + mm;
+  return std::to_string(minutes / 60) + ":" + mm;
+}
+
+}  // namespace
+
+std::string CoordinateReports::HorizonReport(const std::string& strName, bool& blnValid) {
+  Session& s = session();
+  ReportContext c;
+  blnValid = compute(s, strName, c);
+  if (!blnValid) return {};
+  const udtHBody& b = c.body;
+  const int p = c.precision;
+  std::string t = strName + "'s geocentric horizon coordinates" + kNL;
+  t += "Azimuth " + angleText(b.AzGeo, p) + " Altitude " + angleText(b.AltGeo, p) + kNL;
+  if (c.topocentric) {
+    t += strName + "'s topocentric horizon coordinates" + kNL;
+    t += "Azimuth " + angleText(b.AzTopo, p) + " Altitude " + angleText(b.AltTopo, p) + kNL;
+  }
+  if (b.RefrFlag) {
+    // Close to the horizon refraction is uncertain: one decimal fewer.
+    int decimals = b.AltRefr < 1 ? p - 1 : p;
+    t += "After correction for refraction" + kNL;
+    t += "Altitude " + angleText(b.AltRefr, decimals) + kNL;
+  } else {
+    t += "The " + strName + " is well below the horizon so refraction cannot be calculated." + kNL;
+  }
+  if (strName == "Moon") {
+    double angle = 0, subtend = 0, altitude = 0, azimuth = 0;
+    bool ok = true;
+    s.hbody.moon.BrightLimb(b.Fix, false, angle, subtend, altitude, azimuth, ok);
+    if (!ok) {
+      blnValid = false;
+      return {};
+    }
+    t += "The center of the lit portion is at" + kNL;
+    t += "Azimuth " + angleText(azimuth, p) + kNL;
+    t += "Altitude " + angleText(altitude, p) + kNL;
+    t += "The Moon would cover " + clockTime(6 - (angle + subtend / 2) / 30) + " to " +
+         clockTime(6 - (angle - subtend / 2) / 30) + " on the clockface." + kNL;
+  }
+  return t;
+}
+
+std::string CoordinateReports::DistanceReport(const std::string& strName, bool& blnValid) {
+  Session& s = session();
+  ReportContext c;
+  blnValid = compute(s, strName, c);
+  if (!blnValid) return {};
+  const udtHBody& b = c.body;
+  const int p = c.precision;
+  const std::string& f = s.strFormats[static_cast<size_t>(p)];
+  std::string t = strName + "'s distance and size" + kNL;
+  if (b.DistanceGeo > kStarDistance) {
+    t += "Geocentric distance " + formatNumber(b.DistanceGeo / kKmPerParsecReport, s.strFormats[static_cast<size_t>(p + 2)]) +
+         " parsec" + kNL;
+    t += "Solar elongation " + angleText(b.ElongationGeo, p) + kNL;
+  } else {
+    t += "Geocentric distance " + formatNumber(b.DistanceGeo, f) + " km" + kNL;
+    t += "Solar geocentric elongation " + angleText(b.ElongationGeo, p) + kNL;
+    t += "Topocentric distance " + formatNumber(b.DistanceTopo, f) + " km" + kNL;
+    t += "Solar topocentric elongation " + angleText(b.ElongationTopo, p) + kNL;
+    // The phase angle i from the illuminated fraction k = (1 + cos i) / 2.
+    t += "Illumination " + formatNumber(b.Phase * 100, s.strFormats[static_cast<size_t>(p + 2)]) +
+         "% Phase angle " + angleText(ACosD(2 * b.Phase - 1), p) + kNL;
+  }
+  t += "Topocentric radius " + angleText(b.Radius, p) + kNL;
+  return t;
+}
+
+}  // namespace nemora
