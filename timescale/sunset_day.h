@@ -9,9 +9,10 @@ namespace nemora {
 class Session;
 
 // Sunset on civil day lngDay - 1 (dblStart) and on civil day lngDay
-// (dblEnd), UT instants, from the session's sunset source. Abandons the
-// calling routine without a message when there is no sunset (the source
-// has already told the user of a failed computation).
+// (dblEnd), UT instants, from the session's sunset source. Raises inside the
+// caller's handler when the session has no source of sunsets; abandons it
+// without a message when the source finds no sunset (it has told the user
+// of a failed computation itself).
 void sunsetsAroundDate(const Session& session, int32_t lngDay, double& dblStart, double& dblEnd);
 
 }  // namespace nemora

@@ -243,9 +243,10 @@ TEST(StrMoment, ConversionFailureReadsDateOutOfRange) {
   EXPECT_EQ(s.dateText.strMoment(2e7, last, false, false, false), "Date out of range.");
   EXPECT_EQ(rs.sink.messages, std::vector<std::string>{"Error in ToDateTime, Magnitude of dblFixed too large: 20000000.0003472"});
   EXPECT_EQ(last, "kept");
-  // Hebrew days without sunsets: no message of their own.
+  // Hebrew days (the native calendar in Hebrew) when the Sun does not set.
   rs.sink.clear();
   s.intLanguage = 1;
+  s.sunset = [](int32_t, double&) { return false; };
   EXPECT_EQ(s.dateText.strMoment(738886.5, last, false, false, true), "Date out of range.");
   EXPECT_TRUE(rs.sink.messages.empty());
   EXPECT_EQ(s.udtDateIn.enmDateType, dtGregorian);

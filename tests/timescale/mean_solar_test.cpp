@@ -120,7 +120,7 @@ TEST(MeanSolar, HebrewDaysRunFromSunset) {
   int16_t shift = 9;
   bool ok = false;
   s.session.meanSolar.StartEndOfDay(738886.8, 6, start, end, ok, shift);
-  ASSERT_TRUE(ok);
+  ASSERT_TRUE(ok) << s.sink.last();
   EXPECT_DOUBLE_EQ(start, 738886.7);
   EXPECT_DOUBLE_EQ(end, 738887.7);
   EXPECT_EQ(shift, 1);

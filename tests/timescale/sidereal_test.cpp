@@ -213,8 +213,12 @@ TEST(SiderealTime, Messages) {
   twelveHour.bln24Hour = false;
   s.session.lst.FromLST(twelveHour, ok, 4);
   expectMessage("Error in frmTime.FromAMPM, Time must be in 24 hour mode for GMST and LST type");
-  // Without sunsets a Hebrew date has no bounds: the flag clears silently.
+  // Without sunsets a Hebrew date has no bounds.
   s.session.gmst.FromGMST(sidereal(ttGMST, 1), ok, 6);
+  expectMessage("Error in cGMST.FromGMST, No sunset times are available for days that begin at sunset");
+  // A source that finds no sunset has told the user itself.
+  s.session.sunset = [](int32_t, double&) { return false; };
+  s.session.lst.FromLST(sidereal(ttLST, 1), ok, 7);
   EXPECT_FALSE(ok);
   EXPECT_TRUE(s.sink.messages.empty());
 }
