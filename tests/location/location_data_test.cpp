@@ -167,7 +167,7 @@ TEST(LocationDataTest, ABadRuleShowsTheRuleReadersMessageFirst) {
 TEST(LocationDataTest, CountsBoundsAndTokens) {
   RecordedSession rs;
   // Counts out of range or not whole.
-  for (const std::string& count : {"32767", "-1", "2.5", "0"}) {
+  for (std::string count : {"32767", "-1", "2.5", "0"}) {
     EXPECT_EQ(read(rs, with("Testland\n1\n", "Testland\n" + count + "\n")).error.code, -2147221504 + 3) << count;
     EXPECT_EQ(read(rs, with("Gregorian\n1\nTown", "Gregorian\n" + count + "\nTown")).error.code, -2147221504 + 6)
         << count;
@@ -181,7 +181,7 @@ TEST(LocationDataTest, CountsBoundsAndTokens) {
   EXPECT_EQ(empty.data.intNCountries, 0);
 
   // Bounds: latitude +-90 and longitude 180 are accepted, -180 is not.
-  for (const std::string& lat : {"90", "-90"}) EXPECT_TRUE(read(rs, placeItem(1, lat)).ok) << lat;
+  for (std::string lat : {"90", "-90"}) EXPECT_TRUE(read(rs, placeItem(1, lat)).ok) << lat;
   EXPECT_TRUE(read(rs, placeItem(2, "180")).ok);
   EXPECT_FALSE(read(rs, placeItem(2, "-180")).ok);
 

@@ -1,0 +1,247 @@
+#include "location/frmLocation.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/session.h"
+
+namespace nemora {
+
+namespace {
+
+template <class W>
+W* named(W* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+QLineEdit* box(QWidget* parent, const char* name) { return named(new QLineEdit(parent), name); }
+
+// Two option buttons that exclude each other, in a frame of their own.
+QGroupBox* pair(QWidget* parent, const char* frameName, const QString& title, QRadioButton* first,
+                QRadioButton* second) {
+  auto* frame = named(new QGroupBox(title, parent), frameName);
+  auto* layout = new QHBoxLayout(frame);
+  layout->addWidget(first);
+  layout->addWidget(second);
+  return frame;
+}
+
+void setText(QLineEdit* edit, const std::string& text) { edit->setText(QString::fromStdString(text)); }
+std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+void fillList(QComboBox* list, const std::vector<std::string>& entries, int selected) {
+  list->clear();
+  for (const std::string& entry : entries) list->addItem(QString::fromStdString(entry));
+  list->setCurrentIndex(selected);
+}
+
+}  // namespace
+
+frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), entry_(session) {
+  setObjectName("frmLocation");
+  setWindowTitle("Location");
+  setModal(true);
+
+  cboCountry_ = named(new QComboBox(this), "cboCountry");
+  cboCity_ = named(new QComboBox(this), "cboCity");
+  cboNeighborhood_ = named(new QComboBox(this), "cboNeighborhood");
+  auto* place = new QFormLayout;
+  place->addRow("Country/State", cboCountry_);
+  place->addRow("Town/City", cboCity_);
+  place->addRow("Neighborhood", cboNeighborhood_);
+
+  // Position in decimal degrees or in degrees, minutes and seconds.
+  decimalPosition_ = new QWidget(this);
+  txtLat_ = box(decimalPosition_, "txtLat");
+  txtLong_ = box(decimalPosition_, "txtLong");
+  auto* decimal = new QFormLayout(decimalPosition_);
+  decimal->setContentsMargins(0, 0, 0, 0);
+  decimal->addRow("Latitude", txtLat_);
+  decimal->addRow("Longitude", txtLong_);
+  dmsPosition_ = new QWidget(this);
+  txtLatDeg_ = box(dmsPosition_, "txtLatDeg");
+  txtLatMin_ = box(dmsPosition_, "txtLatMin");
+  txtLatSec_ = box(dmsPosition_, "txtLatSec");
+  txtLongDeg_ = box(dmsPosition_, "txtLongDeg");
+  txtLongMin_ = box(dmsPosition_, "txtLongMin");
+  txtLongSec_ = box(dmsPosition_, "txtLongSec");
+  auto* dms = new QGridLayout(dmsPosition_);
+  dms->setContentsMargins(0, 0, 0, 0);
+  dms->addWidget(new QLabel("Degrees", dmsPosition_), 0, 1);
+  dms->addWidget(new QLabel("Minutes", dmsPosition_), 0, 2);
+  dms->addWidget(new QLabel("Seconds", dmsPosition_), 0, 3);
+  dms->addWidget(new QLabel("Latitude", dmsPosition_), 1, 0);
+  dms->addWidget(txtLatDeg_, 1, 1);
+  dms->addWidget(txtLatMin_, 1, 2);
+  dms->addWidget(txtLatSec_, 1, 3);
+  dms->addWidget(new QLabel("Longitude", dmsPosition_), 2, 0);
+  dms->addWidget(txtLongDeg_, 2, 1);
+  dms->addWidget(txtLongMin_, 2, 2);
+  dms->addWidget(txtLongSec_, 2, 3);
+
+  optNorth_ = named(new QRadioButton("North", this), "optNorth");
+  optSouth_ = named(new QRadioButton("South", this), "optSouth");
+  optEast_ = named(new QRadioButton("East", this), "optEast");
+  optWest_ = named(new QRadioButton("West", this), "optWest");
+  txtHeight_ = box(this, "txtHeight");
+  auto* height = new QFormLayout;
+  height->addRow("Height (m)", txtHeight_);
+
+  // Zone in decimal hours or in hours and minutes.
+  decimalZone_ = new QWidget(this);
+  txtTZ_ = box(decimalZone_, "txtTZ");
+  auto* zoneDecimal = new QFormLayout(decimalZone_);
+  zoneDecimal->setContentsMargins(0, 0, 0, 0);
+  zoneDecimal->addRow("Time zone (hours)", txtTZ_);
+  dmsZone_ = new QWidget(this);
+  txtTZH_ = box(dmsZone_, "txtTZH");
+  txtTZM_ = box(dmsZone_, "txtTZM");
+  auto* zoneDms = new QHBoxLayout(dmsZone_);
+  zoneDms->setContentsMargins(0, 0, 0, 0);
+  zoneDms->addWidget(new QLabel("Time zone", dmsZone_));
+  zoneDms->addWidget(txtTZH_);
+  zoneDms->addWidget(new QLabel("h", dmsZone_));
+  zoneDms->addWidget(txtTZM_);
+  zoneDms->addWidget(new QLabel("min", dmsZone_));
+
+  optAhead_ = named(new QRadioButton("Ahead of UT", this), "optAhead");
+  optBehind_ = named(new QRadioButton("Behind UT", this), "optBehind");
+  optST_ = named(new QRadioButton("ST", this), "optST");
+  optDST_ = named(new QRadioButton("DST", this), "optDST");
+  optAuto_ = named(new QRadioButton("AutoTZ", this), "optAuto");
+  optManual_ = named(new QRadioButton("Manual", this), "optManual");
+  optDeg_ = named(new QRadioButton("Degs/Hours only", this), "optDeg");
+  optDMS_ = named(new QRadioButton("Degs, mins, secs", this), "optDMS");
+  cmdOK_ = named(new QPushButton("OK", this), "cmdOK");
+  cmdOK_->setDefault(true);
+  cmdCancel_ = named(new QPushButton("Cancel", this), "cmdCancel");
+
+  auto* hemispheres = new QHBoxLayout;
+  hemispheres->addWidget(pair(this, "fraNorthSouth", "", optNorth_, optSouth_));
+  hemispheres->addWidget(pair(this, "fraEastWest", "", optEast_, optWest_));
+  auto* zoneChoices = new QHBoxLayout;
+  zoneChoices->addWidget(pair(this, "fraAhead", "", optAhead_, optBehind_));
+  zoneChoices->addWidget(pair(this, "fraDST", "", optST_, optDST_));
+  zoneChoices->addWidget(pair(this, "fraAuto", "", optAuto_, optManual_));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(pair(this, "fraDisplay", "Display", optDeg_, optDMS_));
+  buttons->addStretch(1);
+  buttons->addWidget(cmdOK_);
+  buttons->addWidget(cmdCancel_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(place);
+  layout->addWidget(decimalPosition_);
+  layout->addWidget(dmsPosition_);
+  layout->addLayout(hemispheres);
+  layout->addLayout(height);
+  layout->addWidget(decimalZone_);
+  layout->addWidget(dmsZone_);
+  layout->addLayout(zoneChoices);
+  layout->addLayout(buttons);
+
+  showControls();
+
+  // Only the user's own choices and edits are events of the model.
+  connect(cboCountry_, &QComboBox::activated, this, [this](int i) { handle([&] { entry_.cboCountryClick(i); }); });
+  connect(cboCity_, &QComboBox::activated, this, [this](int i) { handle([&] { entry_.cboCityClick(i); }); });
+  connect(cboNeighborhood_, &QComboBox::activated, this,
+          [this](int i) { handle([&] { entry_.cboNeighborhoodClick(i); }); });
+  for (QLineEdit* edit : {txtLat_, txtLong_, txtLatDeg_, txtLatMin_, txtLatSec_, txtLongDeg_, txtLongMin_, txtLongSec_})
+    connect(edit, &QLineEdit::textEdited, this, [this] { entry_.positionEdited(); });
+  for (QRadioButton* option : {optNorth_, optSouth_, optEast_, optWest_})
+    connect(option, &QRadioButton::clicked, this, [this] { entry_.positionEdited(); });
+  connect(optDeg_, &QRadioButton::clicked, this, [this] { handle([&] { entry_.displayChosen(false); }); });
+  connect(optDMS_, &QRadioButton::clicked, this, [this] { handle([&] { entry_.displayChosen(true); }); });
+  connect(cmdOK_, &QPushButton::clicked, this, [this] {
+    readControls();
+    if (entry_.cmdOK()) {
+      accept();
+    } else {
+      showControls();
+    }
+  });
+  connect(cmdCancel_, &QPushButton::clicked, this, [this] {
+    entry_.cmdCancel();
+    reject();
+  });
+}
+
+template <class Event>
+void frmLocation::handle(Event&& event) {
+  if (showing_) return;
+  readControls();
+  event();
+  showControls();
+}
+
+void frmLocation::readControls() {
+  LocationControls& c = entry_.controls;
+  c.intCountry = cboCountry_->currentIndex();
+  c.intCity = cboCity_->currentIndex();
+  c.intNeighborhood = cboNeighborhood_->currentIndex();
+  c.txtLat = text(txtLat_);
+  c.txtLong = text(txtLong_);
+  c.txtLatDeg = text(txtLatDeg_);
+  c.txtLatMin = text(txtLatMin_);
+  c.txtLatSec = text(txtLatSec_);
+  c.txtLongDeg = text(txtLongDeg_);
+  c.txtLongMin = text(txtLongMin_);
+  c.txtLongSec = text(txtLongSec_);
+  c.optNorth = optNorth_->isChecked();
+  c.optEast = optEast_->isChecked();
+  c.txtHeight = text(txtHeight_);
+  c.txtTZ = text(txtTZ_);
+  c.txtTZH = text(txtTZH_);
+  c.txtTZM = text(txtTZM_);
+  c.optAhead = optAhead_->isChecked();
+  c.optDST = optDST_->isChecked();
+  c.optAuto = optAuto_->isChecked();
+  c.optDMS = optDMS_->isChecked();
+}
+
+void frmLocation::showControls() {
+  showing_ = true;
+  const LocationControls& c = entry_.controls;
+  {
+    const QSignalBlocker a(cboCountry_), b(cboCity_), d(cboNeighborhood_);
+    fillList(cboCountry_, c.cboCountry, c.intCountry);
+    fillList(cboCity_, c.cboCity, c.intCity);
+    fillList(cboNeighborhood_, c.cboNeighborhood, c.intNeighborhood);
+  }
+  setText(txtLat_, c.txtLat);
+  setText(txtLong_, c.txtLong);
+  setText(txtLatDeg_, c.txtLatDeg);
+  setText(txtLatMin_, c.txtLatMin);
+  setText(txtLatSec_, c.txtLatSec);
+  setText(txtLongDeg_, c.txtLongDeg);
+  setText(txtLongMin_, c.txtLongMin);
+  setText(txtLongSec_, c.txtLongSec);
+  (c.optNorth ? optNorth_ : optSouth_)->setChecked(true);
+  (c.optEast ? optEast_ : optWest_)->setChecked(true);
+  setText(txtHeight_, c.txtHeight);
+  setText(txtTZ_, c.txtTZ);
+  setText(txtTZH_, c.txtTZH);
+  setText(txtTZM_, c.txtTZM);
+  (c.optAhead ? optAhead_ : optBehind_)->setChecked(true);
+  (c.optDST ? optDST_ : optST_)->setChecked(true);
+  (c.optAuto ? optAuto_ : optManual_)->setChecked(true);
+  (c.optDMS ? optDMS_ : optDeg_)->setChecked(true);
+  decimalPosition_->setVisible(!c.optDMS);
+  decimalZone_->setVisible(!c.optDMS);
+  dmsPosition_->setVisible(c.optDMS);
+  dmsZone_->setVisible(c.optDMS);
+  showing_ = false;
+}
+
+}  // namespace nemora
