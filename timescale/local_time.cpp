@@ -31,30 +31,44 @@ double clsLocalTime::GetTZ(double dblDate, bool& blnValid) { return GetTZ(sessio
 
 double clsLocalTime::GetTZ(const udtLocation& location, double dblDate, bool& blnValid) {
   return guarded(blnValid, "cLocalTime.GetTZ", 0.0, [&] {
-    // The clock of the input time as stored, in hours.
-    const udtDms& clock = session().udtTimeIn.udtDms;
-    double hours = clock.intDegreesHours + clock.intMinutes / 60.0 + clock.dblSeconds / 3600.0;
-    return offsetForLocalClock(location, dblDate, hours);
+    if (!(std::fabs(dblDate) <= kMaxFixedDay)) raise("Magnitude of dblDate too large: ", dblDate);
+    if (!location.blnAutoTZ || location.udtTZ.empty()) return offsetOf(location, dblDate, 0, 0, ChangeDayClock::Standard);
+    // The change day is the local date of the instant in standard time. The
+    // clock is counted in whole milliseconds so that an instant computed as
+    // the change itself (say day + 7/24 in a zone 5 hours behind) is not
+    // read as the moment before it.
+    constexpr double kMsPerDay = 86400000;
+    double ms = std::round((dblDate + epochAt(location, dblDate).dblTZ / 24) * kMsPerDay);
+    double day = std::floor(ms / kMsPerDay);
+    double hours = (ms - day * kMsPerDay) / 3600000;
+    return offsetOf(location, dblDate, day, hours, ChangeDayClock::Standard);
   });
 }
 
-double clsLocalTime::offsetForLocalClock(const udtLocation& location, double dblDate, double dblClockHours) {
-  if (!(std::fabs(dblDate) <= kMaxFixedDay)) raise("Magnitude of dblDate too large: ", dblDate);
+double clsLocalTime::GetTZLocal(const udtLocation& location, double dblDate, double dblClockHours, bool& blnValid) {
+  return guarded(blnValid, "cLocalTime.GetTZ", 0.0, [&] {
+    if (!(std::fabs(dblDate) <= kMaxFixedDay)) raise("Magnitude of dblDate too large: ", dblDate);
+    return offsetOf(location, dblDate, dblDate, dblClockHours, ChangeDayClock::Wall);
+  });
+}
+
+double clsLocalTime::offsetOf(const udtLocation& location, double dblEpochDate, double dblDay, double dblClockHours,
+                              ChangeDayClock clock) {
   double offset = 0;
   if (!location.blnAutoTZ) {
     offset = location.dblTZ + (location.blnDST ? 1 : 0);
   } else {
     // A location without a zone history has no offset to give.
     if (location.udtTZ.empty()) raise("Number of time zone histories out of range: ", 0);
-    const udtTZHistory& epoch = epochAt(location, dblDate);
-    offset = epoch.dblTZ + dstHours(location, epoch, dblDate, dblClockHours);
+    const udtTZHistory& epoch = epochAt(location, dblEpochDate);
+    offset = epoch.dblTZ + dstHours(location, epoch, dblDay, dblClockHours, clock);
   }
   if (!(offset >= kMinOffset && offset <= kMaxOffset)) raise("Magnitude of time zone too large: ", offset);
   return offset;
 }
 
 int clsLocalTime::dstHours(const udtLocation& location, const udtTZHistory& epoch, double dblDay,
-                           double dblClockHours) {
+                           double dblClockHours, ChangeDayClock clock) {
   if (!epoch.blnDST) return 0;
   int16_t s = compareWithRule(epoch.udtDSTStart, dblDay, true);
   int16_t e = compareWithRule(epoch.udtDSTEnd, dblDay, false);
@@ -67,13 +81,13 @@ int clsLocalTime::dstHours(const udtLocation& location, const udtTZHistory& epoc
     return (e == 1 && s == -1) ? 0 : 1;
   }
   if (s != 0) {
-    // The change back at intHour on the daylight clock: from intHour - 1 on
-    // the clock reads standard time, so the repeated hour counts as standard.
+    // The day of the change back: from intHour - 1 on the standard clock,
+    // which on a wall clock makes the repeated hour standard time.
     return dblClockHours >= epoch.udtDSTEnd.intHour - 1 ? 0 : 1;
   }
-  // The change into daylight saving: the clock jumps from intHour to
-  // intHour + 1; a reading within the skipped hour follows the manual choice.
+  // The day of the change into daylight saving: the clock jumps from intHour to intHour + 1.
   int hour = epoch.udtDSTStart.intHour;
+  if (clock == ChangeDayClock::Standard) return dblClockHours >= hour ? 1 : 0;
   if (dblClockHours <= hour) return 0;
   if (dblClockHours >= hour + 1) return 1;
   return location.blnDST ? 1 : 0;
@@ -99,10 +113,12 @@ int16_t clsLocalTime::compareWithRule(const udtDSTRule& rule, double dblDate, bo
 
 double clsLocalTime::FromLocal(const udtTime& udtTimeIn, bool& blnValid, int32_t enmDateType) {
   return guarded(blnValid, "cLocalTime.FromLocal", 0.0, [&] {
+    // The local clock of the record decides on a change day of the input date.
+    double hours = clockHours24(udtTimeIn);
     bool ok = true;
-    double offset = GetTZ(session().dblFixDate, ok);
+    double offset = GetTZLocal(session().udtLocation, session().dblFixDate, hours, ok);
     if (!ok) abandon();
-    double fraction = (clockHours24(udtTimeIn) - offset) / 24 + (udtTimeIn.blnSecondTime ? 1 : 0);
+    double fraction = (hours - offset) / 24 + (udtTimeIn.blnSecondTime ? 1 : 0);
     if (beginsAtSunset(enmDateType)) {
       session().hebrew.EveningShift(inputDay(session()), fraction, ok, udtTimeIn.blnSecondTime);
       if (!ok) abandon();

@@ -15,11 +15,18 @@ class clsLocalTime : public SessionBound {
  public:
   using SessionBound::SessionBound;
 
-  // Offset in hours ahead of UT at dblDate for the current location: the
-  // standard zone plus one hour while daylight saving is in force.
+  // Offset in hours ahead of UT in force at the UT instant dblDate for the
+  // current location: the standard zone plus one hour while daylight saving
+  // is in force. On a change day the instant is compared with the instant of
+  // the change itself.
   double GetTZ(double dblDate, bool& blnValid);
   // The same for another location record (the location dialog's choice).
   double GetTZ(const udtLocation& location, double dblDate, bool& blnValid);
+  // Offset in hours for a local date (dblDate, whole days) and a local clock
+  // reading in hours, for converting local times to UT: on the day of the
+  // change back the repeated hour counts as standard time; on the day of the
+  // change into daylight saving the skipped hour follows the manual choice.
+  double GetTZLocal(const udtLocation& location, double dblDate, double dblClockHours, bool& blnValid);
 
   // UT day fraction of a local-time record on the input date.
   double FromLocal(const udtTime& udtTimeIn, bool& blnValid, int32_t enmDateType);
@@ -34,14 +41,21 @@ class clsLocalTime : public SessionBound {
   double ZeroTime(double dblFix);
 
  private:
-  // Offset in hours for a local date and clock reading (the clock of the
-  // input time decides on a change day).
-  double offsetForLocalClock(const udtLocation& location, double dblDate, double dblClockHours);
-  // 1 when daylight saving is in force in an epoch on the local day of
-  // dblDay for a clock reading on that day, else 0. On the day of the change
-  // back the repeated hour counts as standard time; on the day of the change
-  // into daylight saving the skipped hour follows the manual choice.
-  int dstHours(const udtLocation& location, const udtTZHistory& epoch, double dblDay, double dblClockHours);
+  // How a change day's clock reading was obtained.
+  enum class ChangeDayClock {
+    Standard,  // the standard-time clock of a UT instant
+    Wall,      // a local clock as read on the wall (may be daylight time)
+  };
+  // Offset for a location whose epoch is chosen at dblEpochDate, on the local
+  // day dblDay with the given clock reading on that day.
+  double offsetOf(const udtLocation& location, double dblEpochDate, double dblDay, double dblClockHours,
+                  ChangeDayClock clock);
+  // 1 when daylight saving is in force in an epoch on day dblDay at the clock
+  // reading, else 0. The change into daylight saving happens at intHour of the
+  // first rule on the standard clock, the change back at intHour of the second
+  // rule on the daylight clock (intHour - 1 on the standard clock).
+  int dstHours(const udtLocation& location, const udtTZHistory& epoch, double dblDay, double dblClockHours,
+               ChangeDayClock clock);
   // -1, 0 or 1 as the day of dblDate lies before, on or after a rule's day;
   // abandons when the rule cannot be evaluated.
   int16_t compareWithRule(const udtDSTRule& rule, double dblDate, bool blnFirst);

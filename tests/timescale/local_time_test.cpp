@@ -20,11 +20,17 @@ double day(int year, int month, int dayOfMonth) {
 
 class LocalTimeTest : public ::testing::Test {
  protected:
-  // The offset at dblDate with the input time's clock at hours:minutes.
-  double tz(double dblDate, int16_t hours = 12, int16_t minutes = 0) {
-    rs.session.udtTimeIn = clock24(ttLocal, hours, minutes);
+  // The offset in force at the UT instant dblDate.
+  double tz(double dblDate) {
     bool ok = false;
     double offset = rs.session.localTime.GetTZ(dblDate, ok);
+    EXPECT_TRUE(ok) << rs.sink.last();
+    return offset;
+  }
+  // The offset of a local clock reading hours:minutes on the local date day.
+  double local(double day, int16_t hours, int16_t minutes = 0) {
+    bool ok = false;
+    double offset = rs.session.localTime.GetTZLocal(location, day, hours + minutes / 60.0, ok);
     EXPECT_TRUE(ok) << rs.sink.last();
     return offset;
   }
@@ -35,34 +41,36 @@ class LocalTimeTest : public ::testing::Test {
 TEST_F(LocalTimeTest, NorthernAndSouthernPatterns) {
   useZoneHistory(location, {northernEpoch(2)});
   // 2009: last Sundays are 29 March and 25 October.
-  EXPECT_EQ(tz(day(2009, 1, 15)), 2);
-  EXPECT_EQ(tz(day(2009, 3, 28)), 2);
-  EXPECT_EQ(tz(day(2009, 3, 30)), 3);
-  EXPECT_EQ(tz(day(2009, 7, 1)), 3);
-  EXPECT_EQ(tz(day(2009, 10, 24)), 3);
-  EXPECT_EQ(tz(day(2009, 10, 26)), 2);
-  EXPECT_EQ(tz(day(2009, 12, 31)), 2);
+  EXPECT_EQ(tz(day(2009, 1, 15) + 0.5), 2);
+  EXPECT_EQ(tz(day(2009, 3, 28) + 0.5), 2);
+  EXPECT_EQ(tz(day(2009, 3, 30) + 0.5), 3);
+  EXPECT_EQ(tz(day(2009, 7, 1) + 0.5), 3);
+  EXPECT_EQ(tz(day(2009, 10, 24) + 0.5), 3);
+  EXPECT_EQ(tz(day(2009, 10, 26) + 0.5), 2);
+  EXPECT_EQ(tz(day(2009, 12, 31) + 0.5), 2);
 
   useZoneHistory(location, {southernEpoch(10)});
-  EXPECT_EQ(tz(day(2009, 1, 15)), 11);
-  EXPECT_EQ(tz(day(2009, 6, 15)), 10);
-  EXPECT_EQ(tz(day(2009, 12, 15)), 11);
+  EXPECT_EQ(tz(day(2009, 1, 15) + 0.5), 11);
+  EXPECT_EQ(tz(day(2009, 6, 15) + 0.5), 10);
+  EXPECT_EQ(tz(day(2009, 12, 15) + 0.5), 11);
   // 2009: first Sundays are 5 April and 4 October.
-  EXPECT_EQ(tz(day(2009, 4, 6)), 10);
-  EXPECT_EQ(tz(day(2009, 10, 3)), 10);
-  EXPECT_EQ(tz(day(2009, 10, 5)), 11);
+  EXPECT_EQ(tz(day(2009, 4, 6) + 0.5), 10);
+  EXPECT_EQ(tz(day(2009, 10, 3) + 0.5), 10);
+  EXPECT_EQ(tz(day(2009, 10, 5) + 0.5), 11);
+  EXPECT_EQ(local(day(2009, 1, 15), 12), 11);
+  EXPECT_EQ(local(day(2009, 6, 15), 12), 10);
   EXPECT_TRUE(rs.sink.messages.empty());
 }
 
 TEST_F(LocalTimeTest, ChangeBackRepeatsAnHourThatCountsAsStandard) {
   useZoneHistory(location, {northernEpoch(2)});
   double changeDay = day(2009, 10, 25);
-  EXPECT_EQ(tz(changeDay, 0, 0), 3);
-  EXPECT_EQ(tz(changeDay, 0, 59), 3);
-  EXPECT_EQ(tz(changeDay, 1, 0), 2);
-  EXPECT_EQ(tz(changeDay, 1, 59), 2);
-  EXPECT_EQ(tz(changeDay, 2, 0), 2);
-  EXPECT_EQ(tz(changeDay, 23, 0), 2);
+  EXPECT_EQ(local(changeDay, 0, 0), 3);
+  EXPECT_EQ(local(changeDay, 0, 59), 3);
+  EXPECT_EQ(local(changeDay, 1, 0), 2);
+  EXPECT_EQ(local(changeDay, 1, 59), 2);
+  EXPECT_EQ(local(changeDay, 2, 0), 2);
+  EXPECT_EQ(local(changeDay, 23, 0), 2);
 }
 
 TEST_F(LocalTimeTest, ChangeIntoDaylightSavingSkipsAnHourThatFollowsTheManualChoice) {
@@ -70,11 +78,50 @@ TEST_F(LocalTimeTest, ChangeIntoDaylightSavingSkipsAnHourThatFollowsTheManualCho
   double changeDay = day(2009, 3, 29);
   for (bool manualDST : {false, true}) {
     location.blnDST = manualDST;
-    EXPECT_EQ(tz(changeDay, 1, 0), 2);
-    EXPECT_EQ(tz(changeDay, 2, 0), 2);
-    EXPECT_EQ(tz(changeDay, 2, 30), manualDST ? 3 : 2);
-    EXPECT_EQ(tz(changeDay, 3, 0), 3);
-    EXPECT_EQ(tz(changeDay, 20, 0), 3);
+    EXPECT_EQ(local(changeDay, 1, 0), 2);
+    EXPECT_EQ(local(changeDay, 2, 0), 2);
+    EXPECT_EQ(local(changeDay, 2, 30), manualDST ? 3 : 2);
+    EXPECT_EQ(local(changeDay, 3, 0), 3);
+    EXPECT_EQ(local(changeDay, 20, 0), 3);
+  }
+}
+
+TEST_F(LocalTimeTest, AnInstantIsComparedWithTheChangeItselfWhateverTheInputTime) {
+  constexpr double kMinute = 1.0 / 1440;
+  for (int16_t inputHour = 0; inputHour < 24; inputHour += 5) {
+    SCOPED_TRACE(inputHour);
+    rs.session.udtTimeIn = clock24(ttLocal, inputHour, 30);
+    for (bool manualDST : {false, true}) {
+      location.blnDST = manualDST;
+      // Zone +2: into daylight saving at 2:00 standard time = 0:00 UT on
+      // 29 March 2009; back at 2:00 daylight time = 23:00 UT on 24 October.
+      useZoneHistory(location, {northernEpoch(2)});
+      location.blnDST = manualDST;
+      EXPECT_EQ(tz(day(2009, 3, 29) - kMinute), 2);
+      EXPECT_EQ(tz(day(2009, 3, 29)), 3);
+      EXPECT_EQ(tz(day(2009, 10, 24) + 23.0 / 24 - kMinute), 3);
+      EXPECT_EQ(tz(day(2009, 10, 24) + 23.0 / 24), 2);
+      // Zone -5 with the change into daylight saving at 2:00 on the second
+      // Sunday of March (8 March 2009 = 7:00 UT): Saturday evening is still
+      // standard time although its UT date is the change day.
+      useZoneHistory(location, {epoch(-5, true, rule(2, 0, 2, 1, 3), rule(2, 0, 1, 1, 11))});
+      location.blnDST = manualDST;
+      EXPECT_EQ(tz(day(2009, 3, 8) + 1.0 / 24), -5);
+      EXPECT_EQ(tz(day(2009, 3, 8) + 7.0 / 24 - kMinute), -5);
+      EXPECT_EQ(tz(day(2009, 3, 8) + 7.0 / 24), -4);
+      // Back on 1 November 2009 at 2:00 daylight time = 6:00 UT.
+      EXPECT_EQ(tz(day(2009, 11, 1) + 6.0 / 24 - kMinute), -4);
+      EXPECT_EQ(tz(day(2009, 11, 1) + 6.0 / 24), -5);
+      // Zone +10, southern: back on 5 April 2009 at 2:00 daylight time =
+      // 15:00 UT on 4 April; into daylight saving on 4 October at 2:00
+      // standard time = 16:00 UT on 3 October.
+      useZoneHistory(location, {southernEpoch(10)});
+      location.blnDST = manualDST;
+      EXPECT_EQ(tz(day(2009, 4, 4) + 15.0 / 24 - kMinute), 11);
+      EXPECT_EQ(tz(day(2009, 4, 4) + 15.0 / 24), 10);
+      EXPECT_EQ(tz(day(2009, 10, 3) + 16.0 / 24 - kMinute), 10);
+      EXPECT_EQ(tz(day(2009, 10, 3) + 16.0 / 24), 11);
+    }
   }
 }
 
@@ -84,6 +131,9 @@ TEST_F(LocalTimeTest, AnEpochAppliesUpToAndIncludingItsLastDate) {
   EXPECT_EQ(tz(last - 100), 3);
   EXPECT_EQ(tz(last), 3);
   EXPECT_EQ(tz(std::nextafter(last, 1e9)), 4);
+  // A local date before the end of an epoch reads that epoch all day.
+  EXPECT_EQ(local(std::floor(last), 23), 3);
+  EXPECT_EQ(local(std::floor(last) + 1, 0), 4);
   EXPECT_EQ(tz(last + 10), 4);
   EXPECT_EQ(tz(last + 11), 5);
   // When every epoch has ended, the last one applies.
@@ -99,6 +149,7 @@ TEST_F(LocalTimeTest, ManualZone) {
   EXPECT_EQ(tz(day(2009, 7, 1)), -5.5);
   location.blnDST = true;
   EXPECT_EQ(tz(day(2009, 1, 1)), -4.5);
+  EXPECT_EQ(local(day(2009, 1, 1), 12), -4.5);
   location.dblTZ = 14;
   EXPECT_EQ(tz(day(2009, 1, 1)), 15);
 }
