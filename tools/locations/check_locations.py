@@ -11,8 +11,12 @@ compares each country's zone history with the IANA zone that
 tests/data/zone_map.txt names for it: at noon UT of every day from 1970 to
 2037, every hour from 36 hours before to 36 hours after every change of the
 zone's offset, and every hour of every day on which one of the history's
-rules falls.  Prints the number of mismatches and exits with status 1 when a
-check fails or a mismatch is not listed as expected in the zone table.
+rules falls.  Also checks that the weather the program estimates from every
+neighbourhood's climate (mean plus half the daily and half the annual range,
+each cycle at either extreme) stays within -120 to 70 C, 0 to 1200 mbar and
+0 to 100 % at every hour and season.  Prints the number of mismatches and
+exits with status 1 when a check fails or a mismatch is not listed as
+expected in the zone table.
 """
 
 from __future__ import annotations
@@ -107,7 +111,10 @@ def read_rule(it: Items, word: str, j: int, c: str) -> zr.Rule:
     return zr.Rule(hour, dow, week, dom, month, caltype)
 
 
-def read_database(text: str):
+def read_database(text: str, climates: list | None = None):
+    """The countries with their zone histories and places; the climate items
+    of every neighbourhood are appended to climates when it is given."""
+    climates = [] if climates is None else climates
     it = Items(text, "#")
     n = long_item(it, 0, 32766, "number of countries")
     countries = []
@@ -170,10 +177,42 @@ def read_database(text: str):
                 dh = double_item(it, -2 * lim, 2 * lim, f"daily humidity range for {w}")
                 lim = min(hu - dh / 2, 100 - hu - dh / 2)
                 double_item(it, -2 * lim, 2 * lim, f"annual humidity range for {w}")
+                # the nine climate items just read, as written, for the envelope check
+                climates.append((w, it.items[it.pos - 9:it.pos]))
                 nbs.setdefault(nm, (lat, lon, h))
             cities.setdefault(y, nbs)
         countries.append((c, epochs, cities))
     return countries
+
+
+# Limits of the weather the program estimates from a neighbourhood's climate:
+# temperature (C), pressure (mbar) and relative humidity (%).
+ENVELOPE = (("temperature", -120, 70), ("pressure", 0, 1200), ("humidity", 0, 100))
+
+
+def envelope_problems(where: str, items: list[str]) -> list[str]:
+    """The program estimates each quantity as mean + daily * D + annual * A
+    with D and A between -1/2 and 1/2 (mean, daily range, annual range in the
+    file's order), so it reaches mean -/+ (|daily| + |annual|) / 2 at some hour
+    and season.  Checked twice: exactly on the decimal values as written, and
+    in double arithmetic in the program's order at the four corners, so that
+    rounding cannot carry a value that only touches a limit outside it."""
+    errs = []
+    for k, (what, lo, hi) in enumerate(ENVELOPE):
+        m, d, a = (Fraction(x) for x in items[3 * k:3 * k + 3])
+        swing = (abs(d) + abs(a)) / 2
+        if m - swing < lo or m + swing > hi:
+            errs.append(f"{where}: {what} reaches {float(m - swing):g} to {float(m + swing):g}, "
+                        f"outside {lo} to {hi}")
+            continue
+        mf, df, af = (float(x) for x in items[3 * k:3 * k + 3])
+        for D in (-0.5, 0.5):
+            for A in (-0.5, 0.5):
+                v = mf + df * D + af * A
+                if not lo <= v <= hi:
+                    errs.append(f"{where}: {what} {v!r} at D {D}, A {A} (double arithmetic), "
+                                f"outside {lo} to {hi}")
+    return errs
 
 
 def check_curloc(text: str, countries) -> list[str]:
@@ -215,8 +254,9 @@ def main() -> int:
     args = ap.parse_args()
     with open(os.path.join(args.root, "data", "Locations.txt"), encoding="ascii") as f:
         text = f.read()
+    climates: list = []
     try:
-        countries = read_database(text)
+        countries = read_database(text, climates)
     except Bad as e:
         print(f"Locations.txt: invalid {e}")
         return 1
@@ -224,6 +264,12 @@ def main() -> int:
     nnb = sum(len(nbs) for c in countries for nbs in c[2].values())
     print(f"Locations.txt: {len(countries)} countries or states, {ncity} towns or cities, "
           f"{nnb} neighbourhoods, {sum(len(c[1]) for c in countries)} zone-history epochs")
+    outside = [e for w, items in climates for e in envelope_problems(w, items)]
+    for e in outside:
+        print(e)
+    print(f"climate envelopes: {len(climates)} neighbourhoods checked (temperature -120 to 70 C, "
+          f"pressure 0 to 1200 mbar, humidity 0 to 100 % at every hour and season), "
+          f"{len(outside)} outside")
     with open(os.path.join(args.root, "data", "Curloc.bak"), encoding="ascii") as f:
         errs = check_curloc(f.read(), countries)
     for e in errs:
@@ -235,7 +281,7 @@ def main() -> int:
                 continue
             name, zone, expected = line.rstrip("\n").split("\t")
             zmap[name] = (zone, expected)
-    failed = bool(errs)
+    failed = bool(errs) or bool(outside)
     jobs, keys = [], []
     for c, epochs, _ in countries:
         if c not in zmap:

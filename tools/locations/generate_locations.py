@@ -11,7 +11,9 @@ history is derived from the database's changes and then checked against it:
 at noon UT of every day from 1970 to 2037, every hour from 36 hours before
 to 36 hours after every change, and every hour of every day on which one of
 the history's rules falls.  The program stops with status 1 if any check
-fails or any value is out of the file's ranges.
+fails, any value is out of the file's ranges, or the weather estimated from
+a neighbourhood's climate would leave its limits at some hour and season
+(the derived daily humidity range is shrunk so that it does not).
 
 Standard library only.
 """
@@ -118,15 +120,42 @@ def saturation(t: float) -> float:
     return 6.112 * math.exp(17.62 * t / (243.12 + t))
 
 
-def daily_humidity_range(t: float, dt: float, rh: float) -> float:
-    """Peak-to-peak daily range of relative humidity, negative because the
-    humidity is lowest when the temperature is highest: the vapour pressure
-    is taken as constant through the day."""
+# Limits of the modelled weather at every hour and season.  The program
+# estimates a quantity as mean + daily * D + annual * A with D and A between
+# -1/2 and 1/2, so it ranges over mean -/+ (|daily| + |annual|) / 2; outside
+# these limits the estimate is refused.
+ENVELOPE = {"T": (-120.0, 70.0), "P": (0.0, 1200.0), "H": (0.0, 100.0)}
+# The humidity envelope is kept this far (%) inside 0 and 100 so that the
+# rounding of the program's double arithmetic cannot carry it out.
+HUMIDITY_MARGIN = 0.1
+
+
+def daily_humidity_range(t: float, dt: float, rh: float, annual: float) -> float:
+    """Peak-to-peak daily range of relative humidity (%), negative because
+    the humidity is lowest when the temperature is highest.  Derived with
+    the vapour pressure taken as constant through the day, then shrunk so
+    that the mean, the half annual range and the half daily range together
+    stay within 0 to 100 %: the mean and the annual range are the published
+    values and are kept; the daily range is the derived one.  One decimal;
+    the bound is rounded towards zero so that the written value keeps it."""
     e = rh / 100.0 * saturation(t)
     hi = min(100.0, 100.0 * e / saturation(t - dt / 2))
     lo = 100.0 * e / saturation(t + dt / 2)
-    # the range is limited so that the modelled humidity stays within 0-100 %
-    return -min(hi - lo, 2 * min(rh, 100.0 - rh))
+    room = 2 * min(rh, 100.0 - rh) - abs(annual) - 2 * HUMIDITY_MARGIN
+    bound = math.floor(max(room, 0.0) * 10 + 1e-9) / 10
+    return -min(round(hi - lo, 1), bound)
+
+
+def envelope_problems(vals: dict) -> list[str]:
+    """The quantities whose modelled value leaves its limits at some hour and
+    season, with the decimal values as written (one decimal)."""
+    errs = []
+    for q, (lo, hi) in ENVELOPE.items():
+        m = Fraction(r1(vals[q]))
+        swing = (abs(Fraction(r1(vals["d" + q]))) + abs(Fraction(r1(vals["a" + q])))) / 2
+        if m - swing < lo or m + swing > hi:
+            errs.append(f"{q} {float(m - swing):g} to {float(m + swing):g} outside {lo:g} to {hi:g}")
+    return errs
 
 
 def r1(x: float) -> str:
@@ -198,17 +227,20 @@ def build_places(entries: list[dict], rows: list[dict], sources: dict) -> dict:
         t = round(st["t_mean"] - LAPSE * (h - st["height"]), 1)
         dt = st["t_daily"]
         rh = st["rh_mean"]
+        ah = round(st["rh_jul"] - st["rh_jan"], 1)
         vals = {
             "name": nb, "lat": lat, "lon": lon, "height": h,
             "T": t, "dT": dt, "aT": round(st["t_jul"] - st["t_jan"], 1),
             "P": round(station_pressure(h), 1), "dP": 0.0, "aP": 0.0,
-            "H": rh, "dH": round(daily_humidity_range(t, dt, rh), 1),
-            "aH": round(st["rh_jul"] - st["rh_jan"], 1),
+            "H": rh, "dH": daily_humidity_range(t, dt, rh, ah), "aH": ah,
             "source": st["source"],
         }
         errs = check_ranges(vals)
         if errs:
             problems.append(f"{c}/{city}/{nb}: out of range: {', '.join(errs)}")
+        errs = envelope_problems(vals)
+        if errs:
+            problems.append(f"{c}/{city}/{nb}: modelled weather out of range: {'; '.join(errs)}")
         out[c].setdefault(city, []).append(vals)
     for n in names:
         if not out[n]:
@@ -258,7 +290,8 @@ def write_locations(entries, places, zones, sources_used, sources) -> str:
     w.comment("  (checked hourly around every change and at noon of every day).")
     w.comment("  Positions and heights: city-centre coordinates and heights (hand-curated).")
     w.comment("  Climate: published climate normals of the national meteorological services")
-    w.comment("  (transcribed by hand and rounded) - by source key:")
+    w.comment("  (typed by hand and rounded; a sample of cities was checked against published")
+    w.comment("  tables - tools/locations/spot_checks.csv) - by source key:")
     for key in sorted(sources_used):
         w.comment(f"    {key}: {sources[key].replace(',', ' ')}")
     w.comment("  Station pressure: no published station pressure was used. The mean pressure")
@@ -286,8 +319,14 @@ def write_locations(entries, places, zones, sources_used, sources) -> str:
     w.comment("  Relative humidity: annual mean; annual range = July mean less January mean;")
     w.comment("  daily range derived from the mean humidity and the daily temperature range")
     w.comment("  with the vapour pressure held constant through the day (Magnus formula) -")
-    w.comment("  negative because the humidity is lowest in the afternoon - and limited so")
-    w.comment("  that mean and half range stay within 0 to 100 %.")
+    w.comment("  negative because the humidity is lowest in the afternoon. The weather at an")
+    w.comment("  instant is mean + daily range x D + annual range x A with D and A between")
+    w.comment("  -1/2 and 1/2 - so it reaches mean -/+ (|daily| + |annual|) / 2. The derived")
+    w.comment("  daily range is therefore shrunk where needed (never the published mean or")
+    w.comment(f"  annual range) so that this stays within {HUMIDITY_MARGIN:g} to {100 - HUMIDITY_MARGIN:g} %")
+    w.comment("  at every hour and season; temperature and pressure stay within -120 to 70 C")
+    w.comment("  and 0 to 1200 mbar likewise (tools/locations/check_locations.py checks all")
+    w.comment("  three).")
     w.comment("  Each neighbourhood: name - latitude (N +) - longitude (E +) - height (m) -")
     w.comment("  T mean - T daily range - T annual range - P mean - P daily - P annual -")
     w.comment("  RH mean - RH daily range - RH annual range.")
