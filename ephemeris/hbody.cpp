@@ -207,6 +207,7 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
     if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
     int i = planetSlot(strName);
     if (i < 0) raise("Invalid planet name: ", strName);
+    session().hbody.dropStale();
 
     Slot& slot = slots_[static_cast<size_t>(i)];
     if (slot.blnFilled && slot.dblFix == dblFix && dblFix != 0 && !session().blnNewInput) {
@@ -270,8 +271,15 @@ void clsHBody::markEmpty() {
   planet.markEmpty();
 }
 
+void clsHBody::dropStale() {
+  if (!session().blnPositionsStale) return;
+  markEmpty();
+  session().blnPositionsStale = false;
+}
+
 void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& udtBody, bool& blnValid) {
   guardedVoid(blnValid, kTrueHBody, [&] {
+    dropStale();
     const bool fixedBody = HBodyLoader::isFixedBodyName(strName);
     std::shared_ptr<const StarCatalogue> catalogue;
     int star = -1;

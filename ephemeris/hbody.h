@@ -141,6 +141,9 @@ class clsHBody : public SessionBound {
 
   // Forgets the cached Sun and Moon records and the planets' instants.
   void markEmpty();
+  // Forgets them when an input dialog has changed the instant or the place
+  // since they were kept (blnPositionsStale), and clears that flag.
+  void dropStale();
 
  private:
   void sunBranch(double dblFix, udtHBody& r);

@@ -158,6 +158,12 @@ TEST_F(PositionsTest, CachedRecordsFollowTheInstantAndTheInputFlag) {
   udtHBody zero = body("Sun", 0);
   s.udtLocation.dblLatitude = 50;
   EXPECT_NE(body("Sun", 0).AltTopo, zero.AltTopo);
+  // A dialog that changed an input marks the kept positions stale: they are
+  // dropped even after the input flag was cleared again.
+  s.udtLocation.dblLatitude = 20;
+  s.blnPositionsStale = true;
+  EXPECT_NE(body("Sun", kEvening).AltTopo, sun1.AltTopo);
+  EXPECT_FALSE(s.blnPositionsStale);
   // Two sessions never share a cache.
   RecordedSession other;
   other.session.udtLocation = s.udtLocation;
