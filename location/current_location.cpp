@@ -1,11 +1,9 @@
 #include "location/current_location.h"
 
 #include <cmath>
-#include <fstream>
 #include <optional>
-#include <random>
-#include <system_error>
 
+#include "app/helpers/atomic_file.h"
 #include "app/helpers/number_format.h"
 #include "app/session.h"
 #include "calendar/date.h"
@@ -388,30 +386,13 @@ std::string lastLocationText(const udtLocation& location) {
 }
 
 bool CurrentLocation::WriteLastLocation(std::string& strError) const {
-  std::filesystem::path target = session().workFile("Curloc.txt");
-  std::random_device random;
-  std::filesystem::path temporary = target;
-  temporary += ".tmp" + std::to_string(random());
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << lastLocationText(session().udtLocation);
-    out.close();
-    if (out.fail()) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      strError = concat("Could not write ", temporary.string());
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    strError = concat("Could not replace ", target.string(), ": ", ec.message());
+  try {
+    writeFileAtomically(session().workFile("Curloc.txt"), lastLocationText(session().udtLocation));
+    return true;
+  } catch (AppError& e) {
+    strError = e.description;
     return false;
   }
-  return true;
 }
 
 }  // namespace nemora

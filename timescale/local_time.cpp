@@ -4,7 +4,6 @@
 
 #include "app/session.h"
 #include "calendar/date.h"
-#include "timescale/clock_form.h"
 #include "timescale/day_bounds.h"
 
 namespace nemora {
@@ -114,8 +113,9 @@ int16_t clsLocalTime::compareWithRule(const udtDSTRule& rule, double dblDate, bo
 double clsLocalTime::FromLocal(const udtTime& udtTimeIn, bool& blnValid, int32_t enmDateType) {
   return guarded(blnValid, "cLocalTime.FromLocal", 0.0, [&] {
     // The local clock of the record decides on a change day of the input date.
-    double hours = clockHours24(udtTimeIn);
     bool ok = true;
+    double hours = session().timeText.FromAMPM(udtTimeIn, ok);
+    if (!ok) abandon();
     double offset = GetTZLocal(session().udtLocation, session().dblFixDate, hours, ok);
     if (!ok) abandon();
     double fraction = (hours - offset) / 24 + (udtTimeIn.blnSecondTime ? 1 : 0);
@@ -139,7 +139,8 @@ void clsLocalTime::ToLocal(double dblDate, udtTime& udtTimeOut, bool& blnValid) 
     udtTime result;
     result.enmTimeType = ttLocal;
     splitClockHours(session(), hours, result);
-    toDisplayClock(session(), result);
+    session().timeText.ToAMPM(result, ok);
+    if (!ok) abandon();
     udtTimeOut = result;
   });
 }

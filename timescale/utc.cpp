@@ -4,16 +4,17 @@
 
 #include "app/session.h"
 #include "calendar/date.h"
-#include "timescale/clock_form.h"
 #include "timescale/day_bounds.h"
 
 namespace nemora {
 
 double clsUTC::FromUTC(const udtTime& udtTimeIn, bool& blnValid, int32_t enmDateType, bool blnPermitSecond) {
   return guarded(blnValid, "cUTC.FromUTC", 0.0, [&] {
-    double fraction = clockHours24(udtTimeIn) / 24 + (udtTimeIn.blnSecondTime ? 1 : 0);
+    bool ok = true;
+    double hours = session().timeText.FromAMPM(udtTimeIn, ok);
+    if (!ok) abandon();
+    double fraction = hours / 24 + (udtTimeIn.blnSecondTime ? 1 : 0);
     if (beginsAtSunset(enmDateType)) {
-      bool ok = true;
       session().hebrew.EveningShift(inputDay(session()), fraction, ok, udtTimeIn.blnSecondTime);
       if (!ok) abandon();
     } else if (udtTimeIn.blnSecondTime && !blnPermitSecond) {
@@ -29,7 +30,9 @@ void clsUTC::ToUTC(double dblDate, udtTime& udtTimeOut, bool& blnValid) {
     udtTime result;
     result.enmTimeType = ttUTC;
     splitClockHours(session(), (dblDate - std::floor(dblDate)) * 24, result);
-    toDisplayClock(session(), result);
+    bool ok = true;
+    session().timeText.ToAMPM(result, ok);
+    if (!ok) abandon();
     udtTimeOut = result;
   });
 }
