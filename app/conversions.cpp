@@ -156,6 +156,24 @@ void Conversions::ToDateTime(double dblFixed, udtDate& udtDateOut, int32_t enmDa
   });
 }
 
+bool Conversions::localReadingRepeated(double dblFix, double dblStart) {
+  Session& s = session();
+  bool ok = true;
+  double offset = s.localTime.GetTZ(dblFix, ok);
+  abandonUnless(ok);
+  double offsetAtStart = s.localTime.GetTZ(dblStart, ok);
+  abandonUnless(ok);
+  if (!(offsetAtStart > offset)) return false;
+  // The clock went back during the day: the same reading came
+  // (offsetAtStart - offset) hours earlier if the old offset was still in
+  // force then.
+  double earlier = dblFix - (offsetAtStart - offset) / 24;
+  if (earlier < dblStart) return false;
+  double offsetEarlier = s.localTime.GetTZ(earlier, ok);
+  abandonUnless(ok);
+  return offsetEarlier == offsetAtStart;
+}
+
 void Conversions::FixedToTime(double dblFix, udtTime& udtTimeOut, double dblStart, int32_t enmTimeType,
                               int32_t enmDateType, bool& blnValid) {
   guardedVoid(blnValid, "frmMain.FixedToTime", [&] {
@@ -174,12 +192,16 @@ void Conversions::FixedToTime(double dblFix, udtTime& udtTimeOut, double dblStar
     }
     abandonUnless(ok);
     // The reading came already earlier in the same calendar day: a day from
-    // sunset to sunset may be longer than 24 hours, and a sidereal day is
-    // 3 min 56 s shorter than a solar day.
+    // sunset to sunset may be longer than 24 hours, a sidereal day is
+    // 3 min 56 s shorter than a solar day, and a local clock that is set back
+    // shows the readings of the hour before the change again.
     double e = dblFix - dblStart;
     bool sidereal = enmTimeType == ttGMST || enmTimeType == ttLST;
-    time.blnSecondTime = e >= (sidereal ? kSiderealDay : 1.0);
-    (void)enmDateType;
+    if (enmTimeType == ttLocal && !beginsAtSunset(enmDateType)) {
+      time.blnSecondTime = localReadingRepeated(dblFix, dblStart);
+    } else {
+      time.blnSecondTime = e >= (sidereal ? kSiderealDay : 1.0);
+    }
     udtTimeOut = time;
   });
 }

@@ -52,6 +52,11 @@ class Conversions : public SessionBound {
     double dblStart = 0;
   };
   CalendarDay calendarDayOf(double t, int32_t enmDateType, int32_t enmTimeType);
+
+ private:
+  // The local clock reading at dblFix came already earlier in the local day
+  // that began at dblStart (the repeated hour after the clocks go back).
+  bool localReadingRepeated(double dblFix, double dblStart);
 };
 
 // Fixed, JD, JDE and MJD dates are day counts without a time of day.
