@@ -25,7 +25,10 @@
 #include "app/gui/qt_message_sink.h"
 #include "app/main_lists.h"
 #include "app/session.h"
+#include "calendar/frmDate.h"
+#include "location/frmLocation.h"
 #include "location/frmWeather.h"
+#include "timescale/frmTime.h"
 #include "visibility/frmObserver.h"
 #include "visibility/frmOptions.h"
 
@@ -173,6 +176,23 @@ void frmMain::wireEvents() {
   connect(cmdOptions_, &QPushButton::clicked, this, [this] {
     frmOptions dialog(session_, this);
     runDialog(dialog);
+  });
+  connect(cmdChangeDate_, &QPushButton::clicked, this, [this] {
+    frmDate dialog(session_, this);
+    runDialog(dialog);
+  });
+  connect(cmdChangeTime_, &QPushButton::clicked, this, [this] {
+    frmTime dialog(session_, this);
+    runDialog(dialog);
+  });
+  connect(cmdChangeLocation_, &QPushButton::clicked, this, [this] {
+    frmLocation dialog(session_, this);
+    runDialog(dialog);
+  });
+  connect(cmdCriterion_, &QPushButton::clicked, this, [this] {
+    // The criterion dialog comes with the crescent criteria; until then the
+    // criterion in force stays the start-up one.
+    session_.showMessage("The criterion dialog is not available yet. " + model_.labels.lblCriterion + ".");
   });
   connect(cmdChangeWeather_, &QPushButton::clicked, this, [this] {
     frmWeather dialog(session_, this);

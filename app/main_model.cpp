@@ -7,6 +7,7 @@
 #include "app/helpers/atomic_file.h"
 #include "app/main_lists.h"
 #include "app/session.h"
+#include "ephemeris/coordinate_reports.h"
 #include "ephemeris/hbody_data.h"
 #include "visibility/criterion_types.h"
 #include "visibility/observer_entry.h"
@@ -152,8 +153,17 @@ bool MainModel::bodyResult() {
   bool ok = true;
   return guarded(ok, "Evaluate", false, [&] {
     if (b < 0 || b > 6 + stars) raise("Invalid heavenly body number: ", b);
-    // The body reports come with the positions, rise and set, and visibility
-    // work; until a report exists the result says so instead of computing.
+    const std::string body = cboOption.text();
+    const std::string parameter = cboOption2.text();
+    if (CoordinateReports::isCoordinateParameter(parameter)) {
+      bool reported = true;
+      std::string text = CoordinateReports(s).report(body, parameter, reported);
+      if (!reported) abandon();
+      labels.lblOutput3 = text;
+      return true;
+    }
+    // The other reports come with rise and set, magnitudes and visibility;
+    // until a report exists the result says so instead of computing.
     labels.lblOutput3 = s.main.Lang(cboOption2.text() + " of " + cboOption.text() + ": not available yet.",
                                     cboOption2.text() + " של " + cboOption.text() + ": עדיין לא זמין.");
     return true;
@@ -208,6 +218,34 @@ bool MainModel::chooseConvertAndEvaluate() {
   blnReady_ = false;
   FillDateTypes();
   blnReady_ = true;
+  return Evaluate();
+}
+
+bool MainModel::chooseBodyAndEvaluate(const std::string& strBody, const std::string& strParameter) {
+  optConvert_ = false;
+  blnReady_ = false;
+  FillBodies();
+  auto position = [](const std::vector<std::string>& items, const std::string& name) {
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i] == name) return static_cast<int>(i);
+    return -1;
+  };
+  int body = position(cboOption.items, strBody);
+  if (body < 0) {
+    blnReady_ = true;
+    session().showMessage("Invalid name for heavenly body.");
+    return false;
+  }
+  cboOption.index = body;
+  FillParameters();
+  int parameter = position(cboOption2.items, strParameter);
+  blnReady_ = true;
+  if (parameter < 0) {
+    session().showMessage("Invalid parameter for " + strBody + ": " + strParameter);
+    return false;
+  }
+  cboOption2.index = parameter;
+  intParameter = static_cast<int16_t>(parameter);
   return Evaluate();
 }
 

@@ -56,6 +56,9 @@ class MainModel : public SessionBound {
   // enmTimeTypeOut, then one evaluation (for the command line).
   bool chooseConvertAndEvaluate();
   void chooseBody();
+  // Body mode with the named body and parameter chosen, then one evaluation
+  // (for the command line). False when a name is not in its list.
+  bool chooseBodyAndEvaluate(const std::string& strBody, const std::string& strParameter);
   void optionChanged(int index);
   void option2Changed(int index);
 

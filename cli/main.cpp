@@ -92,6 +92,12 @@ int main(int argc, char** argv) {
   convert->add_option("--time-type-out", timeTypeOutName, "Time scale of the result (calendar types)")
       ->check(CLI::IsMember(nemora::timeTypeNames()));
   auto* inputsCommand = app.add_subcommand("inputs", "Print the input labels of the main window");
+  std::string bodyName;
+  std::string parameterName;
+  auto* report = app.add_subcommand("report", "Print the report of a body and parameter at the input instant");
+  report->add_option("--body", bodyName, "Sun, Moon, a planet or a catalogued star")->required();
+  report->add_option("--parameter", parameterName, "A parameter of the body, e.g. \"Horizon coordinates\"")
+      ->required();
 
   CLI11_PARSE(app, argc, argv);
 
@@ -106,6 +112,13 @@ int main(int argc, char** argv) {
                         nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
     }
     if (inputsCommand->parsed()) return runInputs(session, model, inputs);
+    if (report->parsed()) {
+      if (!nemora::cli::applyInputs(session, inputs)) return 1;
+      if (!model.chooseBodyAndEvaluate(bodyName, parameterName)) return 1;
+      std::cout << nemora::cli::plainText(model.labels.lblOutput3);
+      if (model.labels.lblOutput3.empty() || model.labels.lblOutput3.back() != '\n') std::cout << '\n';
+      return 0;
+    }
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
   }

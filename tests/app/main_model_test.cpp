@@ -198,3 +198,20 @@ TEST(Cli, BadInputsFailWithStatusOne) {
 
 }  // namespace
 }  // namespace nemora
+
+namespace nemora {
+namespace {
+
+TEST(CliReport, PrintsTheReportOfTheBodyAndParameter) {
+  CliRun run = runCli("--date-type Gregorian --date 2024-3-15 --time 12:00 --time-type UTC "
+                      "report --body Sun --parameter \"Equatorial coordinates\"");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("Sun's geocentric equatorial coordinates\n", 0), 0u) << run.out;
+  CliRun missing = runCli("report --body Vulcan --parameter Rise");
+  EXPECT_EQ(missing.status, 1);
+  CliRun later = runCli("report --body Moon --parameter \"Next full Moon\"");
+  EXPECT_EQ(later.out, "Next full Moon of Moon: not available yet.\n");
+}
+
+}  // namespace
+}  // namespace nemora
