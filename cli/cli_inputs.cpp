@@ -113,6 +113,47 @@ bool applyLocation(Session& session, const Inputs& inputs) {
   return true;
 }
 
+// "Global", "Local", "Manual:" with nine numbers (temperature, pressure and
+// humidity, each mean, daily range, annual range) or "Fixed:" with three.
+bool applyWeather(Session& session, const std::string& text) {
+  if (text.empty()) return true;
+  udtWeather weather = session.udtWeather;
+  auto colon = text.find(':');
+  std::string basis = text.substr(0, colon);
+  std::vector<double> values;
+  if (colon != std::string::npos) {
+    std::string rest = text.substr(colon + 1);
+    size_t from = 0;
+    while (from <= rest.size()) {
+      size_t comma = rest.find(',', from);
+      auto value = parseNumber(rest.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+      if (!value) return fail(session, "Weather values must be numbers: " + text);
+      values.push_back(*value);
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+  }
+  if (basis == "Global" && values.empty()) {
+    weather.udtBasis = kWeatherGlobal;
+  } else if (basis == "Local" && values.empty()) {
+    weather.udtBasis = kWeatherLocal;
+  } else if (basis == "Manual" && values.size() == 9) {
+    weather = {kWeatherManual, values[0], values[1], values[2], values[3], values[4],
+               values[5], values[6], values[7], values[8]};
+  } else if (basis == "Fixed" && values.size() == 3) {
+    weather.udtBasis = kWeatherFixed;
+    weather.dblTempMean = values[0];
+    weather.dblPressMean = values[1];
+    weather.dblHumMean = values[2];
+  } else {
+    return fail(session, "--weather must be Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H");
+  }
+  session.udtWeather = weather;
+  session.weather.markEmpty();
+  session.blnNewInput = true;
+  return true;
+}
+
 }  // namespace
 
 int indexOf(const std::vector<std::string>& names, const std::string& name) {
@@ -143,6 +184,7 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_option("--height", in.height, "Height above sea level, metres");
   app.add_option("--tz", in.tz, "Standard zone of a typed position, hours ahead of UT");
   app.add_flag("--dst", in.dst, "Daylight saving is in force at the typed position");
+  app.add_option("--weather", in.weather, "Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H");
   app.add_option("--language", in.language, "English or Hebrew")->check(CLI::IsMember({"English", "Hebrew"}));
   app.add_option("--precision", in.precision, "0, 1 or 2")->check(CLI::Range(0, 2));
 }
@@ -150,7 +192,8 @@ void addInputOptions(CLI::App& app, Inputs& in) {
 bool applyInputs(Session& session, const Inputs& inputs) {
   if (!inputs.language.empty()) session.intLanguage = inputs.language == "Hebrew" ? 1 : 0;
   if (inputs.precision) session.options.intPrecision = static_cast<int16_t>(*inputs.precision);
-  return applyLocation(session, inputs) && applyDate(session, inputs) && applyTime(session, inputs);
+  return applyLocation(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
+         applyTime(session, inputs);
 }
 
 }  // namespace nemora::cli

@@ -25,6 +25,7 @@ struct Inputs {
   std::string location;  // Country/City/Neighbourhood
   std::optional<double> lat, lon, height, tz;
   bool dst = false;
+  std::string weather;  // Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H
   std::string language;
   std::optional<int> precision;
 };

@@ -7,15 +7,17 @@
 namespace nemora::cli {
 namespace {
 
-std::string number(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
+std::string number(double x) { return jsonNumber(x); }
 
 std::string boolean(bool b) { return b ? "true" : "false"; }
 
 }  // namespace
+
+std::string jsonNumber(double x) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17g", x);
+  return buf;
+}
 
 std::string jsonString(const std::string& text) {
   std::string out = "\"";

@@ -12,6 +12,9 @@ namespace nemora::cli {
 // its udtDms inside}, "text": ...}; the time is left out for day-number types.
 std::string resultJson(double instant, const udtDate& date, const udtTime& time, const std::string& text);
 
+// A JSON number (every digit a double holds).
+std::string jsonNumber(double x);
+
 // A JSON string literal.
 std::string jsonString(const std::string& text);
 

@@ -12,6 +12,8 @@
 #include "app/main_model.h"
 #include "app/messages.h"
 #include "app/session.h"
+#include "ephemeris/hbody.h"
+#include "ephemeris/hbody_data.h"
 #include "cli/cli_inputs.h"
 #include "cli/json_output.h"
 
@@ -68,6 +70,34 @@ int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& 
   return 0;
 }
 
+// The position record of a body at the input instant: one "field value" line
+// per field, or one JSON object keyed by the field names.
+int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, const std::string& body,
+            bool json) {
+  if (!nemora::cli::applyInputs(session, inputs)) return 1;
+  if (!model.chooseConvertAndEvaluate()) return 1;
+  if (!nemora::HBodyLoader(session).IsObjectName(body)) {
+    session.showMessage("Invalid name for heavenly body.");
+    return 1;
+  }
+  nemora::udtHBody record;
+  bool ok = true;
+  session.hbody.TrueHBody(body, session.dblFixDate + session.dblFixTime, record, ok);
+  if (!ok) return 1;
+  std::string out = json ? "{" : "";
+  bool first = true;
+  for (const auto& [name, value] : nemora::hbodyFields(record)) {
+    if (json) {
+      out += (first ? "" : ",") + nemora::cli::jsonString(name) + ":" + nemora::cli::jsonNumber(value);
+    } else {
+      out += name + " " + nemora::generalNumber(value) + "\n";
+    }
+    first = false;
+  }
+  std::cout << out << (json ? "}\n" : "");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +129,10 @@ int main(int argc, char** argv) {
   report->add_option("--parameter", parameterName, "A parameter of the body, e.g. \"Horizon coordinates\"")
       ->required();
 
+  std::string recordBody;
+  auto* bodyCommand = app.add_subcommand("body", "Print every field of a body's position record at the input instant");
+  bodyCommand->add_option("--body", recordBody, "Sun, Moon, a planet or a catalogued star")->required();
+
   CLI11_PARSE(app, argc, argv);
 
   nemora::StderrMessageSink sink;
@@ -112,6 +146,7 @@ int main(int argc, char** argv) {
                         nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
     }
     if (inputsCommand->parsed()) return runInputs(session, model, inputs);
+    if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
     if (report->parsed()) {
       if (!nemora::cli::applyInputs(session, inputs)) return 1;
       if (!model.chooseBodyAndEvaluate(bodyName, parameterName)) return 1;

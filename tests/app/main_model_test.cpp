@@ -215,3 +215,29 @@ TEST(CliReport, PrintsTheReportOfTheBodyAndParameter) {
 
 }  // namespace
 }  // namespace nemora
+
+namespace nemora {
+namespace {
+
+TEST(CliBody, PrintsEveryFieldOfThePositionRecord) {
+  CliRun plain = runCli("--date-type Gregorian --date 2024-3-15 --time 12:00 body --body Moon");
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.out.rfind("EclLong ", 0), 0u) << plain.out;
+  EXPECT_NE(plain.out.find("\nFix "), std::string::npos);
+  CliRun json = runCli("--json --date-type Gregorian --date 2024-3-15 --time 12:00 body --body Sirius");
+  EXPECT_EQ(json.out.rfind("{\"EclLong\":", 0), 0u) << json.out;
+  EXPECT_EQ(json.out.substr(json.out.size() - 2), "}\n");
+  EXPECT_EQ(runCli("body --body Vulcan").status, 1);
+}
+
+TEST(CliWeather, EveryBasisCanBeTyped) {
+  CliRun fixed = runCli("--weather Fixed:10,1010,50 inputs");
+  EXPECT_NE(fixed.out.find("Weather Basis Fixed T 10.0 C, P 1010 mbar, RH 50 %\n"), std::string::npos) << fixed.out;
+  CliRun global = runCli("--weather Global inputs");
+  EXPECT_NE(global.out.find("Weather Basis Global "), std::string::npos);
+  EXPECT_EQ(runCli("--weather Fixed:10 inputs").status, 1);
+  EXPECT_EQ(runCli("--weather Cloudy inputs").status, 1);
+}
+
+}  // namespace
+}  // namespace nemora
