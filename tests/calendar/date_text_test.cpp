@@ -132,7 +132,9 @@ TEST(EvaluateDate, EveryDateTypeAndTheSampleDates) {
                                 : calendarDate(dtJulian, static_cast<int16_t>(-j.year), j.month, j.day, false);
     EXPECT_EQ(s.dateText.EvaluateDate(julian, ok), sample.fixed);
     EXPECT_EQ(s.dateText.EvaluateDate(calendarDate(dtHebrew, h.year, h.month, h.day), ok), sample.fixed);
-    if (i.year > 0) EXPECT_EQ(s.dateText.EvaluateDate(calendarDate(dtIslamic, i.year, i.month, i.day), ok), sample.fixed);
+    if (i.year > 0) {
+      EXPECT_EQ(s.dateText.EvaluateDate(calendarDate(dtIslamic, i.year, i.month, i.day), ok), sample.fixed);
+    }
     // And back through ToDate.
     udtDate back;
     s.dateText.ToDate(sample.fixed, dtHebrew, back, ok);
