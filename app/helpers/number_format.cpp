@@ -77,6 +77,8 @@ std::string formatNumber(double x, std::string_view pattern) {
                 fraction.find_first_not_of('0') == std::string::npos;
   if (static_cast<int>(integer.size()) < p.minIntegerDigits)
     integer.insert(0, static_cast<size_t>(p.minIntegerDigits) - integer.size(), '0');
+  // A number always shows at least one digit: 0 with "####" is "0", not "".
+  if (integer.empty() && fraction.empty()) integer = "0";
   std::string out = (x < 0 && !isZero) ? "-" : "";
   out += integer;
   if (!fraction.empty()) out += "." + fraction;

@@ -415,9 +415,10 @@ TEST_F(WeatherTest, WeatherText) {
       {kWeatherLocal, {16.3, 923.4, 68.5}, "Basis Local T 16.3 C, P 923 mbar, RH 69 %"},
       {kWeatherGlobal, {0.4, 1000, 50}, "Basis Global T .4 C, P 1000 mbar, RH 50 %"},
       {kWeatherManual, {-5.26, 1013.5, 100}, "Basis Manual T -5.3 C, P 1014 mbar, RH 100 %"},
-      {kWeatherFixed, {16, 0.4, 0.4}, "Basis Fixed T 16.0 C, P  mbar, RH  %"},
-      {kWeatherFixed, {-162, 1550, 0}, "Basis Fixed T -162.0 C, P 1550 mbar, RH  %"},
-      {kWeatherFixed, {70, 0, 99.5}, "Basis Fixed T 70.0 C, P  mbar, RH 100 %"},
+      // A value that rounds to 0 is written "0", never left blank.
+      {kWeatherFixed, {16, 0.4, 0.4}, "Basis Fixed T 16.0 C, P 0 mbar, RH 0 %"},
+      {kWeatherFixed, {-162, 1550, 0}, "Basis Fixed T -162.0 C, P 1550 mbar, RH 0 %"},
+      {kWeatherFixed, {70, 0, 99.5}, "Basis Fixed T 70.0 C, P 0 mbar, RH 100 %"},
   };
   for (const Case& c : cases) {
     s.udtWeather.udtBasis = c.basis;
