@@ -578,6 +578,23 @@ RefractionCache& refractionCache() {
 
 }  // namespace
 
+RefractionTable readRefractionTable(Session& session, ValueReader& file) {
+  RefractionTable table;
+  for (int i = 0; i < 16; ++i) {
+    auto alt = session.main.GetValue(file, "#", "Double", -5, 5, true, true);
+    auto alt_value = alt ? parseNumber(*alt) : std::nullopt;
+    auto refr = alt_value ? session.main.GetValue(file, "#", "Double", 0, 5, true, true) : std::nullopt;
+    auto refr_value = refr ? parseNumber(*refr) : std::nullopt;
+    // The spline needs rising altitudes.
+    if (!alt_value || !refr_value || (!table.dblAlt.empty() && *alt_value <= table.dblAlt.back()))
+      refractFail("Error in refract reading near horizon refraction values");
+    table.dblAlt.push_back(*alt_value);
+    table.dblRefr.push_back(*refr_value);
+  }
+  table.dblY2 = clsSky::SPLINE(table.dblAlt, table.dblRefr, 16);
+  return table;
+}
+
 const RefractionTable& loadRefractionTable(Session& session) {
   std::filesystem::path path = session.dataFile("Refract.txt");
   RefractionCache& cache = refractionCache();
@@ -586,19 +603,7 @@ const RefractionTable& loadRefractionTable(Session& session) {
   if (found != cache.tables.end()) return *found->second;
   ValueReader file = ValueReader::open(path);
   if (!file.good()) refractFail("File not found");
-  auto table = std::make_shared<RefractionTable>();
-  for (int i = 0; i < 16; ++i) {
-    auto alt = session.main.GetValue(file, "#", "Double", -5, 5, true, true);
-    auto alt_value = alt ? parseNumber(*alt) : std::nullopt;
-    auto refr = alt_value ? session.main.GetValue(file, "#", "Double", 0, 5, true, true) : std::nullopt;
-    auto refr_value = refr ? parseNumber(*refr) : std::nullopt;
-    // The spline needs rising altitudes.
-    if (!alt_value || !refr_value || (!table->dblAlt.empty() && *alt_value <= table->dblAlt.back()))
-      refractFail("Error in refract reading near horizon refraction values");
-    table->dblAlt.push_back(*alt_value);
-    table->dblRefr.push_back(*refr_value);
-  }
-  table->dblY2 = clsSky::SPLINE(table->dblAlt, table->dblRefr, 16);
+  auto table = std::make_shared<const RefractionTable>(readRefractionTable(session, file));
   cache.tables.emplace(path, table);
   return *table;
 }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/helpers/value_reader.h"
 #include "app/session_bound.h"
 #include "ephemeris/hbody_data.h"
 #include "location/weather.h"
@@ -165,5 +166,9 @@ double moonInstant(double dblFix);
 
 // The near-horizon refraction table of a file (read once per process).
 const RefractionTable& loadRefractionTable(Session& session);
+// Reads the sixteen altitude-refraction pairs from an open file and prepares
+// the spline; a missing, invalid or non-rising value raises the reading error
+// (source "cHBody.Refract").
+RefractionTable readRefractionTable(Session& session, ValueReader& file);
 
 }  // namespace nemora
