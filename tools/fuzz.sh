@@ -16,6 +16,8 @@ cmake --build build-fuzz -j "$(nproc)" --target $targets
 # Seeds: the shipped files each reader reads (see fuzz/seeds.txt).
 mkdir -p build-fuzz/findings
 status=0
+passed=0
+failed=0
 for target in $targets; do
   corpus="build-fuzz/corpus/$target"
   mkdir -p "$corpus"
@@ -31,8 +33,11 @@ for target in $targets; do
     echo "FINDING in $target (see build-fuzz/$target.log and build-fuzz/findings/)"
     tail -n 30 "build-fuzz/$target.log"
     status=1
+    failed=$((failed + 1))
   else
     grep -E 'stat::number_of_executed_units|cov:' "build-fuzz/$target.log" | tail -n 2
+    passed=$((passed + 1))
   fi
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status
