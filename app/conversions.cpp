@@ -1,12 +1,15 @@
 #include "app/conversions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/errors.h"
 #include "app/session.h"
 #include "timescale/day_bounds.h"
 #include "timescale/sidereal.h"
+#include "timescale/sunset_day.h"
 #include "timescale/time_text.h"
 
 namespace nemora {
@@ -227,8 +230,50 @@ double Conversions::TimeToFixed(const udtTime& udtTime, bool& blnValid, int32_t 
       default: raiseUnavailable(udtTime.enmTimeType);
     }
     abandonUnless(ok);
-    return day + fraction;
+    double t = day + fraction;
+    bool solarClock = udtTime.enmTimeType == ttUTC || udtTime.enmTimeType == ttLocal ||
+                      udtTime.enmTimeType == ttMeanSolar;
+    if (beginsAtSunset(enmDateType) && solarClock) {
+      t = readingInSunsetDay(t, static_cast<int32_t>(day), udtTime.blnSecondTime);
+    } else if (udtTime.enmTimeType == ttLocal) {
+      t = localReadingOnDate(t, udtTime, static_cast<int32_t>(day));
+    }
+    return t;
   });
+}
+
+double Conversions::readingInSunsetDay(double t, int32_t lngDay, bool blnSecondTime) {
+  // A solar clock repeats its readings every whole day: the reading's first
+  // instant in the date's day (from the sunset before the civil day to the
+  // sunset on it) is the one within a day of that first sunset; a second
+  // occurrence comes a day later, where the day is longer than 24 hours.
+  double start = 0, end = 0;
+  sunsetsAroundDate(session(), lngDay, start, end);
+  double first = t - std::floor(t - start);
+  return blnSecondTime ? first + 1 : first;
+}
+
+double Conversions::localReadingOnDate(double t, const ::nemora::udtTime& udtTime, int32_t lngDay) {
+  // The instants of the local date at which the clock shows the reading: one
+  // offset in force at the instant it gives. Two when the clocks went back
+  // (the first on the earlier offset), none in the hour they skipped (then
+  // the local-time class's choice stands).
+  Session& s = session();
+  bool ok = true;
+  double hours = s.timeText.FromAMPM(udtTime, ok);
+  abandonUnless(ok);
+  double offset = s.localTime.GetTZ(t, ok);
+  abandonUnless(ok);
+  std::vector<double> readings;
+  for (double o : {offset + 1, offset, offset - 1}) {
+    double candidate = lngDay + (hours - o) / 24;
+    double inForce = s.localTime.GetTZ(candidate, ok);
+    abandonUnless(ok);
+    if (inForce == o) readings.push_back(candidate);
+  }
+  if (readings.empty()) return t;
+  std::sort(readings.begin(), readings.end());
+  return udtTime.blnSecondTime && readings.size() > 1 ? readings[1] : readings[0];
 }
 
 void Conversions::EvaluateTime(bool& blnValid) {

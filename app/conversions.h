@@ -57,6 +57,14 @@ class Conversions : public SessionBound {
   // The local clock reading at dblFix came already earlier in the local day
   // that began at dblStart (the repeated hour after the clocks go back).
   bool localReadingRepeated(double dblFix, double dblStart);
+  // The instant t of a solar clock reading on a Hebrew or Islamic date
+  // (fixed day lngDay) moved by whole days to its first (or second)
+  // occurrence within the day from sunset to sunset.
+  double readingInSunsetDay(double t, int32_t lngDay, bool blnSecondTime);
+  // The instant of a local clock reading on the local date lngDay: on the
+  // day the clocks go back, the first or the second reading of the repeated
+  // hour as the record says; otherwise t.
+  double localReadingOnDate(double t, const ::nemora::udtTime& udtTime, int32_t lngDay);
 };
 
 // Fixed, JD, JDE and MJD dates are day counts without a time of day.

@@ -35,13 +35,6 @@ SunsetSource meanSunsets(double longitude) {
   };
 }
 
-// Hebrew and Islamic dates with a solar clock reading (UTC, local, mean
-// solar) go through the calendar's evening rule, whose round trips come with
-// its correction.
-bool beginsAtSunsetOnTheirClock(int32_t dateType, int32_t timeType) {
-  return dateType >= dtHebrew && timeType <= ttMeanSolar;
-}
-
 struct Fixture {
   RecordedSession rs;
   Session& s = rs.session;
@@ -222,7 +215,6 @@ TEST(Conversions, RoundTripsOverManyInstants) {
     s.sunset = meanSunsets(place.longitude);
     for (int32_t dateType : {dtGregorian, dtJulian, dtHebrew, dtIslamic}) {
       for (int32_t timeType : {ttUTC, ttLocal, ttMeanSolar, ttGMST, ttLST}) {
-        if (beginsAtSunsetOnTheirClock(dateType, timeType)) continue;
         int compared = 0;
         for (double t = 600000.0123; t < 800000; t += 97.3117) {
           double back = f.roundTrip(t, dateType, timeType);
@@ -250,7 +242,6 @@ TEST(Conversions, RoundTripsThroughOneDayMinuteByMinute) {
   s.sunset = meanSunsets(35.22);
   for (int32_t dateType : {dtGregorian, dtJulian, dtHebrew, dtIslamic}) {
     for (int32_t timeType : {ttUTC, ttLocal, ttMeanSolar, ttGMST, ttLST}) {
-      if (beginsAtSunsetOnTheirClock(dateType, timeType)) continue;
       for (double t = 738886 + 17 * kSecond; t < 738888; t += 60 * kSecond) {
         double back = f.roundTrip(t, dateType, timeType);
         ASSERT_TRUE(f.ok) << dateType << " " << timeType << " " << t;
@@ -283,6 +274,38 @@ TEST(Conversions, TheLastMinutesOfASiderealDayComeTwice) {
     bool ok = false;
     EXPECT_EQ(s.timeText.WriteTime(second, 0, ok, true).find("2nd ocurrence") != std::string::npos, true);
   }
+  EXPECT_TRUE(f.rs.sink.messages.empty());
+}
+
+TEST(Conversions, RoundTripsThroughTheRepeatedAndSkippedLocalHour) {
+  // Zone +2 with daylight saving from the last Sunday of March at 2:00 to the
+  // last Sunday of October at 3:00 daylight time.
+  Fixture f;
+  Session& s = f.s;
+  s.udtLocation.dblLongitude = 35.22;
+  testing::useZoneHistory(s.udtLocation, {testing::epoch(2, true, testing::rule(2, 0, 5, 1, 3),
+                                                         testing::rule(3, 0, 5, 1, 10))});
+  const double spring = fixedFromGregorian(2024, 3, 31);   // clocks go from 2:00 to 3:00
+  const double autumn = fixedFromGregorian(2024, 10, 27);  // clocks go from 3:00 back to 2:00
+  int repeated = 0;
+  for (double day : {spring, autumn}) {
+    for (double t = day - 0.5 + 7 * kSecond; t < day + 1; t += 150 * kSecond) {
+      udtTime time;
+      double back = f.roundTrip(t, dtGregorian, ttLocal, nullptr, &time);
+      ASSERT_TRUE(f.ok) << t << " " << f.rs.sink.last();
+      ASSERT_NEAR(back, t, kReadingTolerance) << "day " << day << " at " << (t - day) * 24 << " h UT";
+      if (time.blnSecondTime) {
+        ++repeated;
+        // Only the hour after the change back repeats a reading.
+        EXPECT_EQ(time.udtDms.intDegreesHours, 2);
+      }
+      // No reading falls in the skipped hour.
+      if (day == spring && t > day - 0.1 && t < day + 0.1) {
+        EXPECT_NE(time.udtDms.intDegreesHours, 2);
+      }
+    }
+  }
+  EXPECT_EQ(repeated, 24);  // one hour in steps of 150 s
   EXPECT_TRUE(f.rs.sink.messages.empty());
 }
 
