@@ -45,25 +45,25 @@ constexpr TableSpec kHistorical{"PastDeltaT.txt", clsDeltaT::kHistoricalEntries,
 // Correction of a tabulated value for the Moon's tidal acceleration, with T
 // the entry's year in centuries. The modern values after 1955.5 rest on atomic
 // time and need none.
-double tidalCorrection(const TableSpec& spec, double year) {
+double tidalCorrection(const TableSpec& layout, double year) {
   double t = year / 100;
   double d2 = (t - 19.555) * (t - 19.555);
-  if (spec.modern) return t < 19.555 ? -0.12932224 * d2 : 0.0;
+  if (layout.modern) return t < 19.555 ? -0.12932224 * d2 : 0.0;
   return 0.109650688 * d2;
 }
 
 // Reads one table file through the session's value reader; raises the
 // session's messages on a missing file or a missing or bad entry.
-DeltaTTable readTable(Session& session, const TableSpec& spec, const std::filesystem::path& path) {
+DeltaTTable readTable(Session& session, const TableSpec& layout, const std::filesystem::path& path) {
   ValueReader file = ValueReader::open(path);
   if (!file.good()) throw AppError(errFileNotFound, std::string(), "File not found");
   DeltaTTable values;
-  values.reserve(spec.entries);
-  for (int k = 0; k < spec.entries; ++k) {
-    auto item = session.main.GetValue(file, "#", "Double", spec.minValue, spec.maxValue, true, true);
+  values.reserve(layout.entries);
+  for (int k = 0; k < layout.entries; ++k) {
+    auto item = session.main.GetValue(file, "#", "Double", layout.minValue, layout.maxValue, true, true);
     std::optional<double> value = item ? parseNumber(*item) : std::nullopt;
-    if (!value) raise("Data missing in file ", spec.fileName, ", entry ", k);
-    values.push_back(*value + tidalCorrection(spec, spec.firstYear + spec.step * k));
+    if (!value) raise("Data missing in file ", layout.fileName, ", entry ", k);
+    values.push_back(*value + tidalCorrection(layout, layout.firstYear + layout.step * k));
   }
   return values;
 }
@@ -71,10 +71,10 @@ DeltaTTable readTable(Session& session, const TableSpec& spec, const std::filesy
 // The process-wide cache of loaded tables, keyed by file path. A table is
 // immutable once loaded; a failed load leaves nothing behind, so the next
 // call reads the file again.
-std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec& spec) {
+std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec& layout) {
   static std::mutex mutex;
   static std::map<std::filesystem::path, std::shared_ptr<const DeltaTTable>> cache;
-  std::filesystem::path path = session.dataFile(spec.fileName);
+  std::filesystem::path path = session.dataFile(layout.fileName);
   std::error_code ec;
   std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
   if (ec) key = path;
@@ -82,7 +82,7 @@ std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec
   std::lock_guard<std::mutex> lock(mutex);
   auto found = cache.find(key);
   if (found != cache.end()) return found->second;
-  auto table = std::make_shared<const DeltaTTable>(readTable(session, spec, path));
+  auto table = std::make_shared<const DeltaTTable>(readTable(session, layout, path));
   cache.emplace(key, table);
   return table;
 }
