@@ -111,6 +111,11 @@ class clsSun : public SessionBound {
 
   // The Sun's geometric mean longitude (degrees, [0, 360)).
   double SunMeanLongitude(double dblFix, bool& blnValid);
+
+  // "Next vernal equinox " and the date and time text of the first instant
+  // after dblFix at which the Sun's declination passes 0 northwards; an
+  // empty text when a Sun position could not be computed.
+  std::string NextVernalEquinox(double dblFix, bool& blnValid);
 };
 
 class clsHBody : public SessionBound {
@@ -139,6 +144,27 @@ class clsHBody : public SessionBound {
   // an apparent one; blnRefrFlag is cleared (and 0 returned) below the lowest
   // altitude at which refraction is computed.
   double Refract(double dblAltitude, bool blnTrue, const udtWeatherNow& udtNow, bool& blnRefrFlag, bool& blnValid);
+
+  // Rise, set and meridian transit on a local day (rise_set.cpp).
+  //
+  // The instant near fixed day lngFix at which the body's topocentric hour
+  // angle equals dblOffset: 0 the upper transit, -180 and +180 the lower
+  // transits before and after it.
+  double Meridian(const std::string& strName, int32_t lngFix, double dblOffset, bool& blnValid);
+  // The rise (blnSet false) or set of the body within the local day that
+  // contains the solar noon of fixed day lngFix. Horizons: geometric (not
+  // blnApparent: the centre at true altitude dblHorizon), flat (blnApparent:
+  // the upper limb at apparent altitude dblHorizon) or sea level (blnApparent
+  // and blnSeaLevel: the upper limb on the dip-depressed sea horizon). When
+  // the body never rises (or never sets) that day, the flag says so and the
+  // result is the instant of its greatest (least) altitude.
+  double RiseSet(const std::string& strName, int32_t lngFix, bool blnSet, bool blnApparent, bool& blnNeverRises,
+                 bool& blnNeverSets, bool& blnValid, double dblHorizon = 0, bool blnSeaLevel = false);
+  // One correction of a rise or set estimate (intDayShift: whole days the
+  // search was moved from the given day).
+  double RiseSetStep(const std::string& strName, int16_t intDayShift, double dblEstimate, bool blnSet,
+                     bool blnApparent, bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon,
+                     bool& blnValid);
 
   // Forgets the cached Sun and Moon records and the planets' instants.
   void markEmpty();

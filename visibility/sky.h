@@ -7,12 +7,18 @@
 #include <vector>
 
 #include "app/session_bound.h"
+#include "location/weather.h"
 
 namespace nemora {
 
 class clsSky : public SessionBound {
  public:
   using SessionBound::SessionBound;
+
+  // True altitude (degrees, 0 or below) of the sea horizon seen from the
+  // current location's height in the given weather: the dip and the
+  // refraction of the grazing ray.
+  double SeaLevelHorizon(const udtWeatherNow& udtNow, bool& blnValid);
 
   // Second derivatives of the natural cubic spline (second derivative 0 at
   // both ends) through the first n points (x strictly increasing).
