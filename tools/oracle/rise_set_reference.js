@@ -44,6 +44,7 @@ const kLastDay = 739251;   // 31 December 2024
 const kStep = 3;           // every third day
 const kMargin = 0.03;      // days kept clear of either end of the local day
 const kFixJ2000 = 730120.5;  // fixed day of 2000 January 1, 12:00 UT
+const kClearAltitude = 0.05;  // degrees between the horizon and a never-rising or never-setting body
 
 const fixToTime = (fix) => new Astronomy.AstroTime(fix - kFixJ2000);
 const timeToFix = (t) => t.ut + kFixJ2000;
@@ -71,6 +72,31 @@ function dayEvent(search, noon) {
   return Math.abs(fix - noon) <= 0.5 - kMargin ? fix : null;
 }
 
+// The body's centre's true topocentric altitude (degrees, no refraction).
+function altitude(body, observer, time) {
+  const eq = Astronomy.Equator(body, time, observer, true, true);
+  return Astronomy.Horizon(time, observer, eq.ra, eq.dec).altitude;
+}
+
+// On a local day without any crossing of altitude 0: ['never-rises', upper
+// transit] when the body stays below the horizon all day, ['never-sets',
+// lower transit] when it stays above, each only when its altitude at that
+// transit is kClearAltitude or more away from 0 and the transit lies within
+// the day, kept clear of its ends; otherwise null.
+function neverEvent(body, observer, noon) {
+  const crossings = [+1, -1].flatMap((direction) =>
+    events((t, limit) => Astronomy.SearchAltitude(body, observer, direction, t, limit, 0), noon - 0.5, noon + 0.5));
+  if (crossings.length) return null;
+  for (const [kind, hourAngle] of [['never-rises', 0], ['never-sets', 12]]) {
+    const transit = Astronomy.SearchHourAngle(body, observer, hourAngle, fixToTime(noon - 0.5)).time;
+    const fix = timeToFix(transit);
+    if (Math.abs(fix - noon) > 0.5 - kMargin) continue;
+    const alt = altitude(body, observer, transit);
+    if (kind === 'never-rises' ? alt < -kClearAltitude : alt > kClearAltitude) return [kind, fix];
+  }
+  return null;
+}
+
 const out = [];
 out.push('# Rise and set of the Sun and the Moon in 2024, every third day, in UT, from astronomy-engine ' + version);
 out.push('# (Don Cross, MIT licence; https://github.com/cosinekitty/astronomy): SearchAltitude for the geometric');
@@ -81,6 +107,9 @@ out.push('# place rows: name, latitude, longitude (east positive), height (m), a
 out.push('# height (US Standard Atmosphere 1976 via Atmosphere()): temperature (C), pressure (mbar).');
 out.push('# event rows: place, fixed day of the civil date, body, rise or set, geometric instant, apparent instant');
 out.push('# (fixed day numbers with the UT day fraction; the apparent one empty when it falls on another day).');
+out.push('# never-rises and never-sets rows: days on which the centre stays below (above) true altitude 0 all day,');
+out.push('# by at least 0.05 degrees at the topocentric upper (lower) transit, with the instant of that transit');
+out.push('# (SearchHourAngle) in place of the geometric instant.');
 out.push('# An event belongs to the date when it lies within half a day of local mean noon, kept 0.03 day clear');
 out.push('# of the ends of that window; days without such an event are left out.');
 for (const [name, lat, lon, height] of places) {
@@ -92,6 +121,11 @@ for (const [name, lat, lon, height] of places) {
   for (let day = kFirstDay; day <= kLastDay; day += kStep) {
     const noon = day + 0.5 - lon / 360;
     for (const body of [Astronomy.Body.Sun, Astronomy.Body.Moon]) {
+      const never = neverEvent(body, observer, noon);
+      if (never) {
+        out.push([name, day, body, never[0], never[1].toFixed(7), ''].join(','));
+        continue;
+      }
       for (const [kind, direction] of [['rise', +1], ['set', -1]]) {
         const geometric = dayEvent((t, limit) => Astronomy.SearchAltitude(body, observer, direction, t, limit, 0), noon);
         if (geometric === null) continue;
