@@ -1,8 +1,10 @@
 // Summarises the lines printed by rise_set_dump (place, day, body, rise or
 // set, reference geometric and apparent instants, ours) as Markdown: per body
-// and place the largest and RMS geometric differences, the largest and mean
-// apparent differences (seconds, ours minus the reference), and the largest
-// geometric differences one by one.
+// and place the largest and RMS geometric differences, the largest apparent
+// difference and the mean apparent differences of rises and of sets (seconds,
+// ours minus the reference; more lift from refraction makes rises earlier and
+// sets later, so the two means show the refraction models' difference), and
+// the largest geometric differences one by one.
 'use strict';
 const fs = require('fs');
 
@@ -26,22 +28,24 @@ console.log('Source: tests/data/rise_set_reference.csv (astronomy-engine, 2024, 
 console.log('Differences in seconds, ours minus the reference. "geometric": the centre at true altitude 0,');
 console.log('topocentric, without refraction, on both sides. "apparent": our upper limb on the flat horizon with');
 console.log('our refraction table at the standard-atmosphere temperature and pressure of the height, against the');
-console.log("engine's upper limb with 34' of refraction scaled by the air density; the mean apparent difference is");
-console.log('mostly the difference of the two refraction models. Regenerate: tools/oracle/rise_set_accuracy.sh.');
+console.log("engine's upper limb with 34' of refraction scaled by the air density. More lift makes a rise earlier and");
+console.log('a set later, so the mean apparent differences of rises and of sets, of opposite signs, show how much');
+console.log('more (sets positive) or less the refraction models lift the body. Regenerate: tools/oracle/rise_set_accuracy.sh.');
 console.log('');
 const places = [...new Set(rows.map((r) => r.place))];
 for (const body of ['Sun', 'Moon']) {
   console.log(`## ${body}`);
   console.log('');
-  console.log('| Place | events | not found | max geometric | RMS geometric | max apparent | mean apparent |');
-  console.log('|---|---|---|---|---|---|---|');
+  console.log('| Place | events | not found | max geometric | RMS geometric | max apparent | mean apparent, rises | mean apparent, sets |');
+  console.log('|---|---|---|---|---|---|---|---|');
   const all = rows.filter((r) => r.body === body);
   for (const place of [...places, 'all']) {
     const r = place === 'all' ? all : all.filter((x) => x.place === place);
     const geo = r.filter((x) => x.geo !== null).map((x) => x.geo);
     const app = r.filter((x) => x.app !== null).map((x) => x.app);
+    const appOf = (kind) => r.filter((x) => x.app !== null && x.kind === kind).map((x) => x.app);
     const missing = r.filter((x) => x.missing).length;
-    console.log(`| ${place} | ${r.length} | ${missing} | ${f1(maxAbs(geo))} | ${f1(rms(geo))} | ${f1(maxAbs(app))} | ${f1(mean(app))} |`);
+    console.log(`| ${place} | ${r.length} | ${missing} | ${f1(maxAbs(geo))} | ${f1(rms(geo))} | ${f1(maxAbs(app))} | ${f1(mean(appOf('rise')))} | ${f1(mean(appOf('set')))} |`);
   }
   console.log('');
 }
