@@ -9,6 +9,7 @@
 #include "app/session.h"
 #include "ephemeris/coordinate_reports.h"
 #include "ephemeris/hbody_data.h"
+#include "ephemeris/rise_set.h"
 #include "visibility/criterion_types.h"
 #include "visibility/observer_entry.h"
 
@@ -155,17 +156,25 @@ bool MainModel::bodyResult() {
     if (b < 0 || b > 6 + stars) raise("Invalid heavenly body number: ", b);
     const std::string body = cboOption.text();
     const std::string parameter = cboOption2.text();
+    bool reported = true;
+    std::string text;
     if (CoordinateReports::isCoordinateParameter(parameter)) {
-      bool reported = true;
-      std::string text = CoordinateReports(s).report(body, parameter, reported);
-      if (!reported) abandon();
-      labels.lblOutput3 = text;
+      text = CoordinateReports(s).report(body, parameter, reported);
+    } else if (parameter == "Rise") {
+      text = RiseSetReports(s).RiseReport(body, reported);
+    } else if (parameter == "Set") {
+      text = RiseSetReports(s).SetReport(body, reported);
+    } else if (parameter == "Next vernal equinox" && body == "Sun") {
+      text = s.hbody.sun.NextVernalEquinox(s.dblFixDate + s.dblFixTime, reported);
+    } else {
+      // The other reports come with magnitudes and visibility; until a
+      // report exists the result says so instead of computing.
+      labels.lblOutput3 = s.main.Lang(parameter + " of " + body + ": not available yet.",
+                                      parameter + " של " + body + ": עדיין לא זמין.");
       return true;
     }
-    // The other reports come with rise and set, magnitudes and visibility;
-    // until a report exists the result says so instead of computing.
-    labels.lblOutput3 = s.main.Lang(cboOption2.text() + " of " + cboOption.text() + ": not available yet.",
-                                    cboOption2.text() + " של " + cboOption.text() + ": עדיין לא זמין.");
+    if (!reported) abandon();
+    labels.lblOutput3 = text;
     return true;
   });
 }

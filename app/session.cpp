@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/helpers/number_format.h"
+#include "ephemeris/rise_set.h"
 
 namespace nemora {
 
@@ -26,6 +27,9 @@ Session::Session(MessageSink& sink)
   }
   // The decimal separator is the second character of 0 written as "0.0".
   strDecimal = formatNumber(0, "0.0").substr(1, 1);
+  // Hebrew and Islamic days run from the Sun's setting at the current
+  // location.
+  sunset = [this](int32_t lngDay, double& dblSunset) { return SunsetOnDay(*this, lngDay, dblSunset); };
 }
 
 void Session::endProgram(const std::string& text) {

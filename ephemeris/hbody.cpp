@@ -242,6 +242,32 @@ double clsSun::SunMeanLongitude(double dblFix, bool& blnValid) {
   });
 }
 
+std::string clsSun::NextVernalEquinox(double dblFix, bool& blnValid) {
+  return guarded(blnValid, "cSun.NextVernalEquinox", std::string(), [&] {
+    Session& s = session();
+    bool ok = true;
+    double meanLongitude = SunMeanLongitude(dblFix, ok);
+    if (!ok) abandon();
+    // The declination moves about 0.398 degrees a day at the equinox.
+    auto equinoxFrom = [&](double t) {
+      for (int i = 0; i < 50; ++i) {
+        udtHBody sun;
+        s.hbody.TrueHBody("Sun", t, sun, ok);
+        if (!ok) abandon();
+        if (std::fabs(sun.DeclGeo) <= 0.00001) break;
+        t -= sun.DeclGeo / 0.398 * 365.242 / 360;
+      }
+      return t;
+    };
+    double t = equinoxFrom(dblFix + (360 - meanLongitude) * 365.242 / 360);
+    // The true Sun runs up to two degrees ahead of the mean Sun in March:
+    // just after an equinox the first estimate finds that equinox again.
+    if (t <= dblFix) t = equinoxFrom(t + 365.242);
+    std::string lastDateText;
+    return "Next vernal equinox " + s.dateText.strMoment(t, lastDateText, false, false, false);
+  });
+}
+
 double clsMoon::MeanMoon(double dblFix, bool& blnValid) {
   return guarded(blnValid, "cMoon.MeanMoon", 0.0, [&] {
     if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
@@ -506,9 +532,14 @@ void clsHBody::ConvCoords(udtHBody& b, double dblFix, bool& blnValid) {
 
     // Observer's geocentric latitude and distance from the centre (Earth
     // radii), and the horizontal parallax (degrees) of the body.
-    double phiP = ATan2D(0.99664719 * 0.99664719 * TanD(phi), 1);
-    if (phiP >= 180) phiP -= 360;
-    double rho = (pos.dblHeight / 1000 + 6378.14) / 6378.14;
+    // The flattened Earth (axis ratio 0.99664719) puts an observer at
+    // latitude 60 some 16 km nearer its centre than one on the equator
+    // (Meeus, Astronomical Algorithms, 2nd ed., chapter 11).
+    double u = ATan2D(0.99664719 * SinD(phi), CosD(phi));
+    double rhoSin = 0.99664719 * SinD(u) + pos.dblHeight / 6378140 * SinD(phi);
+    double rhoCos = CosD(u) + pos.dblHeight / 6378140 * CosD(phi);
+    double phiP = ATan2D(rhoSin, rhoCos);
+    double rho = std::hypot(rhoSin, rhoCos);
     double p = 365459.06 / b.DistanceGeo;
     double A = Deg180(ATan2D(rho * CosD(phiP) * SinD(p) * SinD(H), CosD(delta) - rho * CosD(phiP) * SinD(p) * CosD(H)));
     b.RATopo = Deg360(alpha - A);

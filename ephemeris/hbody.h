@@ -160,11 +160,10 @@ class clsHBody : public SessionBound {
   // result is the instant of its greatest (least) altitude.
   double RiseSet(const std::string& strName, int32_t lngFix, bool blnSet, bool blnApparent, bool& blnNeverRises,
                  bool& blnNeverSets, bool& blnValid, double dblHorizon = 0, bool blnSeaLevel = false);
-  // One correction of a rise or set estimate (intDayShift: whole days the
-  // search was moved from the given day).
-  double RiseSetStep(const std::string& strName, int16_t intDayShift, double dblEstimate, bool blnSet,
-                     bool blnApparent, bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon,
-                     bool& blnValid);
+  // One correction of a rise or set estimate: the instant at which the
+  // body, moving as at dblEstimate, reaches the horizon.
+  double RiseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
+                     bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon, bool& blnValid);
 
   // Forgets the cached Sun and Moon records and the planets' instants.
   void markEmpty();

@@ -30,6 +30,12 @@ class RiseSetReports : public SessionBound {
   // each; empty with blnValid false when a computation failed.
   std::string RiseReport(const std::string& strName, bool& blnValid);
   std::string SetReport(const std::string& strName, bool& blnValid);
+
+ private:
+  std::string report(const std::string& strName, bool blnSet, bool& blnValid);
+  // "Geometric Sunrise", "No apparent Moonset over flat horizon", ...
+  std::string eventText(const std::string& strName, bool blnSet, bool blnApparent, bool blnSeaLevel,
+                        bool blnFound) const;
 };
 
 }  // namespace nemora

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "app/errors.h"
+#include "app/helpers/numeric.h"
+#include "app/session.h"
 
 namespace nemora {
 
@@ -38,6 +40,24 @@ double clsSky::SPLINT(std::span<const double> dblX, std::span<const double> y, s
   double a = (dblX[khi] - x) / h;
   double b = (x - dblX[klo]) / h;
   return a * y[klo] + b * y[khi] + ((a * a * a - a) * y2[klo] + (b * b * b - b) * y2[khi]) * h * h / 6;
+}
+
+double clsSky::SeaLevelHorizon(const udtWeatherNow& udtNow, bool& blnValid) {
+  return guarded(blnValid, "cSky.SeaLevelHorizon", 0.0, [&] {
+    // The grazing ray to the sea horizon runs near sea level: its refraction
+    // is that of the sea-level pressure (the station pressure brought down
+    // with a 7143 m scale height) and temperature (a lapse of 5.688 K/km),
+    // and the horizon lies below the true horizontal by the geometric dip.
+    // An observer at or below sea level has no dip, and the sea horizon is
+    // the flat horizon with its refraction there.
+    double H = std::fmax(0.0, session().udtLocation.dblHeight);
+    double p = std::exp(H / 7143) * udtNow.dblPressure / 1013.25;
+    double t = (0.005688 * H + udtNow.dblTemperature + 273.15) / 273.15;
+    double g = ACosD(1 / (1 + H / 6378000));
+    double horizon = -0.604 * p / t - g;
+    if (!(horizon >= -15 && horizon <= 0)) raise("Invalid SeaLevelHorizon: ", horizon);
+    return horizon;
+  });
 }
 
 }  // namespace nemora

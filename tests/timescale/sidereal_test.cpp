@@ -214,6 +214,7 @@ TEST(SiderealTime, Messages) {
   s.session.lst.FromLST(twelveHour, ok, 4);
   expectMessage("Error in frmTime.FromAMPM, Time must be in 24 hour mode for GMST and LST type");
   // Without sunsets a Hebrew date has no bounds.
+  s.session.sunset = nullptr;
   s.session.gmst.FromGMST(sidereal(ttGMST, 1), ok, 6);
   expectMessage("Error in cGMST.FromGMST, No sunset times are available for days that begin at sunset");
   // A source that finds no sunset has told the user itself.

@@ -1,0 +1,316 @@
+// Meridian transits, rises and sets of the bodies, sunrise and sunset for
+// the calendars and seasonal hours, and the rise and set reports.
+#include "ephemeris/rise_set.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "app/errors.h"
+#include "app/helpers/numeric.h"
+#include "app/helpers/text.h"
+#include "app/session.h"
+#include "ephemeris/hbody.h"
+#include "ephemeris/hbody_data.h"
+#include "visibility/sky.h"
+
+namespace nemora {
+namespace {
+
+constexpr const char* kRiseSet = "cHBody.RiseSet";
+// Mean rate of the hour angle of the Sun (degrees a day); the others differ
+// by their own motion, which the iterations absorb.
+constexpr double kHourAngleRate = 360.98564736629;
+
+}  // namespace
+
+// ---------------------------------------------------------------- Meridian
+
+double clsHBody::Meridian(const std::string& strName, int32_t lngFix, double dblOffset, bool& blnValid) {
+  return guarded(blnValid, "cHBody.Meridian", 0.0, [&] {
+    if (!HBodyLoader(session()).IsObjectName(strName)) raise("Object name not found: ", strName);
+    if (!(std::fabs(static_cast<double>(lngFix)) <= kMaxPositionFix)) raise("Magnitude of lngFix too large: ", lngFix);
+    double longitude = session().udtLocation.dblLongitude;
+    if (!(longitude > -180 && longitude <= 180)) raise("Invalid longitude: ", longitude);
+
+    // The instant at which the mean Sun has the hour angle dblOffset.
+    double m0 = dblOffset / 360 + 0.5 - longitude / 360;
+    double t0 = lngFix + m0;
+    bool ok = true;
+    auto siderealAt = [&](double t) {
+      double theta = session().lst.FixToLST(t, ok);
+      if (!ok) abandon();
+      return theta;
+    };
+    // The transit nearest to tStart: the body's topocentric right ascension
+    // at three instants a day apart around tStart (unwrapped so that
+    // neighbours differ by less than 180 degrees) is interpolated, and the
+    // instant is corrected until the hour angle is the offset.
+    auto transitNear = [&](double tStart) {
+      std::array<double, 3> alpha{};
+      for (int i = 0; i < 3; ++i) {
+        udtHBody r;
+        TrueHBody(strName, tStart + i - 1, r, ok);
+        if (!ok) abandon();
+        alpha[static_cast<size_t>(i)] = r.RATopo;
+        if (i > 0) alpha[static_cast<size_t>(i)] += 360 * std::round((alpha[static_cast<size_t>(i) - 1] - r.RATopo) / 360);
+      }
+      double t = tStart;
+      for (int i = 0; i < 30; ++i) {
+        double a = session().main.Interp(alpha, t - tStart + 1, 3, false);
+        double correction = Deg180(siderealAt(t) - a - dblOffset) / kHourAngleRate;
+        t -= correction;
+        if (std::fabs(correction) < 1e-9) break;
+      }
+      return t;
+    };
+
+    double t = transitNear(t0);
+    // A body slower than the Sun (the Moon) may transit twice within a day
+    // or not at all: of the transits on either side, the one nearer the
+    // mean Sun's is the day's.
+    if (std::fabs(t - t0) > 0.49) {
+      double other = transitNear(t - (t > t0 ? 1 : -1));
+      if (std::fabs(other - t0) < std::fabs(t - t0)) t = other;
+    }
+    if (std::fabs(t - t0) > 0.6) raise("dblMeridianTime out of range: ", t, " lngFix ", lngFix);
+    return t;
+  });
+}
+
+// ---------------------------------------------------------------- RiseSetStep
+
+double clsHBody::RiseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
+                             bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon,
+                             bool& blnValid) {
+  return guarded(blnValid, kRiseSet, 0.0, [&] {
+    if (!HBodyLoader(session()).IsObjectName(strName)) raise("Object name not found: ", strName);
+    Session& s = session();
+    double t = dblEstimate;
+    bool ok = true;
+    double theta = s.lst.FixToLST(t, ok);
+    if (!ok) abandon();
+    udtHBody body;
+    TrueHBody(strName, t, body, ok);
+    if (!ok) abandon();
+    udtWeatherNow now;
+    s.weather.GetWeatherNow(t, now, ok);
+    if (!ok) abandon();
+
+    // The true altitude of the body's centre at the moment it touches the
+    // horizon.
+    double h0 = dblHorizon;
+    if (blnApparent && blnSeaLevel) {
+      h0 = clsSky(s).SeaLevelHorizon(now, ok) - body.Radius;
+      if (!ok) abandon();
+    } else if (blnApparent) {
+      bool refracted = true;
+      double R0 = Refract(dblHorizon, false, now, refracted, ok);
+      if (!ok) abandon();
+      h0 = dblHorizon - body.Radius - R0;
+    }
+
+    double phi = s.udtLocation.dblLatitude;
+    double delta = body.DeclTopo;
+    double denominator = CosD(phi) * CosD(delta);
+    double c = std::fabs(denominator) > 0 ? (SinD(h0) - SinD(phi) * SinD(delta)) / denominator
+                                          : std::numeric_limits<double>::infinity();
+    if (std::fabs(c) > 1000000) {
+      // At a pole (or a body at the pole) the altitude does not change in a
+      // day: the body stays above the horizon or below it.
+      blnNeverSets = body.AltTopo >= h0;
+      blnNeverRises = !blnNeverSets;
+    } else {
+      blnNeverRises = c > 1;
+      blnNeverSets = c < -1;
+    }
+    // Clamped, a body that never rises converges to its upper transit (its
+    // greatest altitude) and one that never sets to its lower transit.
+    c = std::fmax(-1.0, std::fmin(1.0, c));
+    double H0 = ACosD(c);
+    double D = Deg180(body.RATopo - theta + (blnSet ? H0 : -H0));
+    return t + D / 360;
+  });
+}
+
+// ---------------------------------------------------------------- RiseSet
+
+double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet, bool blnApparent,
+                         bool& blnNeverRises, bool& blnNeverSets, bool& blnValid, double dblHorizon,
+                         bool blnSeaLevel) {
+  return guarded(blnValid, kRiseSet, 0.0, [&] {
+    if (!(std::fabs(static_cast<double>(lngFix)) <= kMaxPositionFix)) raise("Magnitude of lngFix too large: ", lngFix);
+    if (!HBodyLoader(session()).IsObjectName(strName)) raise("Object name not found: ", strName);
+    bool ok = true;
+    auto sunTransit = [&](double offset) {
+      double t = Meridian("Sun", lngFix, offset, ok);
+      if (!ok) abandon();
+      return t;
+    };
+    // The local day: from the Sun's lower transit before its noon to the one
+    // after.
+    double noon = sunTransit(0);
+    double dayStart = sunTransit(-180);
+    double dayEnd = sunTransit(180);
+    if (!(dayEnd >= noon + 0.3 && dayEnd <= noon + 0.7))
+      raise("dblEndDay out of range (", dayEnd, ") dblMidEay (", noon, ")");
+
+    struct Search {
+      double t = 0;
+      bool neverRises = false, neverSets = false;
+    };
+    auto step = [&](double estimate, Search& found) {
+      double next = RiseSetStep(strName, estimate, blnSet, blnApparent, found.neverRises, found.neverSets,
+                                blnSeaLevel, dblHorizon, ok);
+      if (!ok) abandon();
+      return next;
+    };
+    // Repeated corrections until they shrink faster than a sixth of a second
+    // would need, or ten were made (then the mean of the last two).
+    auto converge = [&](double start) {
+      Search found;
+      double t = start;
+      double previousChange = 0;
+      for (int n = 1;; ++n) {
+        double next = step(t, found);
+        double change = next - t;
+        if (n >= 2 && change * change < std::fabs(previousChange) / 1728000) {
+          found.t = next;
+          return found;
+        }
+        if (n == 10) {
+          found.t = (t + next) / 2;
+          return found;
+        }
+        previousChange = change;
+        t = next;
+      }
+    };
+    // Moves an instant by a whole day towards the local day.
+    auto intoDay = [&](double t) {
+      if (t > dayEnd) return t - 1;
+      if (t < dayStart) return t + 1;
+      return t;
+    };
+
+    Search first;
+    Search result = converge(intoDay(step(noon, first)));
+    if (result.t < dayStart + 0.005 || result.t > dayEnd - 0.005) {
+      // Near the day's edges the crossing of the neighbouring day may have
+      // been found: of the two, the one nearer to noon is the day's.
+      Search other = converge(result.t > dayEnd - 0.005 ? result.t - 1 : result.t + 1);
+      if (std::fabs(other.t - noon) < std::fabs(result.t - noon)) result = other;
+    }
+    if (result.t < dayStart - 0.1 || result.t > dayEnd + 0.1)
+      raise("dblRiseSetTime (", result.t, ") out of range (", dayStart, " - ", dayEnd, ")");
+    blnNeverRises = result.neverRises;
+    blnNeverSets = result.neverSets;
+    return result.t;
+  });
+}
+
+// ---------------------------------------------------------------- Sunrise and sunset
+
+namespace {
+
+class SunEvents : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  bool find(int32_t lngDay, bool blnSet, double& dblInstant) {
+    bool blnValid = true;
+    guardedVoid(blnValid, kRiseSet, [&] {
+      Session& s = session();
+      bool ok = true, neverRises = false, neverSets = false;
+      double t = s.hbody.RiseSet("Sun", lngDay, blnSet, true, neverRises, neverSets, ok, 0, false);
+      if (!ok) abandon();
+      if (neverRises || neverSets) {
+        udtDate date;
+        s.dateText.ToDate(lngDay, dtGregorian, date, ok);
+        std::string day = ok ? s.dateText.WriteDate(date, ok, true, false, false) : std::string();
+        if (!ok) day = generalNumber(lngDay);
+        raise(blnSet ? "No sunset at this location on " : "No sunrise at this location on ", day);
+      }
+      dblInstant = t;
+    });
+    return blnValid;
+  }
+};
+
+}  // namespace
+
+bool SunRiseSet(Session& session, int32_t lngDay, bool blnSet, double& dblInstant) {
+  return SunEvents(session).find(lngDay, blnSet, dblInstant);
+}
+
+bool SunsetOnDay(Session& session, int32_t lngDay, double& dblSunset) {
+  return SunRiseSet(session, lngDay, true, dblSunset);
+}
+
+// ---------------------------------------------------------------- Reports
+
+namespace {
+
+// The three horizons of the reports.
+struct Horizon {
+  bool blnApparent;
+  bool blnSeaLevel;
+};
+constexpr std::array<Horizon, 3> kReportHorizons{{{false, false}, {true, false}, {true, true}}};
+
+}  // namespace
+
+std::string RiseSetReports::RiseReport(const std::string& strName, bool& blnValid) {
+  return report(strName, false, blnValid);
+}
+
+std::string RiseSetReports::SetReport(const std::string& strName, bool& blnValid) {
+  return report(strName, true, blnValid);
+}
+
+std::string RiseSetReports::eventText(const std::string& strName, bool blnSet, bool blnApparent, bool blnSeaLevel,
+                                      bool blnFound) const {
+  const Session& s = session();
+  std::string event = strName + (blnSet ? "set" : "rise");
+  std::string where = !blnApparent ? "" : blnSeaLevel ? " over sea level horizon" : " over flat horizon";
+  std::string english = (blnFound ? "" : "No ") + std::string(blnApparent ? "apparent " : "geometric ") + event + where;
+  if (blnFound) english[0] = blnApparent ? 'A' : 'G';
+  std::string hebrewEvent = std::string(blnSet ? "שקיעה" : "זריחה") + (blnApparent ? " נראית" : " גאומטרית");
+  std::string hebrewWhere = !blnApparent ? "" : blnSeaLevel ? " מעל אופק פני הים" : " מעל אופק מישורי";
+  std::string hebrew = (blnFound ? "" : "אין ") + hebrewEvent + " של " + strName + hebrewWhere;
+  return s.main.Lang(english, hebrew);
+}
+
+std::string RiseSetReports::report(const std::string& strName, bool blnSet, bool& blnValid) {
+  Session& s = session();
+  blnValid = true;
+  double instant = s.dblFixDate + s.dblFixTime;
+  double day = s.dateText.FixedToDay(instant, blnValid);
+  if (!blnValid) return {};
+  std::string text;
+  std::string lastDateText;
+  for (const Horizon& horizon : kReportHorizons) {
+    bool neverRises = false, neverSets = false;
+    double t = s.hbody.RiseSet(strName, static_cast<int32_t>(day), blnSet, horizon.blnApparent, neverRises,
+                               neverSets, blnValid, 0, horizon.blnSeaLevel);
+    if (!blnValid) return {};
+    if (!text.empty()) text += kLineBreak;
+    std::string when = s.dateText.strMoment(t, lastDateText, false, false, false);
+    if (neverSets || neverRises) {
+      // A body that stays up (or down) all day: when it comes nearest to
+      // the horizon instead.
+      text += eventText(strName, neverSets, horizon.blnApparent, horizon.blnSeaLevel, false);
+      text += kLineBreak;
+      text += neverSets ? s.main.Lang("Minimum altitude at ", "גובה מזערי ב-")
+                        : s.main.Lang("Maximum altitude at ", "גובה מרבי ב-");
+      text += when;
+    } else {
+      text += eventText(strName, blnSet, horizon.blnApparent, horizon.blnSeaLevel, true) + " " + when;
+    }
+    // Over a lower horizon a body that never sets stays up all the more.
+    if (neverSets) break;
+  }
+  return text;
+}
+
+}  // namespace nemora
