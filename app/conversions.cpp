@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/errors.h"
+#include "app/helpers/numeric.h"
 #include "app/session.h"
 #include "timescale/day_bounds.h"
 #include "timescale/sidereal.h"
@@ -17,12 +18,6 @@ namespace {
 
 bool validDateType(int32_t type) { return type >= dtFixed && type <= dtIslamic; }
 bool validTimeType(int32_t type) { return type >= ttUTC && type <= ttSeasonal; }
-
-// True solar time and seasonal hours need the Sun's hour angle, transit,
-// rise and set, which this version does not compute yet.
-[[noreturn]] void raiseUnavailable(int32_t enmTimeType) {
-  raise(kTimeTypeNames[enmTimeType], " time is not available in this version");
-}
 
 void abandonUnless(bool ok) {
   if (!ok) abandon();
@@ -53,8 +48,14 @@ double Conversions::ZeroTime(double dblDate, int32_t enmTimeType, bool& blnValid
       // at the longitude (its day bounds are those of mean solar time), so
       // its day begins where the mean solar day does.
       case ttLST: return s.lst.ZeroTime();
+      // Seasonal days are counted on the true solar clock.
       case ttTrueSolar:
-      case ttSeasonal: raiseUnavailable(enmTimeType);
+      case ttSeasonal: {
+        bool ok = true;
+        double z = s.trueSolar.ZeroTime(dblDate, ok);
+        abandonUnless(ok);
+        return z;
+      }
       default: raise("Invalid time type: ", enmTimeType);
     }
   });
@@ -79,7 +80,9 @@ void Conversions::StartEndOfDay(double dblFix, int32_t enmDateType, int32_t enmT
         case ttLocal: s.localTime.StartEndOfDay(dblFix, enmDateType, dblStart, dblEnd, ok, intDayShift); break;
         case ttMeanSolar:
         case ttLST: s.meanSolar.StartEndOfDay(dblFix, enmDateType, dblStart, dblEnd, ok, intDayShift); break;
-        default: raiseUnavailable(enmTimeType);
+        case ttTrueSolar:
+        case ttSeasonal: s.trueSolar.StartEndOfDay(dblFix, enmDateType, dblStart, dblEnd, ok, intDayShift); break;
+        default: raise("Invalid time type: ", enmTimeType);
       }
       abandonUnless(ok);
     }
@@ -97,6 +100,13 @@ Conversions::CalendarDay Conversions::calendarDayOf(double t, int32_t enmDateTyp
     // A day from sunset to sunset is the date of the civil day on whose
     // evening it ends; the bounds tell how far that civil day lies from t's.
     return {static_cast<int32_t>(std::floor(t)) + shift, start};
+  }
+  if (enmTimeType == ttTrueSolar || enmTimeType == ttSeasonal) {
+    // True solar days are up to half a minute longer or shorter than 24
+    // hours, so the day is the one whose bounds hold t; it is named by the
+    // local mean day in which its middle (the Sun's upper transit) falls.
+    double L = session().udtLocation.dblLongitude / 360;
+    return {static_cast<int32_t>(std::floor((start + end) / 2 + L)), start};
   }
   // Days from midnight to midnight of the scale's clock: the day number is
   // that of the clock reading, found with the scale's zero time at t and a
@@ -191,7 +201,9 @@ void Conversions::FixedToTime(double dblFix, udtTime& udtTimeOut, double dblStar
       case ttMeanSolar: s.meanSolar.ToMeanSolar(dblFix, time, ok); break;
       case ttGMST: s.gmst.ToGMST(dblFix, time, ok); break;
       case ttLST: s.lst.ToLST(dblFix, time, ok); break;
-      default: raiseUnavailable(enmTimeType);
+      case ttTrueSolar: s.trueSolar.ToTrueSolar(dblFix, time, ok); break;
+      case ttSeasonal: s.seasonal.ToSeasonal(dblFix, time, ok); break;
+      default: raise("Invalid time type: ", enmTimeType);
     }
     abandonUnless(ok);
     // The reading came already earlier in the same calendar day: a day from
@@ -202,6 +214,10 @@ void Conversions::FixedToTime(double dblFix, udtTime& udtTimeOut, double dblStar
     bool sidereal = enmTimeType == ttGMST || enmTimeType == ttLST;
     if (enmTimeType == ttLocal && !beginsAtSunset(enmDateType)) {
       time.blnSecondTime = localReadingRepeated(dblFix, dblStart);
+    } else if (enmTimeType == ttTrueSolar) {
+      time.blnSecondTime = trueSolarReadingRepeated(dblFix, dblStart, enmDateType);
+    } else if (enmTimeType == ttSeasonal) {
+      time.blnSecondTime = seasonalReadingRepeated(dblFix, dblStart, enmDateType);
     } else {
       time.blnSecondTime = e >= (sidereal ? kSiderealDay : 1.0);
     }
@@ -227,10 +243,14 @@ double Conversions::TimeToFixed(const udtTime& udtTime, bool& blnValid, int32_t 
       case ttMeanSolar: fraction = s.meanSolar.FromMeanSolar(udtTime, ok, enmDateType); break;
       case ttGMST: fraction = s.gmst.FromGMST(udtTime, ok, enmDateType); break;
       case ttLST: fraction = s.lst.FromLST(udtTime, ok, enmDateType); break;
-      default: raiseUnavailable(udtTime.enmTimeType);
+      case ttTrueSolar: fraction = s.trueSolar.FromTrueSolar(udtTime, ok, enmDateType); break;
+      case ttSeasonal: fraction = s.seasonal.FromSeasonal(udtTime, ok); break;
+      default: raise("Invalid time type: ", udtTime.enmTimeType);
     }
     abandonUnless(ok);
     double t = day + fraction;
+    if (udtTime.enmTimeType == ttSeasonal && !beginsAtSunset(enmDateType))
+      t = seasonalReadingOnDate(t, udtTime, static_cast<int32_t>(day), enmDateType);
     bool solarClock = udtTime.enmTimeType == ttUTC || udtTime.enmTimeType == ttLocal ||
                       udtTime.enmTimeType == ttMeanSolar;
     if (beginsAtSunset(enmDateType) && solarClock) {
@@ -240,6 +260,57 @@ double Conversions::TimeToFixed(const udtTime& udtTime, bool& blnValid, int32_t 
     }
     return t;
   });
+}
+
+bool Conversions::trueSolarReadingRepeated(double dblFix, double dblStart, int32_t enmDateType) {
+  // Only a day from sunset to sunset can be longer than a true solar day.
+  double e = dblFix - dblStart;
+  if (e < 0.999 || !beginsAtSunset(enmDateType)) return false;
+  if (e > 1.001) return true;
+  // Near one day: repeated when the Sun has turned a little more than once
+  // since the day began.
+  Session& s = session();
+  bool ok = true;
+  double now = s.trueSolar.SunHourAngle(dblFix, ok);
+  abandonUnless(ok);
+  double atStart = s.trueSolar.SunHourAngle(dblStart, ok);
+  abandonUnless(ok);
+  return Deg360(now - atStart) < 180;
+}
+
+bool Conversions::seasonalReadingRepeated(double dblFix, double dblStart, int32_t enmDateType) {
+  // A seasonal day runs from sunset to sunset, as do Hebrew and Islamic days:
+  // no reading comes twice in them. A day from midnight to midnight holds
+  // the end of one night and the start of the next; a night reading may come
+  // in both when the evening's night hours run slower, in the last minutes
+  // of the day.
+  if (beginsAtSunset(enmDateType) || dblFix - dblStart < 0.9) return false;
+  bool ok = true;
+  double previous = session().seasonal.PreviousReading(dblFix, ok);
+  abandonUnless(ok);
+  return previous >= dblStart;
+}
+
+double Conversions::seasonalReadingOnDate(double t, const ::nemora::udtTime& udtTime, int32_t lngDay,
+                                          int32_t enmDateType) {
+  // A night reading on a date whose day runs from midnight to midnight: the
+  // night before the date began at the sunset of the previous day; where the
+  // reading falls before the date's first midnight it belongs to the night
+  // that begins at the date's own sunset.
+  if (udtTime.blnSecondTime) return t;
+  Session& s = session();
+  bool ok = true;
+  double start = 0, end = 0;
+  int16_t shift = 0;
+  double noon = lngDay + 0.5 - s.udtLocation.dblLongitude / 360;
+  s.trueSolar.StartEndOfDay(noon, enmDateType, start, end, ok, shift);
+  abandonUnless(ok);
+  if (t >= start) return t;
+  ::nemora::udtTime evening = udtTime;
+  evening.blnSecondTime = true;
+  double fraction = s.seasonal.FromSeasonal(evening, ok);
+  abandonUnless(ok);
+  return lngDay + fraction;
 }
 
 double Conversions::readingInSunsetDay(double t, int32_t lngDay, bool blnSecondTime) {

@@ -17,7 +17,8 @@ class Conversions : public SessionBound {
 
   // The UT day fraction at which the time scale's day begins, seen from the
   // instant dblDate: UTC, GMST 0; Local, Mean Solar and LST minus the offset
-  // of their clock from UT.
+  // of their clock from UT; True Solar and Seasonal the lower transit of the
+  // Sun that opens the local day, counted from its UT midnight.
   double ZeroTime(double dblDate, int32_t enmTimeType, bool& blnValid);
 
   // UT instants of the start and end of the calendar day (of the date type,
@@ -57,6 +58,15 @@ class Conversions : public SessionBound {
   // The local clock reading at dblFix came already earlier in the local day
   // that began at dblStart (the repeated hour after the clocks go back).
   bool localReadingRepeated(double dblFix, double dblStart);
+  // The true solar reading at dblFix came already earlier in the calendar
+  // day that began at dblStart.
+  bool trueSolarReadingRepeated(double dblFix, double dblStart, int32_t enmDateType);
+  // The seasonal reading at dblFix came already earlier in the calendar day
+  // that began at dblStart.
+  bool seasonalReadingRepeated(double dblFix, double dblStart, int32_t enmDateType);
+  // The instant t of a seasonal reading on the date lngDay (Gregorian or
+  // Julian) moved into the date's day from midnight to midnight.
+  double seasonalReadingOnDate(double t, const ::nemora::udtTime& udtTime, int32_t lngDay, int32_t enmDateType);
   // The instant t of a solar clock reading on a Hebrew or Islamic date
   // (fixed day lngDay) moved by whole days to its first (or second)
   // occurrence within the day from sunset to sunset.

@@ -31,6 +31,8 @@
 #include "timescale/utc.h"
 #include "timescale/mean_solar.h"
 #include "timescale/sidereal.h"
+#include "timescale/true_solar.h"
+#include "timescale/seasonal.h"
 #include "timescale/time_text.h"
 #include "calendar/date_text.h"
 #include "app/conversions.h"
@@ -111,6 +113,8 @@ class Session {
   clsMeanSolar meanSolar{*this};
   clsGMST gmst{*this};
   clsLST lst{*this};
+  clsTrueSolar trueSolar{*this};
+  clsSeasonal seasonal{*this};
   // Time text and the 12-hour clock form of time records.
   TimeText timeText{*this};
   // Date evaluation and date text, and the conversions between instants and

@@ -12,6 +12,7 @@
 #include "app/conversions.h"
 #include "app/session.h"
 #include "calendar/gregorian.h"
+#include "ephemeris/rise_set.h"
 #include "tests/calendar/calendar_test_support.h"
 #include "tests/test_support.h"
 #include "tests/timescale/zone_test_support.h"
@@ -76,8 +77,6 @@ TEST(Conversions, DispatcherMessages) {
   expectMessage("Error in StartEndOfDay, Invalid date type: 8");
   s.conversions.StartEndOfDay(738886.5, dtGregorian, 7, start, end, ok, shift);
   expectMessage("Error in StartEndOfDay, Invalid time type: 7");
-  s.conversions.StartEndOfDay(738886.5, dtGregorian, ttTrueSolar, start, end, ok, shift);
-  expectMessage("Error in StartEndOfDay, True Solar time is not available in this version");
 
   udtDate date;
   udtTime time;
@@ -87,30 +86,20 @@ TEST(Conversions, DispatcherMessages) {
   expectMessage("Error in ToDateTime, Invalid date type: -1");
   s.conversions.ToDateTime(-10592250.5, date, dtGregorian, time, ttUTC, ok);
   expectMessage("Error in ToDateTime, Magnitude of dblFixed too large: -10592250.5");
-  // A failure inside shows its own message once.
-  s.conversions.ToDateTime(738886.5, date, dtIslamic, time, ttSeasonal, ok);
-  expectMessage("Error in StartEndOfDay, Seasonal time is not available in this version");
 
   s.conversions.FixedToTime(10592253, time, 10592252, ttUTC, dtGregorian, ok);
   expectMessage("Error in frmMain.FixedToTime, Magnitude of dblFix too large: 10592253");
   s.conversions.FixedToTime(738886.5, time, 738886, 9, dtGregorian, ok);
   expectMessage("Error in frmMain.FixedToTime, Invalid time type: 9");
-  s.conversions.FixedToTime(738886.5, time, 738886, ttTrueSolar, dtGregorian, ok);
-  expectMessage("Error in frmMain.FixedToTime, True Solar time is not available in this version");
 
   s.conversions.ZeroTime(738886.5, 7, ok);
   expectMessage("Error in ZeroTime, Invalid time type: 7");
-  s.conversions.ZeroTime(738886.5, ttSeasonal, ok);
-  expectMessage("Error in ZeroTime, Seasonal time is not available in this version");
 
   s.dblFixDate = 738886.75;
   udtTime bad;
   bad.enmTimeType = 12;
   EXPECT_EQ(s.conversions.TimeToFixed(bad, ok, dtGregorian, false), 738886);
   expectMessage("Invalid time type in TimeToFixed");
-  bad.enmTimeType = ttTrueSolar;
-  EXPECT_EQ(s.conversions.TimeToFixed(bad, ok, dtGregorian, false), 738886);
-  expectMessage("Error in TimeToFixed, True Solar time is not available in this version");
 }
 
 TEST(Conversions, DayBoundsPlausibility) {
@@ -306,6 +295,239 @@ TEST(Conversions, RoundTripsThroughTheRepeatedAndSkippedLocalHour) {
     }
   }
   EXPECT_EQ(repeated, 24);  // one hour in steps of 150 s
+  EXPECT_TRUE(f.rs.sink.messages.empty());
+}
+
+// ---- True solar time and seasonal hours, with the real Sun ----------------
+
+// A place whose days from sunset to sunset and seasonal hours come from the
+// real sunrises and sunsets, with a fixed standard atmosphere.
+void realPlace(Session& s, double latitude, double longitude, double zone) {
+  s.udtLocation.dblLatitude = latitude;
+  s.udtLocation.dblLongitude = longitude;
+  s.udtLocation.dblHeight = 0;
+  s.udtLocation.blnAutoTZ = false;
+  s.udtLocation.dblTZ = zone;
+  s.udtPosition = {latitude, longitude, 0};
+  s.udtWeather.udtBasis = kWeatherFixed;
+  s.udtWeather.dblTempMean = 15;
+  s.udtWeather.dblPressMean = 1013.25;
+  s.udtWeather.dblHumMean = 50;
+}
+
+// Seasonal records keep a tenth of a seasonal second, which is up to 0.09 s
+// of time in the long hours of a summer day or a winter night.
+double toleranceOf(int32_t timeType) { return timeType == ttSeasonal ? 0.09 * kSecond : kReadingTolerance; }
+
+TEST(ConversionsWithTheSun, EveryCalendarWithEveryTimeScale) {
+  struct Place {
+    double latitude, longitude, zone;
+  };
+  // Jerusalem, and San Francisco west of Greenwich.
+  for (const Place& place : {Place{31.78, 35.22, 2}, Place{37.77, -122.42, -8}}) {
+    Fixture f;
+    realPlace(f.s, place.latitude, place.longitude, place.zone);
+    for (int32_t dateType : {dtGregorian, dtJulian, dtHebrew, dtIslamic}) {
+      for (int32_t timeType = ttUTC; timeType <= ttSeasonal; ++timeType) {
+        int compared = 0;
+        const double first = fixedFromGregorian(2024, 1, 1) + 0.0123;
+        for (double t = first; t < first + 366; t += 4.3717) {
+          udtTime time;
+          double back = f.roundTrip(t, dateType, timeType, nullptr, &time);
+          ASSERT_TRUE(f.ok) << place.longitude << " " << dateType << " " << timeType << " " << t << " "
+                            << f.rs.sink.last();
+          EXPECT_EQ(time.enmTimeType, timeType);
+          ASSERT_NEAR(back, t, toleranceOf(timeType))
+              << "longitude " << place.longitude << " date type " << dateType << " time type " << timeType;
+          ++compared;
+        }
+        EXPECT_GT(compared, 80);
+      }
+    }
+    EXPECT_TRUE(f.rs.sink.messages.empty());
+  }
+}
+
+TEST(ConversionsWithTheSun, HebrewAndIslamicDatesAroundTheRealSunset) {
+  Fixture f;
+  Session& s = f.s;
+  realPlace(s, 31.78, 35.22, 2);
+  for (int32_t day : {static_cast<int32_t>(fixedFromGregorian(2024, 3, 20)),
+                      static_cast<int32_t>(fixedFromGregorian(2024, 6, 21)),
+                      static_cast<int32_t>(fixedFromGregorian(2024, 12, 21))}) {
+    double sunset = 0;
+    ASSERT_TRUE(SunsetOnDay(s, day, sunset));
+    for (int32_t dateType : {dtHebrew, dtIslamic}) {
+      udtDate today, tomorrow;
+      s.dateText.ToDate(day, dateType, today, f.ok);
+      s.dateText.ToDate(day + 1, dateType, tomorrow, f.ok);
+      for (int32_t timeType = ttUTC; timeType <= ttSeasonal; ++timeType) {
+        // A minute before sunset: the date of the civil day, not its eve.
+        udtDate date;
+        udtTime time;
+        double before = sunset - 60 * kSecond;
+        EXPECT_NEAR(f.roundTrip(before, dateType, timeType, &date, &time), before, toleranceOf(timeType));
+        ASSERT_TRUE(f.ok) << f.rs.sink.last();
+        EXPECT_EQ(date.intDateOfMonth, today.intDateOfMonth);
+        EXPECT_EQ(date.intMonth, today.intMonth);
+        EXPECT_FALSE(date.blnEve);
+        if (timeType == ttSeasonal) {
+          // The last day hour.
+          EXPECT_TRUE(time.blnPM);
+          EXPECT_EQ(time.udtDms.intDegreesHours, 11);
+        }
+        // A minute after: the next date, on its eve.
+        double after = sunset + 60 * kSecond;
+        EXPECT_NEAR(f.roundTrip(after, dateType, timeType, &date, &time), after, toleranceOf(timeType));
+        ASSERT_TRUE(f.ok) << f.rs.sink.last();
+        EXPECT_EQ(date.intDateOfMonth, tomorrow.intDateOfMonth);
+        EXPECT_EQ(date.intMonth, tomorrow.intMonth);
+        EXPECT_TRUE(date.blnEve);
+        EXPECT_FALSE(time.blnSecondTime);
+        if (timeType == ttSeasonal) {
+          // The first minutes of the first night hour (a night hour is
+          // shorter than an hour in summer).
+          EXPECT_FALSE(time.blnPM);
+          EXPECT_EQ(time.udtDms.intDegreesHours, 0);
+          EXPECT_LE(time.udtDms.intMinutes, 1);
+        }
+        if (timeType == ttTrueSolar) {
+          // The evening of a spring day in Jerusalem is about 18 h true solar time.
+          EXPECT_GE(time.udtDms.intDegreesHours, 16);
+          EXPECT_LE(time.udtDms.intDegreesHours, 19);
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(f.rs.sink.messages.empty());
+}
+
+TEST(ConversionsWithTheSun, SeasonalNightOfAGregorianDate) {
+  // A Gregorian day runs from true solar midnight to midnight: it holds the
+  // end of the night that began the evening before and the start of the
+  // night that begins at its own sunset. Both read back onto the date.
+  Fixture f;
+  Session& s = f.s;
+  realPlace(s, 31.78, 35.22, 2);
+  const auto day = static_cast<int32_t>(fixedFromGregorian(2024, 3, 20));
+  double rise = 0, set = 0;
+  ASSERT_TRUE(SunRiseSet(s, day, false, rise));
+  ASSERT_TRUE(SunRiseSet(s, day, true, set));
+  for (double t : {rise - 1.0 / 24, set + 2.0 / 24}) {
+    udtDate date;
+    udtTime time;
+    EXPECT_NEAR(f.roundTrip(t, dtGregorian, ttSeasonal, &date, &time), t, toleranceOf(ttSeasonal));
+    EXPECT_EQ(date.intYear, 2024);
+    EXPECT_EQ(date.intMonth, 3);
+    EXPECT_EQ(date.intDateOfMonth, 20);
+    EXPECT_FALSE(time.blnPM);
+    EXPECT_FALSE(time.blnSecondTime);
+  }
+  // Near midnight the hours of the two nights meet: every instant of the
+  // last and first half hours of the days of a week reads back onto its
+  // date, the last ones of a day in the night after its sunset, the first
+  // ones of the next day in the same night.
+  for (double latitude : {31.78, 60.17}) {
+    realPlace(s, latitude, 24.94, 2);
+    for (int32_t d = day; d < day + 7; ++d) {
+      double start = 0, end = 0;
+      int16_t shift = 0;
+      s.conversions.StartEndOfDay(d + 0.5 - 24.94 / 360, dtGregorian, ttSeasonal, start, end, f.ok, shift);
+      ASSERT_TRUE(f.ok);
+      for (double t = end - 0.5 / 24 + 7 * kSecond; t < end + 0.5 / 24; t += 20 * kSecond) {
+        udtDate date;
+        udtTime time;
+        EXPECT_NEAR(f.roundTrip(t, dtGregorian, ttSeasonal, &date, &time), t, toleranceOf(ttSeasonal))
+            << latitude << " " << t;
+        EXPECT_EQ(fixedFromGregorian(date.intYear, date.intMonth, date.intDateOfMonth), t < end ? d : d + 1);
+        EXPECT_FALSE(time.blnPM);
+        EXPECT_TRUE(time.udtDms.intDegreesHours == 5 || time.udtDms.intDegreesHours == 6);
+      }
+    }
+  }
+  EXPECT_TRUE(f.rs.sink.messages.empty());
+}
+
+TEST(ConversionsWithTheSun, TrueSolarReadingsComeTwiceInLongHebrewDays) {
+  // From January to June the sunsets come later each day, so a day from
+  // sunset to sunset is longer than a true solar day: its last readings came
+  // already at its start.
+  Fixture f;
+  Session& s = f.s;
+  realPlace(s, 31.78, 35.22, 2);
+  int longDays = 0;
+  for (auto day = static_cast<int32_t>(fixedFromGregorian(2024, 1, 10)); day < fixedFromGregorian(2024, 6, 1);
+       day += 9) {
+    double start = 0, end = 0;
+    ASSERT_TRUE(SunsetOnDay(s, day - 1, start));
+    ASSERT_TRUE(SunsetOnDay(s, day, end));
+    udtTime early, late;
+    double first = start + 5 * kSecond, last = end - 5 * kSecond;
+    EXPECT_NEAR(f.roundTrip(first, dtHebrew, ttTrueSolar, nullptr, &early), first, kReadingTolerance);
+    EXPECT_NEAR(f.roundTrip(last, dtHebrew, ttTrueSolar, nullptr, &late), last, kReadingTolerance);
+    EXPECT_FALSE(early.blnSecondTime);
+    // The day is longer than a true solar day by more than the 5 s margin.
+    if (end - start > 1 + 45 * kSecond) {
+      ++longDays;
+      EXPECT_TRUE(late.blnSecondTime) << day;
+      bool ok = false;
+      EXPECT_NE(s.timeText.WriteTime(late, 0, ok, true).find(" 2nd ocurrence True Solar Time"), std::string::npos);
+    }
+  }
+  EXPECT_GT(longDays, 5);
+  EXPECT_TRUE(f.rs.sink.messages.empty());
+}
+
+TEST(ConversionsWithTheSun, Messages) {
+  Fixture f;
+  Session& s = f.s;
+  bool& ok = f.ok;
+  auto expectMessage = [&](const std::string& message) {
+    EXPECT_FALSE(ok) << message;
+    EXPECT_EQ(f.rs.sink.messages, std::vector<std::string>{message});
+    f.rs.sink.clear();
+    ok = true;
+  };
+  realPlace(s, 31.78, 35.22, 2);
+  // Every reading of a true solar day from midnight to midnight comes once.
+  s.dblFixDate = fixedFromGregorian(2024, 3, 20);
+  udtTime second;
+  second.enmTimeType = ttTrueSolar;
+  second.udtDms.intDegreesHours = 10;
+  second.blnSecondTime = true;
+  EXPECT_EQ(s.conversions.TimeToFixed(second, ok, dtGregorian, true), s.dblFixDate);
+  expectMessage("Error in cTrueSolar.FromTrueSolar, blnSecondTime cannot occur with udtDateType: 4");
+  // True solar time has no day bounds east of 180 degrees.
+  s.udtLocation.dblLongitude = 190;
+  double start = 0, end = 0;
+  int16_t shift = 0;
+  s.conversions.StartEndOfDay(738886.5, dtGregorian, ttTrueSolar, start, end, ok, shift);
+  expectMessage("Error in cTrueSolar.StartEndOfDay, udtLocation.dblLongitude out of range: 190");
+  s.conversions.ZeroTime(738886.5, ttSeasonal, ok);
+  expectMessage("Error in cTrueSolar.ZeroTime, udtLocation.dblLongitude out of range: 190");
+
+  // Tromso (69.65 N, 18.96 E) in the midnight Sun: true solar time goes on,
+  // seasonal hours and days from sunset to sunset fail with the message of
+  // the missing sunrise or sunset, never with a wrong date or time.
+  realPlace(s, 69.65, 18.96, 1);
+  const double june = fixedFromGregorian(2024, 6, 25) + 0.5;
+  udtDate date;
+  udtTime time;
+  s.conversions.ToDateTime(june, date, dtGregorian, time, ttTrueSolar, ok);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(f.rs.sink.messages.empty());
+  date = {};
+  time = {};
+  s.conversions.ToDateTime(june, date, dtGregorian, time, ttSeasonal, ok);
+  expectMessage("Error in cHBody.RiseSet, No sunrise at this location on 25th June 2024");
+  EXPECT_EQ(date, udtDate{});
+  EXPECT_EQ(time.enmTimeType, ttUTC);  // untouched
+  s.conversions.ToDateTime(june, date, dtHebrew, time, ttTrueSolar, ok);
+  expectMessage("Error in cHBody.RiseSet, No sunset at this location on 24th June 2024");
+  EXPECT_EQ(date, udtDate{});
+  // The ordinary scales need no sunset on a Gregorian date.
+  s.conversions.ToDateTime(june, date, dtGregorian, time, ttLocal, ok);
+  EXPECT_TRUE(ok);
   EXPECT_TRUE(f.rs.sink.messages.empty());
 }
 
