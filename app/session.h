@@ -130,7 +130,8 @@ class Session {
   // Body positions with their Sun, Moon and planet caches.
   clsHBody hbody{*this};
   // Sunset on a civil day at the current location, for days that run from
-  // sunset to sunset; set by the rise and set routines (empty: no sunsets).
+  // sunset to sunset: the Sun's setting over the flat horizon (tests may put
+  // in their own; empty: no sunsets).
   SunsetSource sunset;
 
   // Path of a shipped data file.

@@ -55,12 +55,27 @@ double clsHBody::Meridian(const std::string& strName, int32_t lngFix, double dbl
         alpha[static_cast<size_t>(i)] = r.RATopo;
         if (i > 0) alpha[static_cast<size_t>(i)] += 360 * std::round((alpha[static_cast<size_t>(i) - 1] - r.RATopo) / 360);
       }
+      // Hour angle gained per day: the Earth's turn less the body's own
+      // motion in right ascension.
+      double rate = kHourAngleRate - (alpha[2] - alpha[0]) / 2;
       double t = tStart;
       for (int i = 0; i < 30; ++i) {
         double a = session().main.Interp(alpha, t - tStart + 1, 3, false);
-        double correction = Deg180(siderealAt(t) - a - dblOffset) / kHourAngleRate;
+        double correction = Deg180(siderealAt(t) - a - dblOffset) / rate;
         t -= correction;
         if (std::fabs(correction) < 1e-9) break;
+      }
+      // The parallax of a near body (the Moon's reaches a degree) changes
+      // its topocentric right ascension with its hour angle, which differs
+      // at the three instants: the estimate is finished on the body's own
+      // hour angle.
+      for (int i = 0; i < 8; ++i) {
+        udtHBody r;
+        TrueHBody(strName, t, r, ok);
+        if (!ok) abandon();
+        double correction = Deg180(r.HourAngTopo - dblOffset) / rate;
+        t -= correction;
+        if (std::fabs(correction) < 1e-7) break;
       }
       return t;
     };
