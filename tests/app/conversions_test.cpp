@@ -323,8 +323,9 @@ TEST(ConversionsWithTheSun, EveryCalendarWithEveryTimeScale) {
   struct Place {
     double latitude, longitude, zone;
   };
-  // Jerusalem, and San Francisco west of Greenwich.
-  for (const Place& place : {Place{31.78, 35.22, 2}, Place{37.77, -122.42, -8}}) {
+  // Jerusalem; San Francisco, west of Greenwich; Helsinki, where seasonal
+  // hours are long by day in summer and by night in winter.
+  for (const Place& place : {Place{31.78, 35.22, 2}, Place{37.77, -122.42, -8}, Place{60.17, 24.94, 2}}) {
     Fixture f;
     realPlace(f.s, place.latitude, place.longitude, place.zone);
     for (int32_t dateType : {dtGregorian, dtJulian, dtHebrew, dtIslamic}) {
