@@ -71,7 +71,15 @@ bool applyTime(Session& session, const Inputs& inputs) {
   if (!inputs.timeType.empty()) time.enmTimeType = indexOf(timeTypeNames(), inputs.timeType);
   if (!inputs.time.empty() && !session.timeText.ParseHM(inputs.time, time))
     return fail(session, "Time must be HH:MM[:SS[.s]]: " + inputs.time);
-  if (inputs.am || inputs.pm) {
+  if (time.enmTimeType == ttSeasonal && !inputs.time.empty()) {
+    // Seasonal hours count 0 to 11 in the night (from sunset) and in the
+    // day (from sunrise).
+    int hours = time.udtDms.intDegreesHours;
+    if (hours > 11 || !(inputs.am || inputs.pm))
+      return fail(session, "Seasonal hours must be between 0 and 11, with --am (night) or --pm (day).");
+    time.bln24Hour = false;
+    time.blnPM = inputs.pm;
+  } else if (inputs.am || inputs.pm) {
     int hours = time.udtDms.intDegreesHours;
     if (hours < 1 || hours > 12) return fail(session, "Hours must be between 1 and 12 with --am or --pm.");
     time.bln24Hour = false;
@@ -175,8 +183,8 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_flag("--bce", in.bce, "The year counts years before the Common Era");
   app.add_option("--time", in.time, "HH:MM[:SS[.s]]");
   app.add_option("--time-type", in.timeType, "Time scale of --time")->check(CLI::IsMember(timeTypeNames()));
-  auto* am = app.add_flag("--am", in.am, "12-hour clock, before noon");
-  app.add_flag("--pm", in.pm, "12-hour clock, after noon")->excludes(am);
+  auto* am = app.add_flag("--am", in.am, "12-hour clock, before noon (a night hour of Seasonal time)");
+  app.add_flag("--pm", in.pm, "12-hour clock, after noon (a day hour of Seasonal time)")->excludes(am);
   app.add_flag("--second-occurrence", in.secondOccurrence, "The second time this clock time occurs that day");
   app.add_option("--location", in.location, "Country/City/Neighbourhood of the location database");
   app.add_option("--lat", in.lat, "Latitude, degrees north");

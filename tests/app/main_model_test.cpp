@@ -213,6 +213,42 @@ TEST(CliReport, PrintsTheReportOfTheBodyAndParameter) {
   EXPECT_EQ(later.out, "Next full Moon of Moon: not available yet.\n");
 }
 
+TEST(CliReport, SunriseAndSunsetInJerusalem) {
+  const std::string inputs =
+      "--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-7-1 --time 12:00 report --body Sun ";
+  CliRun rise = runCli(inputs + "--parameter Rise");
+  EXPECT_EQ(rise.status, 0);
+  // Sunrise over the flat horizon about 5:37 local time (UTC+3), within
+  // the minute of the published tables.
+  EXPECT_EQ(rise.out.rfind("Geometric Sunrise Monday 1st July 2024 Gregorian 05:4", 0), 0u) << rise.out;
+  EXPECT_NE(rise.out.find("\nApparent Sunrise over flat horizon 05:3"), std::string::npos) << rise.out;
+  EXPECT_NE(rise.out.find("\nApparent Sunrise over sea level horizon 05:3"), std::string::npos) << rise.out;
+  CliRun set = runCli(inputs + "--parameter Set");
+  EXPECT_NE(set.out.find("\nApparent Sunset over flat horizon 19:4"), std::string::npos) << set.out;
+}
+
+TEST(Cli, DaysThatBeginAtSunsetAndSeasonalHours) {
+  const std::string jerusalem = "--location Israel/Jerusalem/Center ";
+  // 1 Tishri 5784 runs from sunset on 15 September 2023 to sunset on the
+  // 16th; 18:00 is before that sunset.
+  CliRun newYear = runCli(jerusalem + "--date-type Hebrew --date 5784-7-1 --time 18:00 convert --to Gregorian");
+  EXPECT_EQ(newYear.out, "Saturday 16th September 2023 Gregorian 18:00:00 Local Time\n");
+  // 20:00 on 2 October 2024 is after sunset: the eve of 1 Tishri 5785.
+  CliRun eve = runCli(jerusalem + "--date-type Gregorian --date 2024-10-2 --time 20:00 convert --to Hebrew");
+  EXPECT_EQ(eve.out, "Thursday eve 1st Tishri 5785 Hebrew 20:00:00 Local Time\n");
+  // Seasonal hours: day hour 3 of 15 Nisan 5785 and back.
+  CliRun seasonal = runCli(jerusalem +
+                           "--date-type Hebrew --date 5785-1-15 --time 3:00 --time-type Seasonal --pm "
+                           "convert --to Hebrew --time-type-out Seasonal");
+  EXPECT_EQ(seasonal.out, "Sunday 15th Nisan 5785 Hebrew 3:00:00 day Seasonal\n");
+  EXPECT_EQ(runCli(jerusalem + "--time 3:00 --time-type Seasonal convert --to JD").status, 1);
+  // Where the Sun does not set, a Hebrew date does not exist.
+  EXPECT_EQ(runCli("--lat 69.65 --lon 18.96 --tz 1 --date-type Gregorian --date 2024-6-21 --time 12:00 "
+                   "convert --to Hebrew")
+                .status,
+            1);
+}
+
 }  // namespace
 }  // namespace nemora
 
