@@ -158,6 +158,8 @@ void frmMain::buildButtons() {
   cmdCRight_->setFlat(true);
 }
 
+void frmMain::chooseConvertMode() { optConvert_->setChecked(true); }
+
 void frmMain::wireEvents() {
   connect(cmdHelp_, &QPushButton::clicked, this, &frmMain::showHelp);
   connect(cmdCRight_, &QPushButton::clicked, this, &frmMain::showOwnership);
@@ -255,7 +257,8 @@ void frmMain::refresh() {
   // Hebrew results read from right to left.
   bool rightToLeft = session_.intLanguage == 1;
   lblOutput3_->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-  lblOutput3_->setAlignment((rightToLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+  // Leading is the right edge in a right-to-left layout.
+  lblOutput3_->setAlignment(Qt::AlignLeading | Qt::AlignTop);
   {
     QSignalBlocker quietConvert(optConvert_);
     QSignalBlocker quietBody(optBody_);

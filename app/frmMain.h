@@ -28,6 +28,9 @@ class frmMain : public QMainWindow {
   // Ends the program (ProgramEnd) when start-up fails.
   void startUp(double dblClockSerial);
 
+  // Chooses "Convert Date" mode as its option button does.
+  void chooseConvertMode();
+
   // Renders the window into a PNG file; false when it cannot be written.
   bool saveScreenshot(const QString& file);
 

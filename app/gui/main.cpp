@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
   QCommandLineOption screenshot("screenshot", "Render the main window into a PNG file and exit.", "FILE");
   QCommandLineOption dataDir("data-dir", "Folder of the shipped data files.", "DIR");
   QCommandLineOption language("language", "Language of the results: English or Hebrew.", "LANGUAGE");
+  QCommandLineOption convert("convert", "Open in Convert Date mode.");
+  parser.addOption(convert);
   parser.addOption(screenshot);
   parser.addOption(dataDir);
   parser.addOption(language);
@@ -63,6 +65,7 @@ int main(int argc, char** argv) {
     nemora::frmMain window(session);
     windowSink.setParent(&window);
     window.startUp(nemora::systemClockSerial());
+    if (parser.isSet(convert)) window.chooseConvertMode();
     window.show();
     if (parser.isSet(screenshot)) {
       QApplication::processEvents();

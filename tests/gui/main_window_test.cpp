@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include "app/frmMain.h"
 #include "app/messages.h"
@@ -100,6 +101,41 @@ TEST_F(WindowFixture, InputLabelsShowTheEvaluatedInputs) {
   EXPECT_TRUE(control<QLabel>("lblLocation")->text().startsWith("Location: Center, Jerusalem, Israel"));
   EXPECT_TRUE(control<QLabel>("lblWeather")->text().startsWith("Weather Basis "));
   EXPECT_EQ(control<QLabel>("lblCriterion")->text(), "Criterion: Yallop");
+}
+
+TEST_F(WindowFixture, HebrewAndTrueSolarDatesAndTheSunsRise) {
+  window.show();
+  const size_t startUpMessages = sink.messages.size();  // no Curloc.txt in the working folder
+  auto* cboOption = control<QComboBox>("cboOption");
+  auto* cboOption2 = control<QComboBox>("cboOption2");
+  auto* output = control<QLabel>("lblOutput3");
+  // The Sun's rise over the three horizons.
+  cboOption->setCurrentIndex(0);
+  cboOption2->setCurrentText("Rise");
+  // Sunrise at 5:49 local time (UTC+2) in the published tables.
+  EXPECT_TRUE(output->text().startsWith("Geometric Sunrise Friday 15th March 2024 Gregorian 05:5"))
+      << output->text().toStdString();
+  EXPECT_TRUE(output->text().contains("\nApparent Sunrise over flat horizon 05:49 ")) << output->text().toStdString();
+  EXPECT_TRUE(output->text().contains("\nApparent Sunrise over sea level horizon ")) << output->text().toStdString();
+  // Noon on 15 March 2024 is 5 Adar 2 5784; 10:00 UT is 12:20:53 mean solar
+  // time at 35.22 E, and the equation of time is about -9 minutes.
+  window.chooseConvertMode();
+  cboOption->setCurrentText("Hebrew");
+  cboOption2->setCurrentText("True Solar");
+  EXPECT_TRUE(output->text().startsWith("Friday 5th Adar 2 5784 Hebrew 12:1")) << output->text().toStdString();
+  EXPECT_EQ(sink.messages.size(), startUpMessages);
+}
+
+TEST_F(WindowFixture, HebrewResultsReadFromTheRight) {
+  session.intLanguage = 1;
+  window.chooseConvertMode();
+  auto* output = control<QLabel>("lblOutput3");
+  Qt::Alignment shown = QStyle::visualAlignment(output->layoutDirection(), output->alignment());
+  EXPECT_TRUE(shown & Qt::AlignRight);
+  session.intLanguage = 0;
+  control<QComboBox>("cboOption")->setCurrentIndex(5);
+  shown = QStyle::visualAlignment(output->layoutDirection(), output->alignment());
+  EXPECT_TRUE(shown & Qt::AlignLeft);
 }
 
 TEST_F(WindowFixture, SaveWritesOutTxtInTheWorkingFolder) {
