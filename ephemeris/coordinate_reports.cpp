@@ -109,16 +109,15 @@ std::string CoordinateReports::EclipticReport(const std::string& strName, bool& 
     if (!angleOk) ok = false;
     return t;
   };
-  std::string t = strName + "'s geocentric ecliptic coordinates" + kNL;
-  t += "Longitude " + angleText(b.EclLong, p) + kNL;
-  t += "Declination " + angleText(b.EclDecl, p) + kNL;
-  if (strName != "Sun") t += "Geocentric ecliptic elongation " + signedAngle(b.EclElong) + kNL;
-  if (c.topocentric) {
-    t += strName + "'s topocentric ecliptic coordinates" + kNL;
-    t += "Longitude " + angleText(b.EclLongTopo, p) + kNL;
-    t += "Declination " + angleText(b.EclDeclTopo, p) + kNL;
-    if (strName != "Sun") t += "Topocentric ecliptic elongation " + signedAngle(b.EclElongTopo) + kNL;
-  }
+  auto section = [&](const char* frame, const char* Frame, double longitude, double latitude, double elongation) {
+    std::string t = strName + "'s " + frame + " ecliptic coordinates" + kNL;
+    t += "Longitude " + angleText(longitude, p) + kNL;
+    t += "Declination " + angleText(latitude, p) + kNL;
+    if (strName != "Sun") t += std::string(Frame) + " ecliptic elongation " + signedAngle(elongation) + kNL;
+    return t;
+  };
+  std::string t = section("geocentric", "Geocentric", b.EclLong, b.EclDecl, b.EclElong);
+  if (c.topocentric) t += section("topocentric", "Topocentric", b.EclLongTopo, b.EclDeclTopo, b.EclElongTopo);
   if (strName == "Moon") {
     const std::string& f = s.strFormats[static_cast<size_t>(p + 2)];
     t += "Simple geocentric illumination " + formatNumber((1 - CosD(b.ElongationGeo)) * 50, f) + "% (" +
@@ -174,12 +173,12 @@ std::string CoordinateReports::HorizonReport(const std::string& strName, bool& b
   if (!blnValid) return {};
   const udtHBody& b = c.body;
   const int p = c.precision;
-  std::string t = strName + "'s geocentric horizon coordinates" + kNL;
-  t += "Azimuth " + angleText(b.AzGeo, p) + " Altitude " + angleText(b.AltGeo, p) + kNL;
-  if (c.topocentric) {
-    t += strName + "'s topocentric horizon coordinates" + kNL;
-    t += "Azimuth " + angleText(b.AzTopo, p) + " Altitude " + angleText(b.AltTopo, p) + kNL;
-  }
+  auto section = [&](const char* frame, double azimuth, double altitude) {
+    return strName + "'s " + frame + " horizon coordinates" + kNL + "Azimuth " + angleText(azimuth, p) +
+           " Altitude " + angleText(altitude, p) + kNL;
+  };
+  std::string t = section("geocentric", b.AzGeo, b.AltGeo);
+  if (c.topocentric) t += section("topocentric", b.AzTopo, b.AltTopo);
   if (b.RefrFlag) {
     // Close to the horizon refraction is uncertain: one decimal fewer.
     int decimals = b.AltRefr < 1 ? p - 1 : p;
