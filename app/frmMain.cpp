@@ -23,6 +23,7 @@
 #include "app/errors.h"
 #include "app/gui/help_window.h"
 #include "app/gui/qt_message_sink.h"
+#include "app/gui/widget_factory.h"
 #include "app/main_lists.h"
 #include "app/session.h"
 #include "calendar/frmDate.h"
@@ -68,33 +69,20 @@ void frmMain::startUp(double dblClockSerial) {
   refresh();
 }
 
-QPushButton* frmMain::makeButton(const char* name, const QString& caption) {
-  auto* button = new QPushButton(caption, central_);
-  button->setObjectName(name);
-  return button;
-}
-
-QLabel* frmMain::makeLabel(const char* name, const QString& text) {
-  auto* label = new QLabel(text, central_);
-  label->setObjectName(name);
-  return label;
-}
-
 void frmMain::buildInputFrame() {
-  fraInput_ = new QGroupBox("Input", central_);
-  fraInput_->setObjectName("fraInput");
-  lblDate_ = makeLabel("lblDate", "Date:");
-  lblTime_ = makeLabel("lblTime", "Time:");
-  lblLocation_ = makeLabel("lblLocation", "Location:");
-  lblWeather_ = makeLabel("lblWeather", "Weather");
-  lblObserver_ = makeLabel("lblObserver", "Observer:");
-  lblCriterion_ = makeLabel("lblCriterion", "Criterion:");
-  cmdChangeDate_ = makeButton("cmdChangeDate", "Change");
-  cmdChangeTime_ = makeButton("cmdChangeTime", "Change");
-  cmdChangeLocation_ = makeButton("cmdChangeLocation", "Change");
-  cmdChangeWeather_ = makeButton("cmdChangeWeather", "Change");
-  cmdObserver_ = makeButton("cmdObserver", "Change");
-  cmdCriterion_ = makeButton("cmdCriterion", "Change");
+  fraInput_ = makeGroupBox(central_, "fraInput", "Input");
+  lblDate_ = makeLabel(central_, "lblDate", "Date:");
+  lblTime_ = makeLabel(central_, "lblTime", "Time:");
+  lblLocation_ = makeLabel(central_, "lblLocation", "Location:");
+  lblWeather_ = makeLabel(central_, "lblWeather", "Weather");
+  lblObserver_ = makeLabel(central_, "lblObserver", "Observer:");
+  lblCriterion_ = makeLabel(central_, "lblCriterion", "Criterion:");
+  cmdChangeDate_ = makeButton(central_, "cmdChangeDate", "Change");
+  cmdChangeTime_ = makeButton(central_, "cmdChangeTime", "Change");
+  cmdChangeLocation_ = makeButton(central_, "cmdChangeLocation", "Change");
+  cmdChangeWeather_ = makeButton(central_, "cmdChangeWeather", "Change");
+  cmdObserver_ = makeButton(central_, "cmdObserver", "Change");
+  cmdCriterion_ = makeButton(central_, "cmdCriterion", "Change");
 
   auto* grid = new QGridLayout(fraInput_);
   const std::pair<QLabel*, QPushButton*> rows[] = {
@@ -112,19 +100,14 @@ void frmMain::buildInputFrame() {
 }
 
 void frmMain::buildOutputFrame() {
-  fraOutput_ = new QGroupBox("Output", central_);
-  fraOutput_->setObjectName("fraOutput");
-  optConvert_ = new QRadioButton("Convert Date", fraOutput_);
-  optConvert_->setObjectName("optConvert");
-  optBody_ = new QRadioButton("Moon, Sun, Planets", fraOutput_);
-  optBody_->setObjectName("optBody");
-  lblOption_ = makeLabel("lblOption", "Body");
-  lblOption2_ = makeLabel("lblOption2", "Parameter");
-  cboOption_ = new QComboBox(fraOutput_);
-  cboOption_->setObjectName("cboOption");
-  cboOption2_ = new QComboBox(fraOutput_);
-  cboOption2_->setObjectName("cboOption2");
-  lblOutput3_ = makeLabel("lblOutput3", "");
+  fraOutput_ = makeGroupBox(central_, "fraOutput", "Output");
+  optConvert_ = makeNamed<QRadioButton>(fraOutput_, "optConvert", "Convert Date");
+  optBody_ = makeNamed<QRadioButton>(fraOutput_, "optBody", "Moon, Sun, Planets");
+  lblOption_ = makeLabel(central_, "lblOption", "Body");
+  lblOption2_ = makeLabel(central_, "lblOption2", "Parameter");
+  cboOption_ = makeNamed<QComboBox>(fraOutput_, "cboOption");
+  cboOption2_ = makeNamed<QComboBox>(fraOutput_, "cboOption2");
+  lblOutput3_ = makeLabel(central_, "lblOutput3", "");
   lblOutput3_->setWordWrap(true);
   lblOutput3_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblOutput3_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -147,14 +130,14 @@ void frmMain::buildOutputFrame() {
 }
 
 void frmMain::buildButtons() {
-  cmdOptions_ = makeButton("cmdOptions", "Options");
-  cmdHelp_ = makeButton("cmdHelp", "Help");
-  cmdPrint_ = makeButton("cmdPrint", "Print");
-  cmdSave_ = makeButton("cmdSave", "Saveto out.txt");
-  cmdTable_ = makeButton("cmdTable", "Make table");
-  cmdT_ = makeButton("cmdT", "Test");
-  cmdRand_ = makeButton("cmdRand", "Random Test");
-  cmdCRight_ = makeButton("cmdCRight", kOwnershipCaption);
+  cmdOptions_ = makeButton(central_, "cmdOptions", "Options");
+  cmdHelp_ = makeButton(central_, "cmdHelp", "Help");
+  cmdPrint_ = makeButton(central_, "cmdPrint", "Print");
+  cmdSave_ = makeButton(central_, "cmdSave", "Saveto out.txt");
+  cmdTable_ = makeButton(central_, "cmdTable", "Make table");
+  cmdT_ = makeButton(central_, "cmdT", "Test");
+  cmdRand_ = makeButton(central_, "cmdRand", "Random Test");
+  cmdCRight_ = makeButton(central_, "cmdCRight", kOwnershipCaption);
   cmdCRight_->setFlat(true);
 }
 

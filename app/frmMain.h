@@ -44,8 +44,6 @@ class frmMain : public QMainWindow {
   void buildOutputFrame();
   void buildButtons();
   void wireEvents();
-  QPushButton* makeButton(const char* name, const QString& caption);
-  QLabel* makeLabel(const char* name, const QString& text);
 
   // Copies the model's labels and lists into the controls.
   void refresh();

@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/gui/widget_factory.h"
 #include "app/session.h"
 
 namespace nemora {
@@ -20,29 +21,25 @@ frmDate::frmDate(Session& session, QWidget* parent) : QDialog(parent), entry_(se
   setWindowTitle("Date");
   setModal(true);
 
-  cboType_ = new QComboBox(this);
-  cboType_->setObjectName("cboType");
+  cboType_ = makeNamed<QComboBox>(this, "cboType");
   for (const std::string& name : DateEntry::typeNames()) cboType_->addItem(QString::fromStdString(name));
-  txtDayNo_ = makeBox("txtDayNo");
-  txtDate_ = makeBox("txtDate");
-  cboMonth_ = new QComboBox(this);
-  cboMonth_->setObjectName("cboMonth");
-  txtYear_ = makeBox("txtYear");
-  optCE_ = new QRadioButton("CE", this);
-  optCE_->setObjectName("optCE");
-  optBCE_ = new QRadioButton("BCE", this);
-  optBCE_->setObjectName("optBCE");
+  txtDayNo_ = makeLineEdit(this, "txtDayNo");
+  txtDate_ = makeLineEdit(this, "txtDate");
+  cboMonth_ = makeNamed<QComboBox>(this, "cboMonth");
+  txtYear_ = makeLineEdit(this, "txtYear");
+  optCE_ = makeNamed<QRadioButton>(this, "optCE", "CE");
+  optBCE_ = makeNamed<QRadioButton>(this, "optBCE", "BCE");
 
   auto* fields = new QGridLayout;
-  fields->addWidget(makeLabel("lblType", "Date Type", cboType_), 0, 0);
+  fields->addWidget(makeLabel(this, "lblType", "Date Type", cboType_), 0, 0);
   fields->addWidget(cboType_, 0, 1);
-  fields->addWidget(makeLabel("lblDayNo", "Day number", txtDayNo_), 1, 0);
+  fields->addWidget(makeLabel(this, "lblDayNo", "Day number", txtDayNo_), 1, 0);
   fields->addWidget(txtDayNo_, 1, 1);
-  fields->addWidget(makeLabel("lblDate", "Date of month", txtDate_), 2, 0);
+  fields->addWidget(makeLabel(this, "lblDate", "Date of month", txtDate_), 2, 0);
   fields->addWidget(txtDate_, 2, 1);
-  fields->addWidget(makeLabel("lblMonth", "Month", cboMonth_), 3, 0);
+  fields->addWidget(makeLabel(this, "lblMonth", "Month", cboMonth_), 3, 0);
   fields->addWidget(cboMonth_, 3, 1);
-  fields->addWidget(makeLabel("lblYear", "Year", txtYear_), 4, 0);
+  fields->addWidget(makeLabel(this, "lblYear", "Year", txtYear_), 4, 0);
   fields->addWidget(txtYear_, 4, 1);
   auto* era = new QHBoxLayout;
   era->addWidget(optCE_);
@@ -50,11 +47,9 @@ frmDate::frmDate(Session& session, QWidget* parent) : QDialog(parent), entry_(se
   era->addStretch(1);
   fields->addLayout(era, 5, 1);
 
-  cmdOK_ = new QPushButton("OK", this);
-  cmdOK_->setObjectName("cmdOK");
+  cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
-  cmdCancel_ = new QPushButton("Cancel", this);
-  cmdCancel_->setObjectName("cmdCancel");
+  cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(cmdOK_);
@@ -76,19 +71,6 @@ frmDate::frmDate(Session& session, QWidget* parent) : QDialog(parent), entry_(se
     if (entry_.cmdOK()) accept();
   });
   connect(cmdCancel_, &QPushButton::clicked, this, &frmDate::reject);
-}
-
-QLabel* frmDate::makeLabel(const char* name, const QString& caption, QWidget* buddy) {
-  auto* label = new QLabel(caption, this);
-  label->setObjectName(name);
-  label->setBuddy(buddy);
-  return label;
-}
-
-QLineEdit* frmDate::makeBox(const char* name) {
-  auto* box = new QLineEdit(this);
-  box->setObjectName(name);
-  return box;
 }
 
 void frmDate::readControls() {

@@ -30,8 +30,6 @@ class frmDate : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QLabel* makeLabel(const char* name, const QString& caption, QWidget* buddy);
-  QLineEdit* makeBox(const char* name);
   void readControls();
   void showControls();
   void fillMonths();

@@ -12,24 +12,17 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/gui/widget_factory.h"
 #include "app/session.h"
 
 namespace nemora {
 
 namespace {
 
-template <class W>
-W* named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-QLineEdit* box(QWidget* parent, const char* name) { return named(new QLineEdit(parent), name); }
-
 // Two option buttons that exclude each other, in a frame of their own.
 QGroupBox* pair(QWidget* parent, const char* frameName, const QString& title, QRadioButton* first,
                 QRadioButton* second) {
-  auto* frame = named(new QGroupBox(title, parent), frameName);
+  QGroupBox* frame = makeGroupBox(parent, frameName, title);
   auto* layout = new QHBoxLayout(frame);
   layout->addWidget(first);
   layout->addWidget(second);
@@ -52,9 +45,9 @@ frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), e
   setWindowTitle("Location");
   setModal(true);
 
-  cboCountry_ = named(new QComboBox(this), "cboCountry");
-  cboCity_ = named(new QComboBox(this), "cboCity");
-  cboNeighborhood_ = named(new QComboBox(this), "cboNeighborhood");
+  cboCountry_ = makeNamed<QComboBox>(this, "cboCountry");
+  cboCity_ = makeNamed<QComboBox>(this, "cboCity");
+  cboNeighborhood_ = makeNamed<QComboBox>(this, "cboNeighborhood");
   auto* place = new QFormLayout;
   place->addRow("Country/State", cboCountry_);
   place->addRow("Town/City", cboCity_);
@@ -62,19 +55,19 @@ frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), e
 
   // Position in decimal degrees or in degrees, minutes and seconds.
   decimalPosition_ = new QWidget(this);
-  txtLat_ = box(decimalPosition_, "txtLat");
-  txtLong_ = box(decimalPosition_, "txtLong");
+  txtLat_ = makeLineEdit(decimalPosition_, "txtLat");
+  txtLong_ = makeLineEdit(decimalPosition_, "txtLong");
   auto* decimal = new QFormLayout(decimalPosition_);
   decimal->setContentsMargins(0, 0, 0, 0);
   decimal->addRow("Latitude", txtLat_);
   decimal->addRow("Longitude", txtLong_);
   dmsPosition_ = new QWidget(this);
-  txtLatDeg_ = box(dmsPosition_, "txtLatDeg");
-  txtLatMin_ = box(dmsPosition_, "txtLatMin");
-  txtLatSec_ = box(dmsPosition_, "txtLatSec");
-  txtLongDeg_ = box(dmsPosition_, "txtLongDeg");
-  txtLongMin_ = box(dmsPosition_, "txtLongMin");
-  txtLongSec_ = box(dmsPosition_, "txtLongSec");
+  txtLatDeg_ = makeLineEdit(dmsPosition_, "txtLatDeg");
+  txtLatMin_ = makeLineEdit(dmsPosition_, "txtLatMin");
+  txtLatSec_ = makeLineEdit(dmsPosition_, "txtLatSec");
+  txtLongDeg_ = makeLineEdit(dmsPosition_, "txtLongDeg");
+  txtLongMin_ = makeLineEdit(dmsPosition_, "txtLongMin");
+  txtLongSec_ = makeLineEdit(dmsPosition_, "txtLongSec");
   auto* dms = new QGridLayout(dmsPosition_);
   dms->setContentsMargins(0, 0, 0, 0);
   dms->addWidget(new QLabel("Degrees", dmsPosition_), 0, 1);
@@ -89,23 +82,23 @@ frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), e
   dms->addWidget(txtLongMin_, 2, 2);
   dms->addWidget(txtLongSec_, 2, 3);
 
-  optNorth_ = named(new QRadioButton("North", this), "optNorth");
-  optSouth_ = named(new QRadioButton("South", this), "optSouth");
-  optEast_ = named(new QRadioButton("East", this), "optEast");
-  optWest_ = named(new QRadioButton("West", this), "optWest");
-  txtHeight_ = box(this, "txtHeight");
+  optNorth_ = makeNamed<QRadioButton>(this, "optNorth", "North");
+  optSouth_ = makeNamed<QRadioButton>(this, "optSouth", "South");
+  optEast_ = makeNamed<QRadioButton>(this, "optEast", "East");
+  optWest_ = makeNamed<QRadioButton>(this, "optWest", "West");
+  txtHeight_ = makeLineEdit(this, "txtHeight");
   auto* height = new QFormLayout;
   height->addRow("Height (m)", txtHeight_);
 
   // Zone in decimal hours or in hours and minutes.
   decimalZone_ = new QWidget(this);
-  txtTZ_ = box(decimalZone_, "txtTZ");
+  txtTZ_ = makeLineEdit(decimalZone_, "txtTZ");
   auto* zoneDecimal = new QFormLayout(decimalZone_);
   zoneDecimal->setContentsMargins(0, 0, 0, 0);
   zoneDecimal->addRow("Time zone (hours)", txtTZ_);
   dmsZone_ = new QWidget(this);
-  txtTZH_ = box(dmsZone_, "txtTZH");
-  txtTZM_ = box(dmsZone_, "txtTZM");
+  txtTZH_ = makeLineEdit(dmsZone_, "txtTZH");
+  txtTZM_ = makeLineEdit(dmsZone_, "txtTZM");
   auto* zoneDms = new QHBoxLayout(dmsZone_);
   zoneDms->setContentsMargins(0, 0, 0, 0);
   zoneDms->addWidget(new QLabel("Time zone", dmsZone_));
@@ -114,17 +107,17 @@ frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), e
   zoneDms->addWidget(txtTZM_);
   zoneDms->addWidget(new QLabel("min", dmsZone_));
 
-  optAhead_ = named(new QRadioButton("Ahead of UT", this), "optAhead");
-  optBehind_ = named(new QRadioButton("Behind UT", this), "optBehind");
-  optST_ = named(new QRadioButton("ST", this), "optST");
-  optDST_ = named(new QRadioButton("DST", this), "optDST");
-  optAuto_ = named(new QRadioButton("AutoTZ", this), "optAuto");
-  optManual_ = named(new QRadioButton("Manual", this), "optManual");
-  optDeg_ = named(new QRadioButton("Degs/Hours only", this), "optDeg");
-  optDMS_ = named(new QRadioButton("Degs, mins, secs", this), "optDMS");
-  cmdOK_ = named(new QPushButton("OK", this), "cmdOK");
+  optAhead_ = makeNamed<QRadioButton>(this, "optAhead", "Ahead of UT");
+  optBehind_ = makeNamed<QRadioButton>(this, "optBehind", "Behind UT");
+  optST_ = makeNamed<QRadioButton>(this, "optST", "ST");
+  optDST_ = makeNamed<QRadioButton>(this, "optDST", "DST");
+  optAuto_ = makeNamed<QRadioButton>(this, "optAuto", "AutoTZ");
+  optManual_ = makeNamed<QRadioButton>(this, "optManual", "Manual");
+  optDeg_ = makeNamed<QRadioButton>(this, "optDeg", "Degs/Hours only");
+  optDMS_ = makeNamed<QRadioButton>(this, "optDMS", "Degs, mins, secs");
+  cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
-  cmdCancel_ = named(new QPushButton("Cancel", this), "cmdCancel");
+  cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
 
   auto* hemispheres = new QHBoxLayout;
   hemispheres->addWidget(pair(this, "fraNorthSouth", "", optNorth_, optSouth_));

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/gui/widget_factory.h"
 #include "app/session.h"
 
 namespace nemora {
@@ -24,12 +25,6 @@ std::array<std::array<std::string*, 3>, 3> boxTexts(WeatherControls& c) {
   return {{{&c.txtTM, &c.txtTD, &c.txtTA}, {&c.txtPM, &c.txtPD, &c.txtPA}, {&c.txtHM, &c.txtHD, &c.txtHA}}};
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  return label;
-}
-
 }  // namespace
 
 frmWeather::frmWeather(Session& session, QWidget* parent) : QDialog(parent), entry_(session) {
@@ -38,8 +33,7 @@ frmWeather::frmWeather(Session& session, QWidget* parent) : QDialog(parent), ent
   setModal(true);
 
   QLabel* lblBasis = makeLabel(this, "lblBasis", "Basis");
-  cboBasis_ = new QComboBox(this);
-  cboBasis_->setObjectName("cboBasis");
+  cboBasis_ = makeNamed<QComboBox>(this, "cboBasis");
   for (const char* name : kWeatherBasisNames) cboBasis_->addItem(name);
   lblBasis->setBuddy(cboBasis_);
 
@@ -52,18 +46,15 @@ frmWeather::frmWeather(Session& session, QWidget* parent) : QDialog(parent), ent
   for (int row = 0; row < 3; ++row) {
     grid->addWidget(makeLabel(this, rowNames[row], rowCaptions[row]), row + 1, 0);
     for (int col = 0; col < 3; ++col) {
-      auto* box = new QLineEdit(this);
-      box->setObjectName(kBoxNames[row][col]);
+      QLineEdit* box = makeLineEdit(this, kBoxNames[row][col]);
       txt_[static_cast<size_t>(row)][static_cast<size_t>(col)] = box;
       grid->addWidget(box, row + 1, col + 1);
     }
   }
 
-  cmdOK_ = new QPushButton("OK", this);
-  cmdOK_->setObjectName("cmdOK");
+  cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
-  cmdCancel_ = new QPushButton("Cancel", this);
-  cmdCancel_->setObjectName("cmdCancel");
+  cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
 
   auto* basis = new QHBoxLayout;
   basis->addWidget(lblBasis);

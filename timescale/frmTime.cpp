@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/gui/widget_factory.h"
 #include "app/session.h"
 
 namespace nemora {
@@ -21,29 +22,28 @@ frmTime::frmTime(Session& session, QWidget* parent) : QDialog(parent), entry_(se
   setWindowTitle("Time");
   setModal(true);
 
-  cboTimeType_ = new QComboBox(this);
-  cboTimeType_->setObjectName("cboTimeType");
+  cboTimeType_ = makeNamed<QComboBox>(this, "cboTimeType");
   for (const std::string& name : TimeEntry::typeNames()) cboTimeType_->addItem(QString::fromStdString(name));
-  txtHours_ = makeBox("txtHours");
-  txtMinutes_ = makeBox("txtMinutes");
-  txtSeconds_ = makeBox("txtSeconds");
+  txtHours_ = makeLineEdit(this, "txtHours");
+  txtMinutes_ = makeLineEdit(this, "txtMinutes");
+  txtSeconds_ = makeLineEdit(this, "txtSeconds");
 
-  fra24Hr_ = makeFrame("fra24Hr");
+  fra24Hr_ = makeOptionFrame(this, "fra24Hr");
   opt24Hr_ = makeOption(fra24Hr_, "opt24Hr", "24 hr");
   optAmPm_ = makeOption(fra24Hr_, "optAmPm", "am/pm");
-  fraAMPM_ = makeFrame("fraAMPM");
+  fraAMPM_ = makeOptionFrame(this, "fraAMPM");
   optAM_ = makeOption(fraAMPM_, "optAM", "a.m.");
   optPM_ = makeOption(fraAMPM_, "optPM", "p.m.");
-  fraNTime_ = makeFrame("fraNTime");
+  fraNTime_ = makeOptionFrame(this, "fraNTime");
   opt1_ = makeOption(fraNTime_, "opt1", "1st time");
   opt2_ = makeOption(fraNTime_, "opt2", "2nd time");
 
   auto* fields = new QGridLayout;
-  fields->addWidget(makeLabel("lblTimeType", "Time Type", cboTimeType_), 0, 0);
+  fields->addWidget(makeLabel(this, "lblTimeType", "Time Type", cboTimeType_), 0, 0);
   fields->addWidget(cboTimeType_, 0, 1, 1, 3);
-  fields->addWidget(makeLabel("lblHours", "Hours", txtHours_), 1, 0);
-  fields->addWidget(makeLabel("lblMinutes", "Minutes", txtMinutes_), 1, 1);
-  fields->addWidget(makeLabel("lblSeconds", "Seconds", txtSeconds_), 1, 2);
+  fields->addWidget(makeLabel(this, "lblHours", "Hours", txtHours_), 1, 0);
+  fields->addWidget(makeLabel(this, "lblMinutes", "Minutes", txtMinutes_), 1, 1);
+  fields->addWidget(makeLabel(this, "lblSeconds", "Seconds", txtSeconds_), 1, 2);
   fields->addWidget(txtHours_, 2, 0);
   fields->addWidget(txtMinutes_, 2, 1);
   fields->addWidget(txtSeconds_, 2, 2);
@@ -52,11 +52,9 @@ frmTime::frmTime(Session& session, QWidget* parent) : QDialog(parent), entry_(se
   frames->addWidget(fraAMPM_);
   frames->addWidget(fraNTime_);
 
-  cmdOK_ = new QPushButton("OK", this);
-  cmdOK_->setObjectName("cmdOK");
+  cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
-  cmdCancel_ = new QPushButton("Cancel", this);
-  cmdCancel_->setObjectName("cmdCancel");
+  cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(cmdOK_);
@@ -81,33 +79,6 @@ frmTime::frmTime(Session& session, QWidget* parent) : QDialog(parent), entry_(se
     if (entry_.cmdOK()) accept();
   });
   connect(cmdCancel_, &QPushButton::clicked, this, &frmTime::reject);
-}
-
-QLabel* frmTime::makeLabel(const char* name, const QString& caption, QWidget* buddy) {
-  auto* label = new QLabel(caption, this);
-  label->setObjectName(name);
-  label->setBuddy(buddy);
-  return label;
-}
-
-QLineEdit* frmTime::makeBox(const char* name) {
-  auto* box = new QLineEdit(this);
-  box->setObjectName(name);
-  return box;
-}
-
-QGroupBox* frmTime::makeFrame(const char* name) {
-  auto* frame = new QGroupBox(this);
-  frame->setObjectName(name);
-  new QVBoxLayout(frame);
-  return frame;
-}
-
-QRadioButton* frmTime::makeOption(QGroupBox* frame, const char* name, const QString& caption) {
-  auto* option = new QRadioButton(caption, frame);
-  option->setObjectName(name);
-  frame->layout()->addWidget(option);
-  return option;
 }
 
 void frmTime::readControls() {

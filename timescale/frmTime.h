@@ -33,10 +33,6 @@ class frmTime : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QLabel* makeLabel(const char* name, const QString& caption, QWidget* buddy);
-  QLineEdit* makeBox(const char* name);
-  QGroupBox* makeFrame(const char* name);
-  QRadioButton* makeOption(QGroupBox* frame, const char* name, const QString& caption);
   void readControls();
   void showControls();
   void showTypeDependentStates();

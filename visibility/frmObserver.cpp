@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/gui/widget_factory.h"
 #include "app/session.h"
 
 namespace nemora {
@@ -17,20 +18,14 @@ frmObserver::frmObserver(Session& session, QWidget* parent) : QDialog(parent), e
   setWindowTitle("Observer");
   setModal(true);
 
-  optPersonal_ = new QRadioButton("Personal probability", this);
-  optPersonal_->setObjectName("optPersonal");
-  optOverall_ = new QRadioButton("Overall probability", this);
-  optOverall_->setObjectName("optOverall");
-  lblLevel_ = new QLabel("Average preformance level", this);
-  lblLevel_->setObjectName("lblLevel");
-  txtLevel_ = new QLineEdit(this);
-  txtLevel_->setObjectName("txtLevel");
+  optPersonal_ = makeNamed<QRadioButton>(this, "optPersonal", "Personal probability");
+  optOverall_ = makeNamed<QRadioButton>(this, "optOverall", "Overall probability");
+  lblLevel_ = makeLabel(this, "lblLevel", "Average preformance level");
+  txtLevel_ = makeLineEdit(this, "txtLevel");
   lblLevel_->setBuddy(txtLevel_);
-  cmdOK_ = new QPushButton("OK", this);
-  cmdOK_->setObjectName("cmdOK");
+  cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
-  cmdCancel_ = new QPushButton("Cancel", this);
-  cmdCancel_->setObjectName("cmdCancel");
+  cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
 
   auto* level = new QGridLayout;
   level->addWidget(lblLevel_, 0, 0);

@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/gui/widget_factory.h"
 #include "app/session.h"
 
 namespace nemora {
@@ -20,48 +21,41 @@ frmOptions::frmOptions(Session& session, QWidget* parent) : QDialog(parent), ent
   setWindowTitle("Options");
   setModal(true);
 
-  QGroupBox* fraPrecision = makeFrame("fraPrecision", "Precision");
+  QGroupBox* fraPrecision = makeOptionFrame(this, "fraPrecision", "Precision");
   const char* precisionNames[] = {"opt0", "opt1", "opt2"};
   const char* precisionCaptions[] = {"Normal", "Overprecise", "Way overprecise"};
   for (size_t i = 0; i < optPrecision_.size(); ++i)
     optPrecision_[i] = makeOption(fraPrecision, precisionNames[i], precisionCaptions[i]);
 
-  QGroupBox* fraGraph = makeFrame("fraGraph", "Moon calc. mode");
+  QGroupBox* fraGraph = makeOptionFrame(this, "fraGraph", "Moon calc. mode");
   optG0_ = makeOption(fraGraph, "optG0", "Photometric");
   OptG1_ = makeOption(fraGraph, "OptG1", "By criterion");
 
-  QGroupBox* fraPlotMode = makeFrame("fraPlotMode", "Plot mode");
+  QGroupBox* fraPlotMode = makeOptionFrame(this, "fraPlotMode", "Plot mode");
   const char* plotNames[] = {"optP0", "optP1", "optP2"};
   const char* plotCaptions[] = {"Full graph", "Sketch", "Proportional"};
   for (size_t i = 0; i < optPlotMode_.size(); ++i)
     optPlotMode_[i] = makeOption(fraPlotMode, plotNames[i], plotCaptions[i]);
 
-  QGroupBox* fraSpeed = makeFrame("fraSpeed", "Speed probability calc.");
+  QGroupBox* fraSpeed = makeOptionFrame(this, "fraSpeed", "Speed probability calc.");
   const char* speedNames[] = {"optS0", "optS1", "optS2", "optS3"};
   const char* speedCaptions[] = {"V. fast, inaccurate", "Fast, less accurate", "Normal, accurate",
                                  "V. Slow, not better"};
   for (size_t i = 0; i < optSpeed_.size(); ++i) optSpeed_[i] = makeOption(fraSpeed, speedNames[i], speedCaptions[i]);
 
-  QGroupBox* fraLanguage = makeFrame("fraLanguage", "Language");
+  QGroupBox* fraLanguage = makeOptionFrame(this, "fraLanguage", "Language");
   optEnglish_ = makeOption(fraLanguage, "optEnglish", "English");
   optHebrew_ = makeOption(fraLanguage, "optHebrew", "Hebrew");
 
-  auto* fraTestimony = new QGroupBox("Testimony", this);
-  fraTestimony->setObjectName("fraTestimony");
-  auto* lblNWitnesses = new QLabel("No. of Witnesses", fraTestimony);
-  lblNWitnesses->setObjectName("lblNWitnesses");
-  txtNWitnesses_ = new QLineEdit(fraTestimony);
-  txtNWitnesses_->setObjectName("txtNWitnesses");
+  QGroupBox* fraTestimony = makeGroupBox(this, "fraTestimony", "Testimony");
+  QLabel* lblNWitnesses = makeLabel(fraTestimony, "lblNWitnesses", "No. of Witnesses");
+  txtNWitnesses_ = makeLineEdit(fraTestimony, "txtNWitnesses");
   lblNWitnesses->setBuddy(txtNWitnesses_);
-  auto* lblPopulation = new QLabel("Population", fraTestimony);
-  lblPopulation->setObjectName("lblPopulation");
-  txtPopulation_ = new QLineEdit(fraTestimony);
-  txtPopulation_->setObjectName("txtPopulation");
+  QLabel* lblPopulation = makeLabel(fraTestimony, "lblPopulation", "Population");
+  txtPopulation_ = makeLineEdit(fraTestimony, "txtPopulation");
   lblPopulation->setBuddy(txtPopulation_);
-  chkWomen_ = new QCheckBox("Include Women", fraTestimony);
-  chkWomen_->setObjectName("chkWomen");
-  lblwit_ = new QLabel("Likely obs.", fraTestimony);
-  lblwit_->setObjectName("lblwit");
+  chkWomen_ = makeNamed<QCheckBox>(fraTestimony, "chkWomen", "Include Women");
+  lblwit_ = makeLabel(fraTestimony, "lblwit", "Likely obs.");
   auto* testimony = new QGridLayout(fraTestimony);
   testimony->addWidget(lblNWitnesses, 0, 0);
   testimony->addWidget(txtNWitnesses_, 0, 1);
@@ -70,13 +64,10 @@ frmOptions::frmOptions(Session& session, QWidget* parent) : QDialog(parent), ent
   testimony->addWidget(chkWomen_, 2, 0, 1, 2);
   testimony->addWidget(lblwit_, 3, 0, 1, 2);
 
-  cmdOK_ = new QPushButton("OK", this);
-  cmdOK_->setObjectName("cmdOK");
+  cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
-  cmdCancel_ = new QPushButton("Cancel", this);
-  cmdCancel_->setObjectName("cmdCancel");
-  cmdDefault_ = new QPushButton("Default", this);
-  cmdDefault_->setObjectName("cmdDefault");
+  cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
+  cmdDefault_ = makeButton(this, "cmdDefault", "Default");
 
   auto* frames = new QGridLayout;
   frames->addWidget(fraPrecision, 0, 0);
@@ -112,20 +103,6 @@ frmOptions::frmOptions(Session& session, QWidget* parent) : QDialog(parent), ent
     entry_.cmdDefault();
     showControls();
   });
-}
-
-QGroupBox* frmOptions::makeFrame(const char* name, const QString& caption) {
-  auto* frame = new QGroupBox(caption, this);
-  frame->setObjectName(name);
-  new QVBoxLayout(frame);
-  return frame;
-}
-
-QRadioButton* frmOptions::makeOption(QGroupBox* frame, const char* name, const QString& caption) {
-  auto* option = new QRadioButton(caption, frame);
-  option->setObjectName(name);
-  frame->layout()->addWidget(option);
-  return option;
 }
 
 void frmOptions::readControls() {

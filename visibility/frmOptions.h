@@ -25,8 +25,6 @@ class frmOptions : public QDialog {
   explicit frmOptions(Session& session, QWidget* parent = nullptr);
 
  private:
-  QGroupBox* makeFrame(const char* name, const QString& caption);
-  QRadioButton* makeOption(QGroupBox* frame, const char* name, const QString& caption);
   // Controls to model and back.
   void readControls();
   void showControls();
