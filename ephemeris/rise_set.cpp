@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "app/errors.h"
 #include "app/helpers/numeric.h"
@@ -283,6 +284,25 @@ std::string RiseSetReports::SetReport(const std::string& strName, bool& blnValid
   return report(strName, true, blnValid);
 }
 
+namespace {
+
+// The Hebrew names of the Sun, the Moon and the planets; stars keep their
+// catalogue names.
+std::string hebrewBodyName(const std::string& strName) {
+  static const std::array<std::pair<const char*, const char*>, 7> names{{{"Sun", "השמש"},
+                                                                          {"Moon", "הירח"},
+                                                                          {"Mercury", "כוכב חמה"},
+                                                                          {"Venus", "נוגה"},
+                                                                          {"Mars", "מאדים"},
+                                                                          {"Jupiter", "צדק"},
+                                                                          {"Saturn", "שבתאי"}}};
+  for (const auto& [english, hebrew] : names)
+    if (strName == english) return hebrew;
+  return strName;
+}
+
+}  // namespace
+
 std::string RiseSetReports::eventText(const std::string& strName, bool blnSet, bool blnApparent, bool blnSeaLevel,
                                       bool blnFound) const {
   const Session& s = session();
@@ -292,7 +312,7 @@ std::string RiseSetReports::eventText(const std::string& strName, bool blnSet, b
   if (blnFound) english[0] = blnApparent ? 'A' : 'G';
   std::string hebrewEvent = std::string(blnSet ? "שקיעה" : "זריחה") + (blnApparent ? " נראית" : " גאומטרית");
   std::string hebrewWhere = !blnApparent ? "" : blnSeaLevel ? " מעל אופק פני הים" : " מעל אופק מישורי";
-  std::string hebrew = (blnFound ? "" : "אין ") + hebrewEvent + " של " + strName + hebrewWhere;
+  std::string hebrew = (blnFound ? "" : "אין ") + hebrewEvent + " של " + hebrewBodyName(strName) + hebrewWhere;
   return s.main.Lang(english, hebrew);
 }
 

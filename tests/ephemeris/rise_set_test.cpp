@@ -329,7 +329,7 @@ TEST(RiseSetReports, ThreeHorizonsOnTheDayOfTheInstant) {
   r.session.intLanguage = 1;
   text = RiseSetReports(r.session).RiseReport("Sun", ok);
   ASSERT_TRUE(ok);
-  EXPECT_EQ(text.rfind("זריחה גאומטרית של Sun ", 0), 0u) << text;
+  EXPECT_EQ(text.rfind("זריחה גאומטרית של השמש ", 0), 0u) << text;
   EXPECT_TRUE(r.sink.messages.empty());
 }
 
