@@ -38,42 +38,26 @@ double clsHBody::Meridian(const std::string& strName, int32_t lngFix, double dbl
     double m0 = dblOffset / 360 + 0.5 - longitude / 360;
     double t0 = lngFix + m0;
     bool ok = true;
-    auto siderealAt = [&](double t) {
-      double theta = session().lst.FixToLST(t, ok);
-      if (!ok) abandon();
-      return theta;
-    };
-    // The transit nearest to tStart: the body's topocentric right ascension
-    // at three instants a day apart around tStart (unwrapped so that
-    // neighbours differ by less than 180 degrees) is interpolated, and the
-    // instant is corrected until the hour angle is the offset.
+    // The transit nearest to tStart, found on the body's own topocentric
+    // hour angle (the Moon's parallax, up to a degree, moves its topocentric
+    // right ascension with the hour angle). Each correction divides the hour
+    // angle still missing by its rate, measured between the last two trials
+    // once there are two: the Earth's turn less the body's own motion in
+    // right ascension (some 347 degrees a day for the Moon).
     auto transitNear = [&](double tStart) {
-      std::array<double, 3> alpha{};
-      for (int i = 0; i < 3; ++i) {
-        udtHBody r;
-        TrueHBody(strName, tStart + i - 1, r, ok);
-        if (!ok) abandon();
-        alpha[static_cast<size_t>(i)] = r.RATopo;
-        if (i > 0) alpha[static_cast<size_t>(i)] += 360 * std::round((alpha[static_cast<size_t>(i) - 1] - r.RATopo) / 360);
-      }
-      // Hour angle gained per day: the Earth's turn less the body's own
-      // motion in right ascension.
-      double rate = kHourAngleRate - (alpha[2] - alpha[0]) / 2;
       double t = tStart;
-      for (int i = 0; i < 30; ++i) {
-        double a = session().main.Interp(alpha, t - tStart + 1, 3, false);
-        double correction = Deg180(siderealAt(t) - a - dblOffset) / rate;
-        t -= correction;
-        if (std::fabs(correction) < 1e-9) break;
-      }
-      // The parallax of a near body (the Moon's reaches a degree) changes
-      // its topocentric right ascension with its hour angle, which differs
-      // at the three instants: the estimate is finished on the body's own
-      // hour angle.
-      for (int i = 0; i < 8; ++i) {
+      double rate = kHourAngleRate;
+      double lastT = 0, lastH = 0;
+      for (int i = 0; i < 12; ++i) {
         udtHBody r;
         TrueHBody(strName, t, r, ok);
         if (!ok) abandon();
+        if (i > 0 && t != lastT) {
+          double measured = Deg180(r.HourAngTopo - lastH) / (t - lastT);
+          if (measured > 300 && measured < 400) rate = measured;  // not across a wrap of 180 degrees
+        }
+        lastT = t;
+        lastH = r.HourAngTopo;
         double correction = Deg180(r.HourAngTopo - dblOffset) / rate;
         t -= correction;
         if (std::fabs(correction) < 1e-7) break;
