@@ -38,6 +38,7 @@
 #include "app/conversions.h"
 #include "visibility/options.h"
 #include "visibility/criterion_types.h"
+#include "visibility/sky.h"
 
 namespace nemora {
 
@@ -129,6 +130,23 @@ class Session {
   WeatherModel weather{*this};
   // Body positions with their Sun, Moon and planet caches.
   clsHBody hbody{*this};
+  // The photometric model of the sky with its cache of the last evaluation.
+  clsSky sky{*this};
+  // The last visibility table (Visibility), its body and day; reused until
+  // the inputs, the options or the observer change (blnVisibilityStale).
+  struct VisibilityCache {
+    bool blnFilled = false;
+    std::string strHBody;
+    int32_t lngFix = 0;
+    bool blnFlag1 = false, blnFlag2 = false, blnFlag3 = false;
+    // The other inputs the table was computed with.
+    ::nemora::udtPosition position;
+    ::nemora::udtWeather weather;
+    udtOptions options;
+    ::nemora::udtObserver observer;
+    udtCriterion criterion;
+    udtVisibility table;
+  } visibilityCache;
   // Sunset on a civil day at the current location, for days that run from
   // sunset to sunset: the Sun's setting over the flat horizon (tests may put
   // in their own; empty: no sunsets).

@@ -17,6 +17,8 @@
 #include "app/session_bound.h"
 #include "ephemeris/hbody_data.h"
 #include "location/weather.h"
+#include "visibility/visibility_types.h"
+#include "visibility/criterion_types.h"
 
 namespace nemora {
 
@@ -103,6 +105,25 @@ class clsMoon : public SessionBound {
   // mid-crescent point (refraction added when blnRefracted).
   void BrightLimb(double dblFix, bool blnRefracted, double& dblAngle, double& dblSubtend, double& dblAltitude,
                   double& dblAzimuth, bool& blnValid);
+
+  // Crescent criteria (visibility/criterion.cpp).
+  //
+  // Fills the record with the fields of its named criterion; the type is
+  // first taken from the user criterion unless blnKeepType. The user
+  // criterion (type 0) is copied whole.
+  void SetCriterion(udtCriterion& udtCrit, bool blnKeepType, bool& blnValid);
+  // Evaluates the criterion for the evening (or morning) of civil day lngFix
+  // at the current place: the moment, the measures, V, z and s, and the
+  // geometry at the moment. blnAllMeasures adds the sky brightness and the
+  // magnitude when the criterion does not need them.
+  void Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udtCrit, udtCriterionResult& result,
+                 bool& blnValid, bool blnAllMeasures = false);
+  // The instant near dblStart at which the Moon's ecliptic elongation from
+  // the Sun (geocentric, or topocentric) equals dblPhase degrees (0 the
+  // conjunction, 90 first quarter, 180 full, -90 last quarter).
+  double FindPhase(double dblStart, double dblPhase, bool blnTopocentric, bool& blnValid);
+  // True when blnA is, otherwise blnB (a body that never sets is up).
+  static bool IsUp(bool blnA, bool blnB) { return blnA || blnB; }
 };
 
 class clsSun : public SessionBound {
@@ -165,6 +186,32 @@ class clsHBody : public SessionBound {
   double RiseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
                      bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon, bool& blnValid);
 
+  // Magnitudes and the probability of visibility (visibility/photometry.cpp,
+  // visibility/magnitude.cpp).
+  //
+  // Foveal, peripheral and total magnitude above the atmosphere of the body
+  // whose record udtBody is, at dblFix: the Sun dimmed by the Moon's disc,
+  // the Moon from its phase curve (MoonMag.txt), the planets from their
+  // phase laws (Saturn with its rings), a star from its catalogued V.
+  void Magnitude(const std::string& strHBody, const udtHBody& udtBody, double dblFix, double& dblFovealMag,
+                 double& dblPeriphMag, double& dblTotalMag, bool& blnValid);
+  // Probability (0 to 1) that the observer of the session sees the body at
+  // dblFix; 0 when the body is well below the horizon.
+  double HBProbVis(const std::string& strHBody, double dblFix, bool& blnValid);
+  // True when the body stands east of the Sun (an evening object) at the
+  // Sun's transit on day lngFix.
+  bool EveningSight(const std::string& strHBody, int32_t lngFix, bool& blnValid);
+  // The instant between dblTMin and dblTMax at which the probability reaches
+  // dblPTarget (a target above 1: the instant of greatest probability),
+  // narrowed until neighbouring probabilities differ by at most dblLim.
+  void FindP(const std::string& strHBody, double dblTMin, double dblTMax, double dblPTarget, double dblLim,
+             double& dblFindT, double& dblFindP, bool& blnValid);
+  // The visibility table of the evening or morning of day lngFix.
+  void Visibility(const std::string& strHBody, int32_t lngFix, bool blnFlag1, bool blnFlag2, bool blnFlag3,
+                  udtVisibility& udtVis, bool& blnValid);
+  // The main window's "Magnitude" report of the body at the input instant.
+  std::string MagnitudeReport(const std::string& strHBody, bool& blnValid);
+
   // Forgets the cached Sun and Moon records and the planets' instants.
   void markEmpty();
   // Forgets them when an input dialog has changed the instant or the place
@@ -172,6 +219,10 @@ class clsHBody : public SessionBound {
   void dropStale();
 
  private:
+  // The interval a visibility search covers on day lngFix: the evening
+  // from sunset to the body's setting, or the morning from its rising to
+  // sunrise (the Sun: from sunrise to sunset).
+  void visibilityInterval(const std::string& strHBody, int32_t lngFix, udtVisibility& v, bool& blnValid);
   void sunBranch(double dblFix, udtHBody& r);
   void moonBranch(double dblFix, udtHBody& r);
   void planetBranch(const std::string& strName, double dblFix, double dblDiameter, udtHBody& r);

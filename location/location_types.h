@@ -72,6 +72,8 @@ struct udtPosition {
   double dblLatitude = 0;   // degrees, north positive
   double dblLongitude = 0;  // degrees, east positive
   double dblHeight = 0;     // metres above sea level
+
+  friend bool operator==(const udtPosition&, const udtPosition&) = default;
 };
 
 }  // namespace nemora

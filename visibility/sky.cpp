@@ -8,6 +8,316 @@
 
 namespace nemora {
 
+namespace {
+
+// A formula that overflowed or had no value is an error of the routine that
+// evaluated it, not a number to carry on with.
+double finite(double x) {
+  if (std::isnan(x)) raise("Invalid operation: ", x);
+  if (std::isinf(x)) raise("Overflow: ", x);
+  return x;
+}
+
+constexpr double kDegreesPerRadian = 57.2957795130823;
+constexpr double kTwoPi = 6.28318530717959;
+
+// Air mass of the point, the Moon or the Sun in the sky-brightness sums (a
+// fit to the air mass of a plane-parallel atmosphere with a horizon limit).
+double skyAirMass(double dblZenithDistance) {
+  double c = CosD(dblZenithDistance);
+  return std::fmin(40.0, std::fabs(1 / (c + 0.025 * std::exp(-11 * c))));
+}
+
+// Brightness scattered into a line of sight rho degrees from a light
+// source: Rayleigh scattering, the aerosol forward peak and its core.
+double scattering(double rho) {
+  return std::pow(10.0, 5.36) * (1.06 + Square(CosD(rho))) + std::pow(10.0, 6.15 - rho / 40) + 6.2e7 / (rho * rho);
+}
+
+// Angular distance (degrees) between two directions of the sky; near 0 the
+// flat-sky form keeps its precision.
+double angularDistance(double alt1, double az1, double alt2, double az2) {
+  double c = SinD(alt1) * SinD(alt2) + CosD(alt1) * CosD(alt2) * CosD(az2 - az1);
+  if (c > 0.999995) return std::sqrt(Square(alt2 - alt1) + Square((az1 - az2) * CosD((alt2 + alt1) / 2)));
+  if (c > -1) return ACosD(c);
+  return 180;
+}
+
+// Relative humidity (per cent) that the aerosol term can take: at 100 % (fog)
+// the term's logarithm is 0; just below it the extinction is already many
+// magnitudes per air mass, which is what fog does to a faint light.
+constexpr double kMaxAerosolHumidity = 99.0;
+
+}  // namespace
+
+void clsSky::GetX(double dblFix, int16_t intMode, double dblZa, double dblZt, double& dblXA, double& dblXO,
+                  double& dblXG, bool& blnValid) {
+  (void)dblFix;
+  guardedVoid(blnValid, "cSky.GetX", [&] {
+    double XA = 0, XO = 0, XG = 0;
+    auto gas = [](double c) { return 1 / (c + 0.0286 * std::exp(-10.48 * c)); };
+    auto aerosol = [](double c) { return 1 / (c + 0.0122 * std::exp(-24.49 * c)); };
+    auto ozone = [](double z) { return 1 / std::sqrt(1 - 0.993758 * Square(SinD(z))); };
+    switch (intMode) {
+      case 0:
+        XG = gas(CosD(dblZa));
+        XA = aerosol(CosD(dblZa));
+        XO = ozone(dblZa);
+        break;
+      case 1: {
+        double c = CosD(dblZa);
+        XG = 1 / (c + 0.0286 * std::exp(-10.5 * c));
+        XA = 1 / (c + 0.0123 * std::exp(-24.5 * c));
+        XO = 1 / std::sqrt(1 - Square(SinD(dblZa) / (1 + 20.0 / 6378)));
+        break;
+      }
+      case 2:
+        XG = gas(CosD(dblZt));
+        XA = std::fabs(aerosol(CosD(dblZt)));
+        XO = ozone(dblZa);
+        break;
+      default:
+        raise("intMode not valid: ", intMode);
+    }
+    if (XG < 0) XG = 0;
+    dblXA = finite(XA);
+    dblXO = finite(XO);
+    dblXG = finite(XG);
+  });
+}
+
+void clsSky::GetK(double dblFix, int16_t intMode, double dblSunRA, double dblSunHA, double dblAlt,
+                  bool blnReddening, double& KA, double& KO, double& KR, double& KW, bool& blnValid) {
+  guardedVoid(blnValid, "cSky.GetK", [&] {
+    if (intMode < 0 || intMode > 2) raise("intMode not valid: ", intMode);
+    udtWeatherNow now;
+    bool ok = true;
+    session().weather.GetWeatherNow(dblFix, now, ok);
+    if (!ok) abandon();
+    const double H = session().udtLocation.dblHeight;
+    const double phi = session().udtLocation.dblLatitude;
+    const double s = phi > 0 ? 1.0 : (phi < 0 ? -1.0 : 0.0);
+    const double RH = std::fmin(now.dblHumidity, kMaxAerosolHumidity);
+    // Ozone: thicker toward the poles and in each hemisphere's spring.
+    const double ko = 0.010333 * (3 + 0.4 * (phi / kDegreesPerRadian * CosD(dblSunRA) - CosD(3 * phi)));
+    // Aerosols swell with humidity and follow the season (the Sun's right
+    // ascension) with opposite phase in the two hemispheres.
+    const double humid = 1 - 0.32 / std::log(RH / 100);
+    const double season = 1 + 0.33 * s * SinD(dblSunRA);
+    double kr = 0, ka = 0, kw = 0;
+    if (intMode == 1) {
+      kr = 0.1066 * std::exp(-H / 8200);
+      ka = 0.1 * std::exp(-H / 1500) * std::pow(humid, 1.33) * season;
+      kw = 0.02914 * RH / 100 * std::exp(now.dblTemperature / 15) * std::exp(-H / 8200);
+    } else {
+      // Effective wavelength (micrometres): near the horizon the light that
+      // comes through is reddened.
+      double lambda = 0.55;
+      if (blnReddening) lambda = dblAlt > 0.8 ? 0.55 + 0.15 * std::exp(-(dblAlt - 0.8) / 8) : 0.7;
+      double ratio = lambda / 0.55;
+      kr = 0.1066 * std::exp(-H / 8200) / std::pow(ratio, 4);
+      ka = 0.12 * std::exp(-H / 1500) * std::pow(humid, 1.3333) * season / std::pow(ratio, 1.33);
+      // Mode 2: aerosols peak in the afternoon (the Sun's hour angle).
+      if (intMode == 2) ka *= 1 + 0.398 * CosD(dblSunHA - 38) * CosD(phi);
+      kw = 0;
+    }
+    KA = finite(ka);
+    KO = finite(ko);
+    KR = finite(kr);
+    KW = finite(kw);
+  });
+}
+
+double clsSky::DeltaM(double dblFix, double dblAlt, int16_t intMode, bool& blnValid) {
+  return guarded(blnValid, "cSky.DeltaM", 0.0, [&] {
+    Session& s = session();
+    bool ok = true;
+    udtHBody sun;
+    s.hbody.TrueHBody("Sun", dblFix, sun, ok);
+    if (!ok) abandon();
+    double Za = 90 - dblAlt;
+    udtWeatherNow now;
+    s.weather.GetWeatherNow(dblFix, now, ok);
+    if (!ok) abandon();
+    bool refracted = false;
+    double refraction = s.hbody.Refract(dblAlt, false, now, refracted, ok);
+    if (!ok) abandon();
+    double Zt = refracted ? 90 - dblAlt - refraction : Za;
+    double KA = 0, KO = 0, KR = 0, KW = 0, XA = 0, XO = 0, XG = 0;
+    GetK(dblFix, intMode, sun.RATopo, sun.HourAngTopo, dblAlt, true, KA, KO, KR, KW, ok);
+    if (!ok) abandon();
+    GetX(dblFix, intMode, Za, Zt, XA, XO, XG, ok);
+    if (!ok) abandon();
+    double dm = (KR + KW) * XG + KO * XO + KA * XA;
+    if (!(dm >= 0)) raise("DeltaM not valid: ", dm);
+    return finite(dm);
+  });
+}
+
+double clsSky::SkyBrightness(double dblFix, double dblAlt, double dblAz, int16_t intMode, bool blnFixedKA,
+                             double dblKA, bool& blnValid) {
+  return guarded(blnValid, "cSky.SkyBrightness", 0.0, [&] {
+    if (intMode != 2) raise("intMode not valid: ", intMode);
+    udtSkyCache& c = cache_;
+    bool reuse = blnFixedKA && c.blnFilled && c.dblFix == dblFix && c.dblAlt == dblAlt && c.dblAz == dblAz;
+    if (!reuse) {
+      c.blnFilled = false;
+      Session& s = session();
+      bool ok = true;
+      udtHBody moon, sun;
+      s.hbody.TrueHBody("Moon", dblFix, moon, ok);
+      if (!ok) abandon();
+      s.hbody.TrueHBody("Sun", dblFix, sun, ok);
+      if (!ok) abandon();
+      double foveal = 0, peripheral = 0, total = 0;
+      s.hbody.Magnitude("Moon", moon, dblFix, foveal, peripheral, total, ok);
+      if (!ok) abandon();
+      GetK(dblFix, intMode, sun.RATopo, sun.HourAngTopo, dblAlt, false, c.KA, c.KO, c.KR, c.KW, ok);
+      if (!ok) abandon();
+      c.dblMoonMag = total;
+      c.dblSunAlt = sun.AltTopo;
+      c.dblZ = 90 - dblAlt;
+      // The point is never closer to a body than (nearly) the body's own
+      // lit extent: the crescent's width for the Moon, the disc for the Sun.
+      c.dblRhoMoon = std::fmax(angularDistance(dblAlt, dblAz, moon.AltRefr, moon.AzTopo),
+                               0.97 * 2 * moon.Radius * moon.Phase);
+      c.dblRhoSun = std::fmax(angularDistance(dblAlt, dblAz, sun.AltRefr, sun.AzTopo), 0.97 * 2 * sun.Radius);
+      c.dblXPoint = c.dblZ > 90 ? 40 : skyAirMass(c.dblZ);
+      c.dblXMoon = moon.AltRefr > 0 && moon.RefrFlag ? skyAirMass(90 - moon.AltRefr) : 40;
+      c.dblXSun = sun.AltRefr > 0 && sun.RefrFlag ? skyAirMass(90 - sun.AltRefr) : 40;
+      // Airglow and zodiacal light follow the 11.2-year solar cycle and
+      // brighten toward the horizon (a longer path through the glowing layer).
+      c.dblDarkSky = (1 + 0.3 * std::cos(kTwoPi * (dblFix / 365.242 - 2000.21) / 11.2)) * 0.0002865 *
+                     (0.4 + 0.6 / std::sqrt(1 - 0.96 * Square(SinD(c.dblZ))));
+      c.dblFRhoMoon = scattering(c.dblRhoMoon);
+      c.dblFRhoSun = scattering(c.dblRhoSun);
+      c.dblMoonlight = 3.18e-6 * c.dblFRhoMoon;
+      c.dblTwilight = std::pow(10.0, 0.4 * c.dblSunAlt) * 54140 / c.dblRhoSun;
+      c.dblDaylight = 0.050616;
+      c.dblFix = dblFix;
+      c.dblAlt = dblAlt;
+      c.dblAz = dblAz;
+      c.blnFilled = true;
+    }
+    double KA = blnFixedKA ? dblKA : c.KA;
+    double K = c.KR + KA + c.KO + c.KW;
+    double T = std::pow(10.0, -0.4 * K * c.dblXPoint);
+    double TSun = std::pow(10.0, -0.4 * K * c.dblXSun);
+    double night = c.dblDarkSky * T;
+    double moonlight = std::pow(10.0, -0.4 * (c.dblXMoon * K + c.dblMoonMag + 16.57)) * c.dblMoonlight * (1 - T);
+    double twilight = (1 - std::pow(10.0, -0.4 * K)) * c.dblTwilight * std::pow(10.0, 0.4 * c.dblZ / (360 * K));
+    double daylight = (1 - T) * ((1 - TSun) * 440000 + TSun * c.dblFRhoSun) * c.dblDaylight;
+    return finite(std::fmin(twilight, daylight) + night + moonlight);
+  });
+}
+
+double clsSky::UsefulWidth(double dblBSky) {
+  double b = 3145.6 * dblBSky;
+  double day = std::pow(10.0, 8.28 * std::pow(b, -0.29)) * 0.01111111;
+  double night = std::pow(10.0, 0.3 * std::pow(b, -0.29)) * 0.105 / 2.5;
+  if (dblBSky > std::pow(10.0, 0.1717)) return day;
+  if (dblBSky <= std::pow(10.0, -0.8283)) return std::fmin(night, 0.25);
+  // Between the two forms the width passes linearly in log B from one to
+  // the other.
+  double L = std::log10(dblBSky);
+  return day * (L + 1.3283 - 0.5) + night * (-L - 0.3283 + 0.5);
+}
+
+double clsSky::ProbVis(double dblFix, double dblAlt, double dblAz, double dblFovealMag, double dblPeriphMag,
+                       double dblKA, double dblXA, bool& blnValid) {
+  return guarded(blnValid, "cSky.ProbVis", 0.0, [&] {
+    Session& s = session();
+    const int N = s.options.intNIntegrals;
+    double range = 0;
+    switch (N) {
+      case 16: range = 5.0; break;
+      case 32: range = 6.4; break;
+      case 64: range = 8.0; break;
+      case 128: range = 9.9; break;
+      default: raise("Invalid intNIntegrals in ProbVis :", N);
+    }
+    // The aerosol coefficient of the moment is uncertain: average the chance
+    // of a sighting over its log-normal spread around the expected value.
+    double sumPW = 0, sumW = 0;
+    bool ok = true;
+    for (int i = 1; i <= N; ++i) {
+      double KAi = range * i * dblKA / N;
+      double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, KAi, ok);
+      if (!ok) abandon();
+      double logB = finite(std::log10(B));
+      double mPrime = (dblKA - KAi) * dblXA - 16.57;
+      auto intensity = [](double exponent) { return exponent > 80 ? 1e80 : std::pow(10.0, exponent); };
+      double If = intensity((mPrime - dblFovealMag) / 2.5);
+      double Ip = intensity((mPrime - dblPeriphMag) / 2.5);
+      // Threshold of the eye: rods in a dark sky, cones in a bright one.
+      double It = logB < -2.3172 ? std::pow(10.0, -9.8) * Square(1 + std::sqrt(std::pow(10.0, logB - 1.9 + 5.4972)))
+                                 : std::pow(10.0, -8.35) * Square(1 + std::sqrt(std::pow(10.0, logB - 5.9 + 5.4972)));
+      double I = std::fmax((0.0049 * logB * logB - 0.0533 * logB + 0.1278) * Ip + If, If);
+      double w = std::exp(-Square(std::log(KAi) - std::log(dblKA) - 0.3698) / 1.4792) / KAi * 0.4639;
+      double P = Square(1 - std::exp(-1.267 * Square(I / It)));
+      sumPW += P * w;
+      sumW += w;
+    }
+    double P = finite(sumPW / sumW);
+    // Calibration on observed sightings: point sources and extended ones.
+    double z = s.main.NormInv(P, ok);
+    if (!ok) abandon();
+    P = dblPeriphMag >= 10 ? s.main.Norm((z + 0.06) * 1.09, ok) : s.main.Norm((z - 0.32848) * 1.339239, ok);
+    if (!ok) abandon();
+    if (s.udtObserver.blnOverall) return P;
+    z = s.main.NormInv(P, ok);
+    if (!ok) abandon();
+    P = s.main.Norm((z + s.udtObserver.dblLevel) / 0.86, ok);
+    if (!ok) abandon();
+    return P;
+  });
+}
+
+double clsSky::El2(double dblX, double dblQQC, double dblAA, double dblBB) {
+  // Bulirsch (1965), Numerische Mathematik 7, 78-90: Landen's
+  // transformation applied until the running modulus converges.
+  constexpr double kTolerance = 0.0003;
+  if (dblX == 0) return 0;
+  if (dblQQC == 0) raise("Bad dblQQC in El2.");
+  double qc = std::fabs(dblQQC);
+  double a = dblAA, b = dblBB;
+  double c = dblX * dblX;
+  double d = 1 + c;
+  double p = std::sqrt((1 + qc * qc * c) / d);
+  d = dblX / d;
+  c = d / (2 * p);
+  double z = a - b;
+  double ai = a;
+  a = (b + a) / 2;
+  double y = std::fabs(1 / dblX);
+  double f = 0;
+  int l = 0;
+  double em = 1;
+  for (int pass = 0; pass < 64; ++pass) {
+    b = ai * qc + b;
+    double e = em * qc;
+    double g = e / p;
+    d = f * g + d;
+    f = c;
+    ai = a;
+    p = g + p;
+    c = (d / p + c) / 2;
+    g = em;
+    em = qc + em;
+    a = (b / em + a) / 2;
+    y = -e / y + y;
+    if (y == 0) y = std::sqrt(e) * 1e-9;
+    if (std::fabs(g - qc) <= kTolerance * g) break;
+    qc = 2 * std::sqrt(e);
+    l += l;
+    if (y < 0) ++l;
+  }
+  if (y < 0) ++l;
+  double e = (std::atan(em / y) + M_PI * l) * a / em;
+  if (dblX < 0) e = -e;
+  return e + c * z;
+}
+
 std::vector<double> clsSky::SPLINE(std::span<const double> x, std::span<const double> y, int n) {
   std::vector<double> y2(n > 0 ? n : 0, 0.0);
   if (n < 3) return y2;  // a straight line or a point: every second derivative is 0
@@ -40,6 +350,19 @@ double clsSky::SPLINT(std::span<const double> dblX, std::span<const double> y, s
   double a = (dblX[khi] - x) / h;
   double b = (x - dblX[klo]) / h;
   return a * y[klo] + b * y[khi] + ((a * a * a - a) * y2[klo] + (b * b * b - b) * y2[khi]) * h * h / 6;
+}
+
+double clsSky::SPLINT2(std::span<const double> dblRows, std::span<const double> dblX,
+                       const std::vector<std::vector<double>>& z, double dblRow, double x) {
+  const int rows = static_cast<int>(dblRows.size());
+  const int n = static_cast<int>(dblX.size());
+  std::vector<double> across(rows);
+  for (int r = 0; r < rows; ++r) {
+    std::vector<double> y2 = SPLINE(dblX, z[r], n);
+    across[r] = SPLINT(dblX, z[r], y2, n, x);
+  }
+  std::vector<double> y2 = SPLINE(dblRows, across, rows);
+  return SPLINT(dblRows, across, y2, rows, dblRow);
 }
 
 double clsSky::SeaLevelHorizon(const udtWeatherNow& udtNow, bool& blnValid) {

@@ -3,6 +3,7 @@
 // graphs).
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -11,9 +12,60 @@
 
 namespace nemora {
 
+// The last full sky-brightness evaluation: the point and instant, and every
+// quantity that does not depend on the aerosol coefficient, so that a scan
+// over aerosol coefficients at one point recomputes only the cheap sums.
+struct udtSkyCache {
+  bool blnFilled = false;
+  double dblFix = 0, dblAlt = 0, dblAz = 0;
+  double KR = 0, KA = 0, KO = 0, KW = 0;
+  double dblXPoint = 0, dblXMoon = 0, dblXSun = 0;   // air masses (capped at 40)
+  double dblRhoMoon = 0, dblRhoSun = 0;              // angular distances of the point, degrees
+  double dblFRhoMoon = 0, dblFRhoSun = 0;            // their scattering functions
+  double dblMoonMag = 0;                             // the Moon's total magnitude
+  double dblSunAlt = 0;                              // the Sun's topocentric altitude
+  double dblZ = 0;                                   // zenith distance of the point
+  double dblDarkSky = 0, dblMoonlight = 0, dblTwilight = 0, dblDaylight = 0;  // factors
+};
+
 class clsSky : public SessionBound {
  public:
   using SessionBound::SessionBound;
+
+  // Air masses toward a line of sight of apparent zenith distance dblZa and
+  // true (airless) zenith distance dblZt: aerosol XA, ozone XO, gas XG.
+  void GetX(double dblFix, int16_t intMode, double dblZa, double dblZt, double& dblXA, double& dblXO,
+            double& dblXG, bool& blnValid);
+  // Extinction coefficients (magnitudes per air mass) at the current place
+  // and the weather at dblFix: aerosol KA, ozone KO, Rayleigh KR, water
+  // vapour KW. The Sun's right ascension and hour angle (degrees) carry the
+  // seasonal and daily aerosol cycles; blnReddening shifts the effective
+  // wavelength to the red for a line of sight near the horizon.
+  void GetK(double dblFix, int16_t intMode, double dblSunRA, double dblSunHA, double dblAlt, bool blnReddening,
+            double& KA, double& KO, double& KR, double& KW, bool& blnValid);
+  // Extinction (magnitudes) toward a body at apparent altitude dblAlt.
+  double DeltaM(double dblFix, double dblAlt, int16_t intMode, bool& blnValid);
+  // Brightness of the sky (cd/m^2) at apparent altitude dblAlt and azimuth
+  // dblAz: night sky, moonlight, twilight and daylight (mode 2). With
+  // blnFixedKA the aerosol coefficient is dblKA, and a repeated point and
+  // instant reuses the cached evaluation.
+  double SkyBrightness(double dblFix, double dblAlt, double dblAz, int16_t intMode, bool blnFixedKA, double dblKA,
+                       bool& blnValid);
+  // Forgets the cached sky evaluation (the place, the weather or the
+  // positions changed).
+  void markEmpty() { cache_.blnFilled = false; }
+
+  // The narrowest width (degrees) that the eye resolves against a sky of
+  // brightness dblBSky (cd/m^2).
+  static double UsefulWidth(double dblBSky);
+  // Probability (0 to 1) of seeing a point source of the given foveal and
+  // peripheral magnitudes above the atmosphere at the point, averaged over
+  // the likely aerosol coefficients around dblKA (air mass dblXA).
+  double ProbVis(double dblFix, double dblAlt, double dblAz, double dblFovealMag, double dblPeriphMag,
+                 double dblKA, double dblXA, bool& blnValid);
+  // Bulirsch's general elliptic integral of the second kind el2(x, kc, a, b);
+  // raises (without a handler of its own) when kc is 0.
+  static double El2(double dblX, double dblQQC, double dblAA, double dblBB);
 
   // True altitude (degrees, 0 or below) of the sea horizon seen from the
   // current location's height in the given weather: the dip and the
@@ -29,6 +81,15 @@ class clsSky : public SessionBound {
   // (without a handler of its own) on two equal abscissae or an empty table.
   static double SPLINT(std::span<const double> dblX, std::span<const double> y, std::span<const double> y2,
                        int n, double x);
+  // The two-dimensional spline: a natural spline along each row of the grid
+  // z[row][column] over the abscissae dblX, then a spline across the rows
+  // (ordinates dblRows) at the requested row abscissa; x and row outside
+  // their tables extrapolate the end polynomials.
+  static double SPLINT2(std::span<const double> dblRows, std::span<const double> dblX,
+                        const std::vector<std::vector<double>>& z, double dblRow, double x);
+
+ private:
+  udtSkyCache cache_;
 };
 
 }  // namespace nemora
