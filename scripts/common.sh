@@ -4,7 +4,7 @@
 NEMORA_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libcli11-dev
+  libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   tzdata python3 python3-numpy
   clang libclang-rt-14-dev
