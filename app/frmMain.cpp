@@ -30,6 +30,7 @@
 #include "location/frmLocation.h"
 #include "location/frmWeather.h"
 #include "timescale/frmTime.h"
+#include "visibility/frmCriterion.h"
 #include "visibility/frmObserver.h"
 #include "visibility/frmOptions.h"
 
@@ -175,9 +176,8 @@ void frmMain::wireEvents() {
     runDialog(dialog);
   });
   connect(cmdCriterion_, &QPushButton::clicked, this, [this] {
-    // The criterion dialog comes with the crescent criteria; until then the
-    // criterion in force stays the start-up one.
-    session_.showMessage("The criterion dialog is not available yet. " + model_.labels.lblCriterion + ".");
+    frmCriterion dialog(session_, this);
+    runDialog(dialog);
   });
   connect(cmdChangeWeather_, &QPushButton::clicked, this, [this] {
     frmWeather dialog(session_, this);

@@ -11,6 +11,7 @@
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/rise_set.h"
 #include "visibility/criterion_types.h"
+#include "visibility/moon_report.h"
 #include "visibility/observer_entry.h"
 
 namespace nemora {
@@ -103,6 +104,7 @@ bool MainModel::Evaluate() {
   std::string observer = WriteObserver(s, ok);
   if (!ok) return false;
   labels.lblObserver = observer;
+  labels.lblCriterion = criterionLabel(s.udtUserCriterion.intType);
 
   if (isDayNumberType(s.udtDateIn.enmDateType)) {
     labels.lblTime = "Time: not applicable";
@@ -164,6 +166,8 @@ bool MainModel::bodyResult() {
       text = RiseSetReports(s).RiseReport(body, reported);
     } else if (parameter == "Set") {
       text = RiseSetReports(s).SetReport(body, reported);
+    } else if (parameter == "Visibility by criterion" && body == "Moon") {
+      text = MoonReport(s).VisibilityByCriterion(reported);
     } else if (parameter == "Next vernal equinox" && body == "Sun") {
       text = s.hbody.sun.NextVernalEquinox(s.dblFixDate + s.dblFixTime, reported);
     } else {

@@ -5,6 +5,7 @@
 
 #include "app/main_lists.h"
 #include "app/session.h"
+#include "visibility/criterion_entry.h"
 
 namespace nemora::cli {
 namespace {
@@ -195,11 +196,29 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_option("--weather", in.weather, "Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H");
   app.add_option("--language", in.language, "English or Hebrew")->check(CLI::IsMember({"English", "Hebrew"}));
   app.add_option("--precision", in.precision, "0, 1 or 2")->check(CLI::Range(0, 2));
+  app.add_option("--criterion", in.criterion,
+                 "Criterion in force: Photometric, DALT-Width, Maimonides, Ilyas, Yallop, SAAO, Karaite, Odeh, or "
+                 "User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE (the criterion dialog's names or numbers)");
 }
+
+namespace {
+
+// A criterion's name, or a user criterion, checked as the criterion dialog
+// checks its choices.
+bool applyCriterion(Session& session, const std::string& text) {
+  if (text.empty()) return true;
+  CriterionEntry entry(session);
+  std::string problem;
+  if (!entry.ReadCriterionName(text, problem)) return fail(session, problem);
+  return entry.cmdOK();
+}
+
+}  // namespace
 
 bool applyInputs(Session& session, const Inputs& inputs) {
   if (!inputs.language.empty()) session.intLanguage = inputs.language == "Hebrew" ? 1 : 0;
   if (inputs.precision) session.options.intPrecision = static_cast<int16_t>(*inputs.precision);
+  if (!applyCriterion(session, inputs.criterion)) return false;
   return applyLocation(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
          applyTime(session, inputs);
 }

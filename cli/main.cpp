@@ -15,6 +15,7 @@
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
 #include "cli/cli_inputs.h"
+#include "cli/crescent_command.h"
 #include "cli/json_output.h"
 
 namespace {
@@ -133,6 +134,11 @@ int main(int argc, char** argv) {
   auto* bodyCommand = app.add_subcommand("body", "Print every field of a body's position record at the input instant");
   bodyCommand->add_option("--body", recordBody, "Sun, Moon, a planet or a catalogued star")->required();
 
+  bool morning = false;
+  auto* crescent = app.add_subcommand(
+      "crescent", "The evening (or morning) of the input date: the criterion in force and every named criterion");
+  crescent->add_flag("--morning", morning, "The morning of the old Moon instead of the evening of the new Moon");
+
   CLI11_PARSE(app, argc, argv);
 
   nemora::StderrMessageSink sink;
@@ -146,6 +152,7 @@ int main(int argc, char** argv) {
                         nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
     }
     if (inputsCommand->parsed()) return runInputs(session, model, inputs);
+    if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
     if (report->parsed()) {
       if (!nemora::cli::applyInputs(session, inputs)) return 1;

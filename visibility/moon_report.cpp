@@ -1,0 +1,200 @@
+#include "visibility/moon_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "app/errors.h"
+#include "app/helpers/number_format.h"
+#include "app/helpers/numeric.h"
+#include "app/helpers/text.h"
+#include "app/session.h"
+#include "ephemeris/hbody.h"
+#include "visibility/crescent_verdicts.h"
+
+namespace nemora {
+
+std::string YallopClassMeaning(char chClass, int16_t intLanguage) {
+  // Yallop, NAO Technical Note 69, the six visibility types of q.
+  static const char* const kEnglish[] = {
+      "easily visible to the unaided eye",
+      "visible under perfect atmospheric conditions",
+      "may need optical aid to find the thin crescent before it can be seen with the unaided eye",
+      "can only be seen with binoculars or a telescope",
+      "below the normal limit for detection with a telescope",
+      "not visible, below the Danjon limit"};
+  static const char* const kHebrew[] = {
+      "נראה בקלות בעין בלתי מזוינת",
+      "נראה בתנאי אטמוספרה מושלמים",
+      "ייתכן שיידרש עזר אופטי כדי למצוא את הסהר הדק לפני שייראה בעין בלתי מזוינת",
+      "נראה רק במשקפת או בטלסקופ",
+      "מתחת לגבול הרגיל לגילוי בטלסקופ",
+      "אינו נראה, מתחת לגבול דנז'ון"};
+  int i = chClass - 'A';
+  if (i < 0 || i > 5) return {};
+  return intLanguage == 1 ? kHebrew[i] : kEnglish[i];
+}
+
+std::string OdehZoneMeaning(char chZone, int16_t intLanguage) {
+  // Odeh, Experimental Astronomy 18 (2004), the four zones of V.
+  static const char* const kEnglish[] = {"the crescent is visible to the naked eye",
+                                         "the crescent is visible with optical aid and could be seen by the naked eye",
+                                         "the crescent is visible with optical aid only",
+                                         "the crescent is not visible even with optical aid"};
+  static const char* const kHebrew[] = {"הסהר נראה בעין בלתי מזוינת",
+                                        "הסהר נראה בעזר אופטי ועשוי להיראות בעין בלתי מזוינת",
+                                        "הסהר נראה בעזר אופטי בלבד",
+                                        "הסהר אינו נראה אף בעזר אופטי"};
+  int i = chZone - 'A';
+  if (i < 0 || i > 3) return {};
+  return intLanguage == 1 ? kHebrew[i] : kEnglish[i];
+}
+
+std::string MoonReport::number(double x, int extraDecimals) const {
+  const Session& s = session();
+  int decimals = std::clamp(s.options.intPrecision + extraDecimals, 0, 8);
+  return formatNumber(x, s.strFormats[static_cast<size_t>(decimals)]);
+}
+
+bool MoonReport::WaxingAt(double dblFix, bool& blnValid) {
+  udtHBody moon;
+  session().hbody.TrueHBody("Moon", dblFix, moon, blnValid);
+  return blnValid && moon.EclElong > 0;
+}
+
+std::string MoonReport::VisibilityByCriterion(bool& blnValid) {
+  Session& s = session();
+  double instant = s.dblFixDate + s.dblFixTime;
+  double day = s.dateText.FixedToDay(instant, blnValid);
+  if (!blnValid) return {};
+  bool evening = WaxingAt(instant, blnValid);
+  if (!blnValid) return {};
+  return CriterionReport(static_cast<int32_t>(day), evening, blnValid);
+}
+
+void MoonReport::EvaluateAll(int32_t lngFix, bool blnEvening, CrescentEvening& evening, bool& blnValid) {
+  clsMoon& moon = session().hbody.moon;
+  CrescentEvening e;
+  e.lngFix = lngFix;
+  e.blnEvening = blnEvening;
+  moon.SetCriterion(e.criterion, false, blnValid);
+  if (!blnValid) return;
+  moon.Criterion(lngFix, blnEvening, e.criterion, e.inForce, blnValid, true);
+  if (!blnValid) return;
+  for (int16_t type = 1; type <= kCritLastType; ++type) {
+    udtCriterion named;
+    named.intType = type;
+    moon.SetCriterion(named, true, blnValid);
+    if (!blnValid) return;
+    moon.Criterion(lngFix, blnEvening, named, e.named[static_cast<size_t>(type)], blnValid);
+    if (!blnValid) return;
+  }
+  evening = e;
+}
+
+std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& blnValid) {
+  Session& s = session();
+  const Main& m = s.main;
+  const int16_t language = s.intLanguage;
+  udtCriterion k;
+  s.hbody.moon.SetCriterion(k, false, blnValid);
+  if (!blnValid) return {};
+  udtCriterionResult r;
+  s.hbody.moon.Criterion(lngFix, blnEvening, k, r, blnValid, true);
+  if (!blnValid) return {};
+
+  std::vector<std::string> lines;
+  auto line = [&](std::string_view english, std::string_view hebrew, const std::string& value = {},
+                  std::string_view unit = {}) { lines.push_back(m.Lang(english, hebrew) + value + std::string(unit)); };
+  auto angle = [&](double a) {
+    bool ok = true;
+    return s.main.strAngle(a, ok, s.options.intPrecision);
+  };
+
+  if (r.blnMoonNeverSets) line("Moon never sets", "הירח אינו שוקע");
+  if (r.blnMoonNeverRises) line("Moon never rises", "הירח אינו זורח");
+  if (r.blnSunNeverSets) line("Sun never sets", "השמש אינה שוקעת");
+  if (r.blnSunNeverRises) line("Sun never rises", "השמש אינה זורחת");
+  line("Lag time: ", "זמן השהייה: ", number(r.dblLag, 1));
+  line("Keshet reiyah: ", "קשת הראייה: ", angle(r.dblKeshetReiyah));
+  line("DALT: ", "DALT: ", angle(r.dblDALT));
+  if (r.blnSkyBrightness) {
+    // As many decimals as show the leading digits of a dim twilight sky.
+    int decimals = s.options.intPrecision - static_cast<int>(std::floor(std::log10(r.dblSkyBrightness))) + 1;
+    line("Sky brightness: ", "בהירות השמים: ", formatNumber(r.dblSkyBrightness, s.strFormats[std::clamp(decimals, 0, 8)]),
+         " cd/m^2");
+  }
+  line("Age: ", "גיל הירח: ", number(r.dblAge, 2));
+  line("Orech Rishon: ", "אורך ראשון: ", number(r.dblOrechRishon, 2));
+  line("Elongation: ", "מרחק זוויתי מהשמש: ", number(r.dblElongation, 2));
+  line("Crescent width: ", "רוחב הסהר: ", number(r.dblWidth, 2));
+  line("Illumination: ", "הארה: ", number(r.dblIllumination, 2), "%");
+  if (r.blnMagnitude) line("Magnitude: ", "בהירות (מגניטודה): ", number(r.dblMagnitude, 2));
+  line("Total: ", "סך הכול: ", number(r.dblV, 2));
+  if (k.intType == kCritMaimonides) line("KR + OR: ", "ק\"ר + א\"ר: ", number(r.dblKeshetReiyah + r.dblOrechRishon, 2));
+  if (k.intType == kCritYallop)
+    line("normalized q (not Yallop's q): ", "q מנורמל (לא ה-q של ילופ): ", number(r.dblZ, 3));
+  else
+    line("q: ", "q: ", number(r.dblZ, 3));
+  bool riseAndSet = !(r.blnMoonNeverSets || r.blnMoonNeverRises || r.blnSunNeverSets || r.blnSunNeverRises);
+  if (riseAndSet && r.dblZ >= 0) {
+    std::string last;
+    std::string when = s.dateText.strMoment(r.dblMoment, last, false, true, false);
+    if (blnEvening)
+      line("Moon appears at: ", "הירח נראה ב-", when);
+    else
+      line("Moon disappears at: ", "הירח נעלם ב-", when);
+  }
+
+  // The verdict of the named criterion in force.
+  switch (k.intType) {
+    case kCritMaimonides: {
+      line("According to the Maimonides criterion", "לפי קריטריון הרמב\"ם");
+      std::optional<double> q = MaimonidesQ(r.dblKeshetReiyah, r.dblOrechRishon, r.dblV);
+      if (!q)
+        line("The Moon is definately not visible.", "הירח בוודאי אינו נראה.");
+      else
+        line("q: ", "q: ", number(*q, 3));
+      break;
+    }
+    case kCritIlyas:
+      line("According to the Ilyas C criterion", "לפי קריטריון C של אילייס");
+      line("q: ", "q: ", number(IlyasQ(r.dblDALT, r.dblDAZ), 3));
+      break;
+    case kCritYallop: {
+      line("According to the Yallop criterion", "לפי קריטריון ילופ");
+      double q = YallopQ(r.dblDALT, r.dblWidth);
+      line("q: ", "q: ", number(q, 3));
+      // Beyond the q itself: Yallop's visibility class of it.
+      char c = YallopClass(q);
+      line("Yallop's visibility class ", "דרגת הנראות של ילופ ",
+           std::string(1, c) + ": " + YallopClassMeaning(c, language));
+      break;
+    }
+    case kCritKaraite:
+      line("Additional parameters:", "פרמטרים נוספים:");
+      line("Apparent illumination: ", "הארה נראית: ", number(r.dblIlluminationTopo, 2), "%");
+      line("Topocentric distance: ", "מרחק טופוצנטרי: ", number(r.dblMoonDistanceTopo, 0),
+           m.Lang(" km", " ק\"מ"));
+      break;
+    case kCritOdeh: {
+      line("According to the Odeh criterion", "לפי קריטריון עודה");
+      double v = OdehV(r.dblDALT, r.dblWidth);
+      line("Odeh's V: ", "V של עודה: ", number(v, 2));
+      char z = OdehZone(v);
+      line("Odeh's zone ", "האזור של עודה ", std::string(1, z) + ": " + OdehZoneMeaning(z, language));
+      break;
+    }
+    default:
+      break;
+  }
+  std::string text;
+  for (const std::string& l : lines) {
+    if (!text.empty()) text += kLineBreak;
+    text += l;
+  }
+  return text;
+}
+
+}  // namespace nemora

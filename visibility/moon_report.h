@@ -1,0 +1,53 @@
+// The Moon's "Visibility by criterion" report: every measure of the criterion
+// in force at its moment of the evening or morning, then the verdict of the
+// named criterion; and the evaluation of every named criterion for one
+// evening, which the command line writes out.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/session_bound.h"
+#include "visibility/criterion_types.h"
+
+namespace nemora {
+
+// One evening (or morning) under the criterion in force and under each named
+// criterion (types 1 to 8, index by type; index 0 unused).
+struct CrescentEvening {
+  int32_t lngFix = 0;
+  bool blnEvening = true;
+  udtCriterion criterion;  // the criterion in force, filled by SetCriterion
+  udtCriterionResult inForce;
+  std::array<udtCriterionResult, kCritLastType + 1> named{};
+};
+
+// Published meaning of Yallop's class ('A' to 'F') and of Odeh's zone ('A'
+// to 'D') in the session's language.
+std::string YallopClassMeaning(char chClass, int16_t intLanguage);
+std::string OdehZoneMeaning(char chZone, int16_t intLanguage);
+
+class MoonReport : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  // The main window's report for the input instant: the evening of its day
+  // while the Moon is east of the Sun (waxing), else the morning.
+  std::string VisibilityByCriterion(bool& blnValid);
+
+  // The report for the evening or morning of civil day lngFix.
+  std::string CriterionReport(int32_t lngFix, bool blnEvening, bool& blnValid);
+
+  // The criterion in force (with every measure) and each named criterion
+  // for the evening or morning of civil day lngFix.
+  void EvaluateAll(int32_t lngFix, bool blnEvening, CrescentEvening& evening, bool& blnValid);
+
+  // True when the Moon is east of the Sun at dblFix (a new Moon: evenings).
+  bool WaxingAt(double dblFix, bool& blnValid);
+
+ private:
+  std::string number(double x, int extraDecimals) const;
+};
+
+}  // namespace nemora
