@@ -1,6 +1,8 @@
 #include "ephemeris/hbody.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <mutex>
 
@@ -26,11 +28,104 @@ double planetDiameter(const std::string& name) {
   return 0;
 }
 
+constexpr int kEarthSlot = 2;
+
 int planetSlot(const std::string& name) {
   static constexpr std::array<const char*, 6> names = {"Mercury", "Venus", "Earth", "Mars", "Jupiter", "Saturn"};
   for (size_t i = 0; i < names.size(); ++i)
     if (name == names[i]) return static_cast<int>(i);
   return -1;
+}
+
+// Sine and cosine of an angle in degrees, each exactly as SinD and CosD give
+// it (the compiler makes one call of the two).
+struct SinCos {
+  double s, c;
+};
+inline double deg360(double x) { return x - std::floor(x / 360.0) * 360.0; }
+inline SinCos sinCosD(double x) {
+  double r = deg360(x) / DEG;
+  return {std::sin(r), std::cos(r)};
+}
+
+// A whole number nearest to x, for |x| below 2^51: adding and taking off
+// 1.5 * 2^52 leaves no fraction (rounding to the nearest, ties to even).
+inline double nearestWhole(double x) {
+  constexpr double kRound = 0x1.8p52;
+  return (x + kRound) - kRound;
+}
+
+// x rounded toward zero, as std::trunc gives it, for |x| below 2^51: the
+// nearest whole number m of |x|, less 1 when it lies above |x| (m - |x| is
+// exact, and adding 1/2 to it rounds to 1 exactly when it is above 0).
+inline double towardZero(double x) {
+  double a = std::fabs(x);
+  double m = nearestWhole(a);
+  return std::copysign(m - nearestWhole((m - a) + 0.5), x);
+}
+
+// cos x for |x| up to a few turns, for the sums of periodic terms. The
+// argument goes to [-pi/2, pi/2] by k whole half turns (pi in two parts,
+// the first short enough that its multiples are exact); cos x is then
+// (-1)^k cos r, with the Taylor series of cos r carried until the
+// remainder is far below the rounding of the result (r^22/22! < 2e-17). It
+// agrees with the library's cosine to about 3e-16; written without calls or
+// branches, the compiler evaluates two terms at once.
+inline double seriesCos(double x) {
+  constexpr double kOneOverPi = 0.31830988618379067154;
+  constexpr double kPiHigh = 0x1.921fb544p1;          // the first 33 bits of pi
+  constexpr double kPiLow = 0x1.0b4611a626331p-33;    // pi less kPiHigh
+  double k = nearestWhole(x * kOneOverPi);
+  double r = (x - k * kPiHigh) - k * kPiLow;
+  double r2 = r * r;
+  constexpr double f2 = 1.0 / 2, f4 = f2 / 12, f6 = f4 / 30, f8 = f6 / 56, f10 = f8 / 90, f12 = f10 / 132,
+                   f14 = f12 / 182, f16 = f14 / 240, f18 = f16 / 306, f20 = f18 / 380;
+  double cosine =
+      1 - r2 * (f2 - r2 * (f4 - r2 * (f6 - r2 * (f8 - r2 * (f10 - r2 * (f12 - r2 * (f14 - r2 * (f16 - r2 * (f18 - r2 * f20)))))))));
+  // 1 for an even k, -1 for an odd one.
+  double half = k * 0.5;
+  return cosine * (1 - 4 * std::fabs(half - nearestWhole(half)));
+}
+
+// sin x likewise: (-1)^k sin r, the series carried to r^21 (r^23/23! <
+// 2e-18).
+inline double seriesSin(double x) {
+  constexpr double kOneOverPi = 0.31830988618379067154;
+  constexpr double kPiHigh = 0x1.921fb544p1;
+  constexpr double kPiLow = 0x1.0b4611a626331p-33;
+  double k = nearestWhole(x * kOneOverPi);
+  double r = (x - k * kPiHigh) - k * kPiLow;
+  double r2 = r * r;
+  constexpr double f3 = 1.0 / 6, f5 = f3 / 20, f7 = f5 / 42, f9 = f7 / 72, f11 = f9 / 110, f13 = f11 / 156,
+                   f15 = f13 / 210, f17 = f15 / 272, f19 = f17 / 342, f21 = f19 / 420;
+  double sine = r + r * r2 * (-f3 + r2 * (f5 + r2 * (-f7 + r2 * (f9 + r2 * (-f11 + r2 * (f13 + r2 * (-f15 + r2 * (f17 + r2 * (-f19 + r2 * f21)))))))));
+  double half = k * 0.5;
+  return sine * (1 - 4 * std::fabs(half - nearestWhole(half)));
+}
+
+// An argument B + C tau less its whole turns of 6.28318530717959, counted
+// toward zero.
+inline double reducedArgument(double B, double C, double tau) {
+  constexpr double kTurn = 6.28318530717959;
+  double arg = B + C * tau;
+  return arg - kTurn * towardZero(arg / kTurn);
+}
+
+// The sum of A cos(B + C tau) over one power's terms, added to sum in file
+// order. Each argument is first reduced by its whole turns of
+// 6.28318530717959, counted toward zero.
+double termSum(const udtSeriesTerms& t, double tau, double sum) {
+  constexpr int kChunk = 64;
+  double cosines[kChunk];
+  const double* A = t.dblA.data();
+  const double* B = t.dblB.data();
+  const double* C = t.dblC.data();
+  for (int from = 0; from < t.intCount; from += kChunk) {
+    const int n = std::min(kChunk, t.intCount - from);
+    for (int i = 0; i < n; ++i) cosines[i] = seriesCos(reducedArgument(B[from + i], C[from + i], tau));
+    for (int i = 0; i < n; ++i) sum += A[from + i] * cosines[i];
+  }
+  return sum;
 }
 
 // Light time per km, days.
@@ -50,7 +145,8 @@ bool insideOpenBottom(double x, double lo, double hi) { return x > lo && x <= hi
 // ascension difference is taken the short way round (a pair straddling 0h is
 // close, not 360 degrees apart).
 double separation(double ra1, double dec1, double ra2, double dec2) {
-  double c = SinD(dec1) * SinD(dec2) + CosD(dec1) * CosD(dec2) * CosD(ra2 - ra1);
+  SinCos d1 = sinCosD(dec1), d2 = sinCosD(dec2);
+  double c = d1.s * d2.s + d1.c * d2.c * CosD(ra2 - ra1);
   if (c > 0.999995) {
     double dRA = Deg180(ra1 - ra2);
     double dDec = dec2 - dec1;
@@ -99,17 +195,53 @@ void litPart(udtHBody& r, const udtHBody& sun, double diameter, double rPhase, d
   double S = sun.DistanceTopo;
   double psi = r.ElongationTopo;
   r.Radius = ASinD((diameter / 2) / delta);
-  double d = std::sqrt(S * S + delta * delta - 2 * S * delta * CosD(psi));
-  double q = ASinD(S * SinD(psi) / d);
+  SinCos p = sinCosD(psi);
+  double d = std::sqrt(S * S + delta * delta - 2 * S * delta * p.c);
+  double q = ASinD(S * p.s / d);
   // theta is the phase angle less 90 degrees.
   double theta = S * S > delta * delta + d * d ? 90 - q : q - 90;
+  SinCos t = sinCosD(theta);
   auto a = [&](double rr) { return ASinD(rr / delta); };
   auto b = [&](double rr) {
-    double e = std::sqrt(delta * delta + rr * rr - 2 * delta * rr * CosD(theta));
-    return ASinD(rr * SinD(theta) / e);
+    double e = std::sqrt(delta * delta + rr * rr - 2 * delta * rr * t.c);
+    return ASinD(rr * t.s / e);
   };
   r.Phase = (1 - b(rPhase) / a(rPhase)) / 2;
   r.WidthTopo = rWidth > 0 ? a(rWidth) - b(rWidth) : r.Phase * r.Radius;
+}
+
+// One series (L, B or R) summed as the series evaluation does, with the
+// cosine of term i of power p given by cosine(terms, i, n), n counting the
+// terms of the whole planet in this order.
+template <class Cosine>
+double seriesSum(const std::vector<udtSeriesTerms>& series, int16_t maxPower, double tau, size_t& n,
+                 Cosine&& cosine) {
+  double sum = 0;
+  for (int p = maxPower; p >= 0; --p) {
+    sum *= tau;
+    if (p >= static_cast<int>(series.size())) continue;
+    const udtSeriesTerms& t = series[static_cast<size_t>(p)];
+    for (int i = 0; i < t.intCount; ++i) sum += t.dblA[static_cast<size_t>(i)] * cosine(t, i, n++);
+  }
+  return sum / 1e8;
+}
+
+// L, B (degrees) and R (km) from the three sums (radians, au), checked.
+void helioFinish(double l, double b, double r, double& dblL, double& dblB, double& dblR) {
+  dblL = Deg360(l * DEG);
+  dblB = Deg360(b * DEG);
+  if (dblB >= 180) dblB -= 360;
+  dblR = r * kKmPerAu;
+  if (!insideOpenTop(dblL, 0, 360)) raise("Invalid dblL: ", dblL);
+  if (!inside(dblB, -90, 90)) raise("Invalid dblB: ", dblB);
+  if (!(dblR >= 0)) raise("Invalid dblR: ", dblR);
+}
+
+size_t termCount(const udtPlanetSeries& s) {
+  size_t n = 0;
+  for (const auto* series : {&s.L, &s.B, &s.R})
+    for (const udtSeriesTerms& t : *series) n += static_cast<size_t>(std::max<int16_t>(t.intCount, 0));
+  return n;
 }
 
 }  // namespace
@@ -133,6 +265,12 @@ std::vector<std::pair<std::string, double>> hbodyFields(const udtHBody& r) {
 // ---------------------------------------------------------------- time, obliquity
 
 double clsHBody::ToJ2000(double dblFix, bool& blnValid) {
+  // A function of the instant alone: the routines of one record ask for the
+  // same instant several times.
+  if (memory_.blnT && memory_.dblTFix == dblFix) {
+    blnValid = true;
+    return memory_.dblT;
+  }
   return guarded(blnValid, "cHBody.ToJ2000", 0.0, [&] {
     if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
     bool ok = true;
@@ -140,6 +278,9 @@ double clsHBody::ToJ2000(double dblFix, bool& blnValid) {
     if (!ok) abandon();
     double T = (jde - 2451545) / 36525;
     if (!(std::fabs(T + 20) * 36525 <= 10592290)) raise("Magnitude of ToJ2000 too large: ", T);
+    memory_.blnT = true;
+    memory_.dblTFix = dblFix;
+    memory_.dblT = T;
     return T;
   });
 }
@@ -167,6 +308,25 @@ double clsHBody::Obliquity(double dblT, bool& blnValid) {
   });
 }
 
+void clsHBody::obliquityTerms(double dblT) {
+  if (memory_.blnEps && memory_.dblEpsT == dblT) return;
+  bool ok = true;
+  double eps0 = Obliquity(dblT, ok);
+  if (!ok) abandon();
+  double omega = 125.04 - 1934.136 * dblT;
+  SinCos o = sinCosD(omega);
+  // Apparent obliquity: the main term of the nutation in obliquity added.
+  double eps = eps0 + 0.00256 * o.c;
+  SinCos e = sinCosD(eps);
+  memory_.dblEpsT = dblT;
+  memory_.dblEps0 = eps0;
+  memory_.dblSinOmega = o.s;
+  memory_.dblEps = eps;
+  memory_.dblSinEps = e.s;
+  memory_.dblCosEps = e.c;
+  memory_.blnEps = true;
+}
+
 // ---------------------------------------------------------------- planets
 
 void clsPlanet::HelioPlanet2(const udtPlanetSeries& s, double dblFix, double& dblL, double& dblB, double& dblR,
@@ -182,22 +342,104 @@ void clsPlanet::HelioPlanet2(const udtPlanetSeries& s, double dblFix, double& db
       for (int p = maxPower; p >= 0; --p) {
         sum *= tau;
         if (p >= static_cast<int>(series.size())) continue;
-        const udtSeriesTerms& t = series[p];
-        for (int i = 0; i < t.intCount; ++i) {
-          double arg = t.dblB[i] + t.dblC[i] * tau;
-          arg -= 6.28318530717959 * std::trunc(arg / 6.28318530717959);
-          sum += t.dblA[i] * std::cos(arg);
-        }
+        sum = termSum(series[p], tau, sum);
       }
       return sum / 1e8;
     };
-    dblL = Deg360(evaluate(s.L, s.intLMax) * DEG);
-    dblB = Deg360(evaluate(s.B, s.intBMax) * DEG);
-    if (dblB >= 180) dblB -= 360;
-    dblR = evaluate(s.R, s.intRMax) * kKmPerAu;
-    if (!insideOpenTop(dblL, 0, 360)) raise("Invalid dblL: ", dblL);
-    if (!inside(dblB, -90, 90)) raise("Invalid dblB: ", dblB);
-    if (!(dblR >= 0)) raise("Invalid dblR: ", dblR);
+    double l = evaluate(s.L, s.intLMax), b = evaluate(s.B, s.intBMax), r = evaluate(s.R, s.intRMax);
+    helioFinish(l, b, r, dblL, dblB, dblR);
+  });
+}
+
+void clsPlanet::HelioPlanetKeep(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
+                                bool& blnValid) {
+  guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
+    if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
+    int i = planetSlot(strName);
+    if (i < 0) raise("Invalid planet name: ", strName);
+    session().hbody.dropStale();
+    const udtPlanetSeries& s = series(i, strName);
+    HeldSeries::Phases& phases = held_.phases[static_cast<size_t>(i)];
+    phases.blnFilled = false;
+    bool ok = true;
+    double L = 0, B = 0, R = 0;
+    guardedVoid(ok, "cPlanet.HelioPlanet2", [&] {
+      bool okT = true;
+      double T = session().hbody.ToJ2000(dblFix, okT);
+      if (!okT) abandon();
+      double tau = T / 10;
+      size_t count = termCount(s);
+      phases.s.resize(count);
+      phases.c.resize(count);
+      auto keep = [&](const udtSeriesTerms& t, int k, size_t n) {
+        double arg = reducedArgument(t.dblB[static_cast<size_t>(k)], t.dblC[static_cast<size_t>(k)], tau);
+        phases.s[n] = seriesSin(arg);
+        return phases.c[n] = seriesCos(arg);
+      };
+      size_t n = 0;
+      double l = seriesSum(s.L, s.intLMax, tau, n, keep);
+      double b = seriesSum(s.B, s.intBMax, tau, n, keep);
+      double r = seriesSum(s.R, s.intRMax, tau, n, keep);
+      helioFinish(l, b, r, L, B, R);
+      phases.dblTau = tau;
+      phases.blnFilled = true;
+    });
+    if (!ok) abandon();
+    slots_[static_cast<size_t>(i)] = Slot{true, dblFix, L, B, R};
+    dblL = L;
+    dblB = B;
+    dblR = R;
+  });
+}
+
+void clsPlanet::HelioPlanetNear(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
+                                bool& blnValid) {
+  guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
+    if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
+    int i = planetSlot(strName);
+    if (i < 0) raise("Invalid planet name: ", strName);
+    session().hbody.dropStale();
+    const udtPlanetSeries& s = series(i, strName);
+    const HeldSeries::Phases& phases = held_.phases[static_cast<size_t>(i)];
+    bool ok = true;
+    double T = session().hbody.ToJ2000(dblFix, ok);
+    if (!ok) abandon();
+    double tau = T / 10;
+    double shift = tau - phases.dblTau;
+    double L = 0, B = 0, R = 0;
+    // The terms' arguments move by C * shift: within a hundredth of a radian
+    // a short series gives the cosine and sine of that step to the last
+    // place (x^9/9! < 3e-24). Otherwise, and more than a thousand years from
+    // 2000, the terms are evaluated afresh: there the arguments run to
+    // hundreds of thousands of radians, and evaluating each one afresh keeps
+    // the rounding of the series exactly as it always was.
+    const bool nearby = phases.blnFilled && std::fabs(phases.dblTau) <= 1 && std::fabs(tau) <= 1 &&
+                        std::fabs(shift) * held_.dblMaxFrequency[static_cast<size_t>(i)] <= 0.01;
+    if (!nearby) {
+      HelioPlanet(strName, dblFix, L, B, R, ok);
+      if (!ok) abandon();
+    } else {
+      guardedVoid(ok, "cPlanet.HelioPlanet2", [&] {
+        auto near = [&](const udtSeriesTerms& t, int k, size_t n) {
+          double x = t.dblC[static_cast<size_t>(k)] * shift;
+          double x2 = x * x;
+          double cx = 1 - x2 * (1.0 / 2 - x2 * (1.0 / 24 - x2 * (1.0 / 720)));
+          double sx = x * (1 - x2 * (1.0 / 6 - x2 * (1.0 / 120 - x2 * (1.0 / 5040))));
+          return phases.c[n] * cx - phases.s[n] * sx;
+        };
+        size_t n = 0;
+        double l = seriesSum(s.L, s.intLMax, tau, n, near);
+        double b = seriesSum(s.B, s.intBMax, tau, n, near);
+        double r = seriesSum(s.R, s.intRMax, tau, n, near);
+        helioFinish(l, b, r, L, B, R);
+      });
+      if (!ok) abandon();
+      slots_[static_cast<size_t>(i)] = Slot{true, dblFix, L, B, R};
+    }
+    if (i == kEarthSlot) held_.earth = HeldSeries::Position{true, dblFix, L, B, R};
+    dblL = L;
+    dblB = B;
+    dblR = R;
   });
 }
 
@@ -209,6 +451,13 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
     if (i < 0) raise("Invalid planet name: ", strName);
     session().hbody.dropStale();
 
+    // The Earth of a light-time loop's last pass, for the Sun of that instant.
+    if (i == kEarthSlot && held_.earth.blnFilled && held_.earth.dblFix == dblFix) {
+      dblL = held_.earth.dblL;
+      dblB = held_.earth.dblB;
+      dblR = held_.earth.dblR;
+      return;
+    }
     Slot& slot = slots_[static_cast<size_t>(i)];
     if (slot.blnFilled && slot.dblFix == dblFix && dblFix != 0 && !session().blnNewInput) {
       dblL = slot.dblL;
@@ -216,10 +465,9 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
       dblR = slot.dblR;
       return;
     }
-    auto series = HBodyLoader(session()).PlanetSeries(strName);
     bool ok = true;
     double L = 0, B = 0, R = 0;
-    HelioPlanet2(*series, dblFix, L, B, R, ok);
+    HelioPlanet2(series(i, strName), dblFix, L, B, R, ok);
     if (!ok) abandon();
     slot = Slot{true, dblFix, L, B, R};
     dblL = L;
@@ -228,7 +476,29 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
   });
 }
 
-void clsPlanet::markEmpty() { slots_ = {}; }
+void clsPlanet::markEmpty() {
+  slots_ = {};
+  held_.earth = {};
+  for (auto& phases : held_.phases) phases.blnFilled = false;
+}
+
+const udtPlanetSeries& clsPlanet::series(int intSlot, const std::string& strName) {
+  const std::string& dir = session().dataDir.native();
+  if (held_.dataDir != dir) {
+    held_ = HeldSeries{};
+    held_.dataDir = dir;
+  }
+  auto& held = held_.series[static_cast<size_t>(intSlot)];
+  if (!held) {
+    held = HBodyLoader(session()).PlanetSeries(strName);
+    double most = 0;
+    for (const auto* series : {&held->L, &held->B, &held->R})
+      for (const udtSeriesTerms& t : *series)
+        for (int k = 0; k < t.intCount; ++k) most = std::max(most, std::fabs(t.dblC[static_cast<size_t>(k)]));
+    held_.dblMaxFrequency[static_cast<size_t>(intSlot)] = most;
+  }
+  return *held;
+}
 
 // ---------------------------------------------------------------- Sun and Moon means
 
@@ -295,6 +565,86 @@ void clsHBody::markEmpty() {
   blnSunCached_ = false;
   blnMoonCached_ = false;
   planet.markEmpty();
+  memory_.forgetDays();
+}
+
+// ---------------------------------------------------------------- what a session remembers
+
+bool SkyInputs::matches(const Session& session) const {
+  const udtLocation& l = session.udtLocation;
+  return dblLatitude == l.dblLatitude && dblLongitude == l.dblLongitude && dblHeight == l.dblHeight &&
+         udtPosition == session.udtPosition && udtWeather == session.udtWeather &&
+         database == &session.locations.udtCountries() && dataDir == session.dataDir.native();
+}
+
+void SkyInputs::takeFrom(const Session& session) {
+  const udtLocation& l = session.udtLocation;
+  dblLatitude = l.dblLatitude;
+  dblLongitude = l.dblLongitude;
+  dblHeight = l.dblHeight;
+  udtPosition = session.udtPosition;
+  udtWeather = session.udtWeather;
+  database = &session.locations.udtCountries();
+  dataDir = session.dataDir.native();
+}
+
+void HBodyMemory::forgetDays() {
+  blnDayInputs = false;
+  noons = {};
+  lowerTransits = {};
+  events = {};
+}
+
+void clsHBody::holdTables() {
+  const std::string& dir = session().dataDir.native();
+  if (memory_.dataDir == dir) return;
+  memory_.dataDir = dir;
+  memory_.moon.reset();
+  memory_.stars.reset();
+  memory_.refraction = nullptr;
+}
+
+const MoonTables& clsHBody::moonTables() {
+  holdTables();
+  if (!memory_.moon) memory_.moon = HBodyLoader(session()).Moon();
+  return *memory_.moon;
+}
+
+const StarCatalogue& clsHBody::starCatalogue() {
+  holdTables();
+  if (!memory_.stars) memory_.stars = HBodyLoader(session()).Stars();
+  return *memory_.stars;
+}
+
+bool clsHBody::isObjectName(const std::string& strName) {
+  const StarCatalogue& catalogue = starCatalogue();
+  return HBodyLoader::isFixedBodyName(strName) || catalogue.StarIndex(strName) >= 0;
+}
+
+const HBodyMemory::Observer& clsHBody::observerTerms() {
+  const udtLocation& pos = session().udtLocation;
+  HBodyMemory::Observer& o = memory_.observer;
+  if (o.blnFilled && o.dblLatitude == pos.dblLatitude && o.dblHeight == pos.dblHeight) return o;
+  double phi = pos.dblLatitude;
+  SinCos p = sinCosD(phi);
+  // Observer's geocentric latitude and distance from the centre (Earth
+  // radii). The flattened Earth (axis ratio 0.99664719) puts an observer at
+  // latitude 60 some 16 km nearer its centre than one on the equator
+  // (Meeus, Astronomical Algorithms, 2nd ed., chapter 11).
+  SinCos u = sinCosD(ATan2D(0.99664719 * p.s, p.c));
+  double rhoSin = 0.99664719 * u.s + pos.dblHeight / 6378140 * p.s;
+  double rhoCos = u.c + pos.dblHeight / 6378140 * p.c;
+  o.dblPhiP = ATan2D(rhoSin, rhoCos);
+  o.dblRho = std::hypot(rhoSin, rhoCos);
+  SinCos pp = sinCosD(o.dblPhiP);
+  o.dblSinPhi = p.s;
+  o.dblCosPhi = p.c;
+  o.dblSinPhiP = pp.s;
+  o.dblCosPhiP = pp.c;
+  o.dblLatitude = pos.dblLatitude;
+  o.dblHeight = pos.dblHeight;
+  o.blnFilled = true;
+  return o;
 }
 
 void clsHBody::dropStale() {
@@ -310,7 +660,8 @@ void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& ud
     std::shared_ptr<const StarCatalogue> catalogue;
     int star = -1;
     if (!fixedBody) {
-      catalogue = HBodyLoader(session()).Stars();
+      starCatalogue();
+      catalogue = memory_.stars;
       star = catalogue->StarIndex(strName);
       if (star < 0) raise("Invalid heavenly body name: ", strName);
     }
@@ -352,13 +703,14 @@ void clsHBody::sunBranch(double dblFix, udtHBody& r) {
   bool ok = true;
   double T = ToJ2000(dblFix, ok);
   if (!ok) abandon();
-  double omega = 125.04 - 1934.136 * T;
+  obliquityTerms(T);
+  const double sinOmega = memory_.dblSinOmega;
   double L = 0, B = 0, R = 0;
   planet.HelioPlanet("Earth", dblFix, L, B, R, ok);
   if (!ok) abandon();
   // Geocentric: opposite the Earth's heliocentric direction, with the annual
   // aberration (-20.5") and the main term of the nutation in longitude.
-  r.EclLong = Deg360(L + 180 - 0.00569 - 0.00478 * SinD(omega));
+  r.EclLong = Deg360(L + 180 - 0.00569 - 0.00478 * sinOmega);
   r.EclDecl = -B;
   r.DistanceGeo = R;
   ConvCoords(r, dblFix, ok);
@@ -372,7 +724,7 @@ void clsHBody::sunBranch(double dblFix, udtHBody& r) {
 }
 
 void clsHBody::moonBranch(double dblFix, udtHBody& r) {
-  auto tables = HBodyLoader(session()).Moon();
+  const MoonTables& tables = moonTables();
   double fix = moonInstant(dblFix);
   bool ok = true;
   double T = ToJ2000(fix, ok);
@@ -395,24 +747,66 @@ void clsHBody::moonBranch(double dblFix, udtHBody& r) {
     if (k > 2) throw AppError(9, kTrueHBody, "Subscript out of range");
     return Epow[static_cast<size_t>(k)];
   };
+  // The sines and cosines of the multiples -4 to 4 of D, M, M' and F by
+  // angle addition from those of the angles themselves: a few library calls
+  // for the whole series instead of one or two for each of its 120 terms.
+  constexpr int32_t kMaxMultiple = 4;
+  struct Multiples {
+    std::array<double, 2 * kMaxMultiple + 1> s, c;  // multiple n at n + kMaxMultiple
+  };
+  auto multiples = [](double degrees) {
+    Multiples m;
+    SinCos one = sinCosD(degrees);
+    double sk = 0, ck = 1;
+    m.s[kMaxMultiple] = 0;
+    m.c[kMaxMultiple] = 1;
+    for (int32_t k = 1; k <= kMaxMultiple; ++k) {
+      double next = sk * one.c + ck * one.s;
+      ck = ck * one.c - sk * one.s;
+      sk = next;
+      m.s[kMaxMultiple + k] = sk;
+      m.c[kMaxMultiple + k] = ck;
+      m.s[kMaxMultiple - k] = -sk;
+      m.c[kMaxMultiple - k] = ck;
+    }
+    return m;
+  };
+  const Multiples mD = multiples(D), mM = multiples(M), mMp = multiples(Mp), mF = multiples(F);
+  // sin and cos of c0 D + c1 M + c2 M' + c3 F for a row of multiples, as
+  // (c0 D + c1 M) + (c2 M' + c3 F).
+  auto argument = [&](const auto& row) {
+    auto outside = [](int32_t n) { return n < -kMaxMultiple || n > kMaxMultiple; };
+    if (outside(row[0]) || outside(row[1]) || outside(row[2]) || outside(row[3])) {
+      // A multiple beyond those prepared: the angle itself.
+      double arg = Deg360(row[0] * D + row[1] * M + row[2] * Mp + row[3] * F) / DEG;
+      return SinCos{std::sin(arg), std::cos(arg)};
+    }
+    auto at = [](int32_t n) { return static_cast<size_t>(n + kMaxMultiple); };
+    const size_t i0 = at(row[0]), i1 = at(row[1]), i2 = at(row[2]), i3 = at(row[3]);
+    double s01 = mD.s[i0] * mM.c[i1] + mD.c[i0] * mM.s[i1];
+    double c01 = mD.c[i0] * mM.c[i1] - mD.s[i0] * mM.s[i1];
+    double s23 = mMp.s[i2] * mF.c[i3] + mMp.c[i2] * mF.s[i3];
+    double c23 = mMp.c[i2] * mF.c[i3] - mMp.s[i2] * mF.s[i3];
+    return SinCos{s01 * c23 + c01 * s23, c01 * c23 - s01 * s23};
+  };
   double sl = 0, sr = 0, sb = 0;
-  for (const auto& row : tables->lngMoonLong) {
-    double arg = Deg360(row[0] * D + row[1] * M + row[2] * Mp + row[3] * F) / DEG;
+  for (const auto& row : tables.lngMoonLong) {
+    SinCos a = argument(row);
     double e = eFactor(row[1]);
-    sl += row[4] * e * std::sin(arg);
-    sr += row[5] * e * std::cos(arg);
+    sl += row[4] * e * a.s;
+    sr += row[5] * e * a.c;
   }
-  for (const auto& row : tables->lngMoonLat) {
-    double arg = Deg360(row[0] * D + row[1] * M + row[2] * Mp + row[3] * F) / DEG;
-    sb += row[4] * eFactor(row[1]) * std::sin(arg);
-  }
-  sl += 3958 * SinD(A1) + 1962 * SinD(Lp - F) + 318 * SinD(A2);
-  sb += -2235 * SinD(Lp) + 382 * SinD(A3) + 175 * SinD(A1 - F) + 175 * SinD(A1 + F) + 127 * SinD(Lp - Mp) -
-        115 * SinD(Lp + Mp);
-  double omega = 125.04 - 1934.136 * T;
+  for (const auto& row : tables.lngMoonLat) sb += row[4] * eFactor(row[1]) * argument(row).s;
+  SinCos a1 = sinCosD(A1), lp = sinCosD(Lp);
+  const double sinF = mF.s[kMaxMultiple + 1], cosF = mF.c[kMaxMultiple + 1];
+  const double sinMp = mMp.s[kMaxMultiple + 1], cosMp = mMp.c[kMaxMultiple + 1];
+  sl += 3958 * a1.s + 1962 * (lp.s * cosF - lp.c * sinF) + 318 * SinD(A2);
+  sb += -2235 * lp.s + 382 * SinD(A3) + 175 * (a1.s * cosF - a1.c * sinF) + 175 * (a1.s * cosF + a1.c * sinF) +
+        127 * (lp.s * cosMp - lp.c * sinMp) - 115 * (lp.s * cosMp + lp.c * sinMp);
+  obliquityTerms(T);
   // Nutation in longitude (main term); the Moon's own aberration (under 1")
   // is left out.
-  r.EclLong = Deg360(Lp + sl / 1e6 - 0.00478 * SinD(omega));
+  r.EclLong = Deg360(Lp + sl / 1e6 - 0.00478 * memory_.dblSinOmega);
   r.EclDecl = sb / 1e6;
   r.DistanceGeo = 385000.56 + sr / 1000;
   ConvCoords(r, dblFix, ok);
@@ -426,22 +820,43 @@ void clsHBody::moonBranch(double dblFix, udtHBody& r) {
 
 void clsHBody::planetBranch(const std::string& strName, double dblFix, double dblDiameter, udtHBody& r) {
   double tau = 0, x = 0, y = 0, z = 0;
-  udtHBody sun;
   bool ok = true;
-  // Three passes for the light time.
+  // The Earth at the instant itself is the same in every pass: found once.
+  double x0 = 0, y0 = 0, z0 = 0;
+  // Three passes for the light time, at instants a light time apart: the
+  // first evaluates the series and keeps each term's phase, the later ones
+  // and the Earth of the last pass (for the Sun, which only the last pass
+  // needs) follow from those phases by angle addition.
+  double lastTau = 0;
   for (int pass = 0; pass < 3; ++pass) {
-    double L = 0, B = 0, R = 0, L0 = 0, B0 = 0, R0 = 0;
-    planet.HelioPlanet(strName, dblFix - tau, L, B, R, ok);
-    if (!ok) abandon();
-    planet.HelioPlanet("Earth", dblFix, L0, B0, R0, ok);
-    if (!ok) abandon();
-    TrueHBody("Sun", dblFix - tau, sun, ok);
-    if (!ok) abandon();
-    x = R * CosD(B) * CosD(L) - R0 * CosD(B0) * CosD(L0);
-    y = R * CosD(B) * SinD(L) - R0 * CosD(B0) * SinD(L0);
-    z = R * SinD(B) - R0 * SinD(B0);
+    double L = 0, B = 0, R = 0;
+    if (pass == 0) {
+      planet.HelioPlanetKeep(strName, dblFix, L, B, R, ok);
+      if (!ok) abandon();
+      double L0 = 0, B0 = 0, R0 = 0;
+      planet.HelioPlanetKeep("Earth", dblFix, L0, B0, R0, ok);
+      if (!ok) abandon();
+      SinCos l0 = sinCosD(L0), b0 = sinCosD(B0);
+      x0 = R0 * b0.c * l0.c;
+      y0 = R0 * b0.c * l0.s;
+      z0 = R0 * b0.s;
+    } else {
+      planet.HelioPlanetNear(strName, dblFix - tau, L, B, R, ok);
+      if (!ok) abandon();
+    }
+    SinCos l = sinCosD(L), b = sinCosD(B);
+    x = R * b.c * l.c - x0;
+    y = R * b.c * l.s - y0;
+    z = R * b.s - z0;
+    lastTau = tau;
     tau = std::sqrt(x * x + y * y + z * z) * kLightDaysPerKm;
   }
+  double Le = 0, Be = 0, Re = 0;
+  planet.HelioPlanetNear("Earth", dblFix - lastTau, Le, Be, Re, ok);
+  if (!ok) abandon();
+  udtHBody sun;
+  TrueHBody("Sun", dblFix - lastTau, sun, ok);
+  if (!ok) abandon();
   r.EclLong = ATan2D(y, x);
   r.EclDecl = ATan2D(z, std::sqrt(x * x + y * y));
   if (r.EclDecl >= 180) r.EclDecl -= 360;
@@ -511,52 +926,47 @@ void clsHBody::ConvCoords(udtHBody& b, double dblFix, bool& blnValid) {
     bool ok = true;
     double T = ToJ2000(dblFix, ok);
     if (!ok) abandon();
-    double omega = 125.04 - 1934.136 * T;
-    double eps0 = Obliquity(T, ok);
-    if (!ok) abandon();
-    // Apparent obliquity: the main term of the nutation in obliquity added.
-    double eps = eps0 + 0.00256 * CosD(omega);
-    double lambda = b.EclLong, beta = b.EclDecl;
-    b.RAGeo = ATan2D(SinD(lambda) * CosD(eps) - TanD(beta) * SinD(eps), CosD(lambda));
-    b.DeclGeo = ASinD(SinD(beta) * CosD(eps) + CosD(beta) * SinD(eps) * SinD(lambda));
+    // The sine and cosine of each angle are found once; a tangent is their
+    // ratio.
+    obliquityTerms(T);
+    const double sinEps = memory_.dblSinEps, cosEps = memory_.dblCosEps;
+    SinCos l = sinCosD(b.EclLong), be = sinCosD(b.EclDecl);
+    b.RAGeo = ATan2D(l.s * cosEps - be.s / be.c * sinEps, l.c);
+    b.DeclGeo = ASinD(be.s * cosEps + be.c * sinEps * l.s);
 
     double lst = session().lst.FixToLST(dblFix, ok);
     if (!ok) abandon();
-    const udtLocation& pos = session().udtLocation;
-    double phi = pos.dblLatitude;
+    const HBodyMemory::Observer& o = observerTerms();
+    double phi = session().udtLocation.dblLatitude;
     double alpha = b.RAGeo, delta = b.DeclGeo;
     double H = Deg360(lst - alpha + 180) - 180;
     b.HourAngGeo = H;
-    b.AzGeo = Deg360(ATan2D(SinD(H), CosD(H) * SinD(phi) - TanD(delta) * CosD(phi)) + 180);
-    b.AltGeo = ASinD(SinD(phi) * SinD(delta) + CosD(phi) * CosD(delta) * CosD(H));
+    SinCos h = sinCosD(H), d = sinCosD(delta);
+    b.AzGeo = Deg360(ATan2D(h.s, h.c * o.dblSinPhi - d.s / d.c * o.dblCosPhi) + 180);
+    b.AltGeo = ASinD(o.dblSinPhi * d.s + o.dblCosPhi * d.c * h.c);
 
-    // Observer's geocentric latitude and distance from the centre (Earth
-    // radii), and the horizontal parallax (degrees) of the body.
-    // The flattened Earth (axis ratio 0.99664719) puts an observer at
-    // latitude 60 some 16 km nearer its centre than one on the equator
-    // (Meeus, Astronomical Algorithms, 2nd ed., chapter 11).
-    double u = ATan2D(0.99664719 * SinD(phi), CosD(phi));
-    double rhoSin = 0.99664719 * SinD(u) + pos.dblHeight / 6378140 * SinD(phi);
-    double rhoCos = CosD(u) + pos.dblHeight / 6378140 * CosD(phi);
-    double phiP = ATan2D(rhoSin, rhoCos);
-    double rho = std::hypot(rhoSin, rhoCos);
-    double p = 365459.06 / b.DistanceGeo;
-    double A = Deg180(ATan2D(rho * CosD(phiP) * SinD(p) * SinD(H), CosD(delta) - rho * CosD(phiP) * SinD(p) * CosD(H)));
+    // The observer's geocentric latitude and distance from the centre
+    // (observerTerms), and the horizontal parallax (degrees) of the body.
+    double rho = o.dblRho, phiP = o.dblPhiP;
+    double sinP = SinD(365459.06 / b.DistanceGeo);
+    double shift = rho * o.dblCosPhiP * sinP;
+    double A = Deg180(ATan2D(shift * h.s, d.c - shift * h.c));
     b.RATopo = Deg360(alpha - A);
-    b.DeclTopo = Deg180(ATan2D((SinD(delta) - rho * SinD(phiP) * SinD(p)) * CosD(A),
-                               CosD(delta) - rho * CosD(phiP) * SinD(p) * CosD(H)));
+    b.DeclTopo = Deg180(ATan2D((d.s - rho * o.dblSinPhiP * sinP) * CosD(A), d.c - shift * h.c));
     // Kept in (-180, 180] like the geocentric hour angle, also when the
     // parallax carries a body across the lower meridian.
     b.HourAngTopo = Deg180(H + A);
-    double Ht = b.HourAngTopo, dt = b.DeclTopo;
+    double dt = b.DeclTopo;
+    SinCos ht = sinCosD(b.HourAngTopo), dts = sinCosD(dt), ra = sinCosD(b.RATopo);
+    double tanDt = dts.s / dts.c;
     if (std::fabs(phi) < 0.5) b.AzTopo = b.AzGeo;
-    else b.AzTopo = Deg360(ATan2D(SinD(Ht), CosD(Ht) * SinD(phi) - TanD(dt) * CosD(phi)) + 180);
-    b.AltTopo = ASinD(SinD(phi) * SinD(dt) + CosD(phi) * CosD(dt) * CosD(Ht));
-    b.EclLongTopo = ATan2D(SinD(b.RATopo) * CosD(eps) + TanD(dt) * SinD(eps), CosD(b.RATopo));
-    b.EclDeclTopo = ASinD(SinD(dt) * CosD(eps) - CosD(dt) * SinD(eps) * SinD(b.RATopo));
+    else b.AzTopo = Deg360(ATan2D(ht.s, ht.c * o.dblSinPhi - tanDt * o.dblCosPhi) + 180);
+    b.AltTopo = ASinD(o.dblSinPhi * dts.s + o.dblCosPhi * dts.c * ht.c);
+    b.EclLongTopo = ATan2D(ra.s * cosEps + tanDt * sinEps, ra.c);
+    b.EclDeclTopo = ASinD(dts.s * cosEps - dts.c * sinEps * ra.s);
 
     // Angle z at the Earth's centre between the observer and the body.
-    double c = SinD(phiP) * SinD(dt) + CosD(phiP) * CosD(dt) * CosD(H);
+    double c = o.dblSinPhiP * dts.s + o.dblCosPhiP * dts.c * h.c;
     double zc;
     if (c > 0.999995) zc = std::sqrt(Square(phiP - dt) + Square(H * CosD((phiP + dt) / 2)));
     else if (c > -1) zc = ACosD(c);
@@ -640,9 +1050,12 @@ const RefractionTable& loadRefractionTable(Session& session) {
 }
 
 const RefractionTable& clsHBody::refractionTable() {
+  holdTables();
+  if (memory_.refraction) return *memory_.refraction;
   bool ok = true;
   const RefractionTable* table = nullptr;
   guardedVoid(ok, "cHBody.Refract", [&] { table = &loadRefractionTable(session()); }, endsProgram());
+  memory_.refraction = table;
   return *table;
 }
 

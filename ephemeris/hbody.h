@@ -16,6 +16,7 @@
 #include "app/helpers/value_reader.h"
 #include "app/session_bound.h"
 #include "ephemeris/hbody_data.h"
+#include "ephemeris/hbody_memory.h"
 #include "location/weather.h"
 #include "visibility/visibility_types.h"
 #include "visibility/criterion_types.h"
@@ -80,6 +81,13 @@ class clsPlanet : public SessionBound {
   // The same from one series record, without a cache.
   void HelioPlanet2(const udtPlanetSeries& udtSeries, double dblFix, double& dblL, double& dblB, double& dblR,
                     bool& blnValid);
+  // HelioPlanet for the light-time passes of a planet: the first keeps the
+  // sine and cosine of every term's argument; the second finds the planet
+  // (or the Earth) at a nearby instant from them by angle addition.
+  void HelioPlanetKeep(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
+                       bool& blnValid);
+  void HelioPlanetNear(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
+                       bool& blnValid);
 
   // Forgets every cached instant.
   void markEmpty();
@@ -90,6 +98,9 @@ class clsPlanet : public SessionBound {
     double dblFix = 0, dblL = 0, dblB = 0, dblR = 0;
   };
   std::array<Slot, 6> slots_{};
+  // The series of each planet, resolved once for the session's data folder.
+  HeldSeries held_;
+  const udtPlanetSeries& series(int intSlot, const std::string& strName);
 };
 
 class clsMoon : public SessionBound {
@@ -235,6 +246,21 @@ class clsHBody : public SessionBound {
   bool blnMoonCached_ = false;
   udtHBody udtSunCache_;
   udtHBody udtMoonCache_;
+
+  // What this session's searches already know (hbody_memory.h).
+  HBodyMemory memory_;
+  void holdTables();
+  const MoonTables& moonTables();
+  const StarCatalogue& starCatalogue();
+  // A valid body name (the catalogue loaded first, as the loader does).
+  bool isObjectName(const std::string& strName);
+  const HBodyMemory::Observer& observerTerms();
+  void obliquityTerms(double dblT);
+  double riseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
+                     bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon, bool& blnValid);
+  double sunTransit(int32_t lngDay, bool blnLower, bool& blnValid);
+  // Forgets what was found per day when the place or the weather changed.
+  void checkDayInputs();
 };
 
 // The instant at which the Moon's series are evaluated for the instant dblFix.

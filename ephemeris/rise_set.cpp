@@ -23,13 +23,22 @@ constexpr const char* kRiseSet = "cHBody.RiseSet";
 // by their own motion, which the iterations absorb.
 constexpr double kHourAngleRate = 360.98564736629;
 
+// Sun, Moon and the planets 0 to 6; -1 for a star.
+int fixedBodyIndex(const std::string& strName) {
+  static constexpr std::array<const char*, 7> names = {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jupiter",
+                                                       "Saturn"};
+  for (size_t i = 0; i < names.size(); ++i)
+    if (strName == names[i]) return static_cast<int>(i);
+  return -1;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Meridian
 
 double clsHBody::Meridian(const std::string& strName, int32_t lngFix, double dblOffset, bool& blnValid) {
   return guarded(blnValid, "cHBody.Meridian", 0.0, [&] {
-    if (!HBodyLoader(session()).IsObjectName(strName)) raise("Object name not found: ", strName);
+    if (!isObjectName(strName)) raise("Object name not found: ", strName);
     if (!(std::fabs(static_cast<double>(lngFix)) <= kMaxPositionFix)) raise("Magnitude of lngFix too large: ", lngFix);
     double longitude = session().udtLocation.dblLongitude;
     if (!(longitude > -180 && longitude <= 180)) raise("Invalid longitude: ", longitude);
@@ -84,7 +93,20 @@ double clsHBody::RiseSetStep(const std::string& strName, double dblEstimate, boo
                              bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon,
                              bool& blnValid) {
   return guarded(blnValid, kRiseSet, 0.0, [&] {
-    if (!HBodyLoader(session()).IsObjectName(strName)) raise("Object name not found: ", strName);
+    if (!isObjectName(strName)) raise("Object name not found: ", strName);
+    bool ok = true;
+    double t = riseSetStep(strName, dblEstimate, blnSet, blnApparent, blnNeverRises, blnNeverSets, blnSeaLevel,
+                           dblHorizon, ok);
+    if (!ok) abandon();
+    return t;
+  });
+}
+
+// The step itself, for a name already checked.
+double clsHBody::riseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
+                             bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon,
+                             bool& blnValid) {
+  return guarded(blnValid, kRiseSet, 0.0, [&] {
     Session& s = session();
     double t = dblEstimate;
     bool ok = true;
@@ -140,18 +162,35 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
                          bool blnSeaLevel) {
   return guarded(blnValid, kRiseSet, 0.0, [&] {
     if (!(std::fabs(static_cast<double>(lngFix)) <= kMaxPositionFix)) raise("Magnitude of lngFix too large: ", lngFix);
-    if (!HBodyLoader(session()).IsObjectName(strName)) raise("Object name not found: ", strName);
+    if (!isObjectName(strName)) raise("Object name not found: ", strName);
     bool ok = true;
-    auto sunTransit = [&](double offset) {
-      double t = Meridian("Sun", lngFix, offset, ok);
+    // A crossing already found at this place for the same day and horizon.
+    dropStale();
+    checkDayInputs();
+    const int body = fixedBodyIndex(strName);
+    HBodyMemory::Event* remembered = nullptr;
+    if (body >= 0) {
+      auto index = (static_cast<uint32_t>(lngFix) * 4 + static_cast<uint32_t>(body) * 2 + (blnSet ? 1 : 0)) %
+                   HBodyMemory::kEvents;
+      HBodyMemory::Event& e = memory_.events[index];
+      if (e.blnFilled && e.lngDay == lngFix && e.intBody == body && e.blnSet == blnSet &&
+          e.blnApparent == blnApparent && e.blnSeaLevel == blnSeaLevel && e.dblHorizon == dblHorizon) {
+        blnNeverRises = e.blnNeverRises;
+        blnNeverSets = e.blnNeverSets;
+        return e.dblT;
+      }
+      remembered = &e;
+    }
+    auto transit = [&](int32_t day, bool lower) {
+      double t = sunTransit(day, lower, ok);
       if (!ok) abandon();
       return t;
     };
     // The local day: from the Sun's lower transit before its noon to the one
-    // after.
-    double noon = sunTransit(0);
-    double dayStart = sunTransit(-180);
-    double dayEnd = sunTransit(180);
+    // after (which opens the next day).
+    double noon = transit(lngFix, false);
+    double dayStart = transit(lngFix, true);
+    double dayEnd = transit(lngFix + 1, true);
     if (!(dayEnd >= noon + 0.3 && dayEnd <= noon + 0.7))
       raise("dblEndDay out of range (", dayEnd, ") dblMidEay (", noon, ")");
 
@@ -160,7 +199,7 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       bool neverRises = false, neverSets = false;
     };
     auto step = [&](double estimate, Search& found) {
-      double next = RiseSetStep(strName, estimate, blnSet, blnApparent, found.neverRises, found.neverSets,
+      double next = riseSetStep(strName, estimate, blnSet, blnApparent, found.neverRises, found.neverSets,
                                 blnSeaLevel, dblHorizon, ok);
       if (!ok) abandon();
       return next;
@@ -205,8 +244,36 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       raise("dblRiseSetTime (", result.t, ") out of range (", dayStart, " - ", dayEnd, ")");
     blnNeverRises = result.neverRises;
     blnNeverSets = result.neverSets;
+    if (remembered) {
+      *remembered = HBodyMemory::Event{true, static_cast<int16_t>(body), lngFix, blnSet, blnApparent, blnSeaLevel,
+                                       dblHorizon, result.t, result.neverRises, result.neverSets};
+    }
     return result.t;
   });
+}
+
+// The Sun's upper transit on day lngDay, or (blnLower) the lower transit
+// that opens it, as RiseSet bounds its day: each found once per day and
+// place. The lower transit that closes a day is the one that opens the
+// next; found from either day it is the same instant to far below a
+// millisecond.
+double clsHBody::sunTransit(int32_t lngDay, bool blnLower, bool& blnValid) {
+  auto& slots = blnLower ? memory_.lowerTransits : memory_.noons;
+  HBodyMemory::Transit& slot = slots[static_cast<uint32_t>(lngDay) % HBodyMemory::kDays];
+  if (slot.blnFilled && slot.lngDay == lngDay) {
+    blnValid = true;
+    return slot.dblT;
+  }
+  double t = Meridian("Sun", lngDay, blnLower ? -180 : 0, blnValid);
+  if (blnValid) slot = HBodyMemory::Transit{true, lngDay, t};
+  return t;
+}
+
+void clsHBody::checkDayInputs() {
+  if (memory_.blnDayInputs && memory_.dayInputs.matches(session())) return;
+  memory_.forgetDays();
+  memory_.dayInputs.takeFrom(session());
+  memory_.blnDayInputs = true;
 }
 
 // ---------------------------------------------------------------- Sunrise and sunset

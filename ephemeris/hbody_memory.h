@@ -1,0 +1,119 @@
+// What the position routines of one session remember between calls, so that
+// a search over neighbouring instants or days does not redo work: the data
+// tables they use (resolved once, not looked up by path on every call), the
+// time argument and the obliquity of the last instant, the observer's terms
+// for the last place, and the Sun's transits and the rises and sets already
+// found per day at one place.
+//
+// Everything here belongs to one session and is never shared. What depends
+// on the place or the weather remembers the inputs it was found for and is
+// forgotten as soon as any of them differs, whoever changed them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ephemeris/hbody_data.h"
+#include "location/location_types.h"
+#include "location/weather.h"
+
+namespace nemora {
+
+class Session;
+struct RefractionTable;
+
+// The inputs besides the instant on which a body's place in the sky and its
+// rise and set depend: the observer's position and height, the position and
+// setting the weather is estimated from, the location database (the Local
+// weather basis reads it) and the data folder.
+struct SkyInputs {
+  double dblLatitude = 0, dblLongitude = 0, dblHeight = 0;
+  ::nemora::udtPosition udtPosition;
+  ::nemora::udtWeather udtWeather;
+  const void* database = nullptr;
+  std::string dataDir;
+
+  // True when the session's inputs are still these (NaN never matches).
+  bool matches(const Session& session) const;
+  void takeFrom(const Session& session);
+};
+
+// The planets' series as the loader returned them, for one data folder.
+struct HeldSeries {
+  std::string dataDir;
+  std::array<std::shared_ptr<const udtPlanetSeries>, 6> series;
+  // The largest frequency of each planet's terms (radians per millennium).
+  std::array<double, 6> dblMaxFrequency{};
+  // The sine and cosine of every term's argument B + C tau at the instant
+  // tau (millennia) of a planet's first light-time pass, L, B and R terms in
+  // file order.
+  struct Phases {
+    bool blnFilled = false;
+    double dblTau = 0;
+    std::vector<double> s, c;
+  };
+  std::array<Phases, 6> phases;
+  // The Earth at the instant of a light-time loop's last pass, found from
+  // its phases; the Sun of that instant uses it (a function of the instant
+  // alone, whatever the inputs).
+  struct Position {
+    bool blnFilled = false;
+    double dblFix = 0, dblL = 0, dblB = 0, dblR = 0;
+  } earth;
+};
+
+struct HBodyMemory {
+  // Tables resolved for the data folder dataDir (empty: none yet).
+  std::string dataDir;
+  std::shared_ptr<const MoonTables> moon;
+  std::shared_ptr<const StarCatalogue> stars;
+  const RefractionTable* refraction = nullptr;  // kept by the loader for the whole run
+
+  // The time argument of the last instant (a function of the instant alone).
+  bool blnT = false;
+  double dblTFix = 0, dblT = 0;
+  // The obliquity terms of the last time argument.
+  bool blnEps = false;
+  double dblEpsT = 0, dblEps0 = 0, dblSinOmega = 0, dblEps = 0, dblSinEps = 0, dblCosEps = 0;
+  // The observer's terms for the last latitude and height.
+  struct Observer {
+    bool blnFilled = false;
+    double dblLatitude = 0, dblHeight = 0;
+    double dblSinPhi = 0, dblCosPhi = 0;            // geographic latitude
+    double dblPhiP = 0, dblSinPhiP = 0, dblCosPhiP = 0;  // geocentric latitude
+    double dblRho = 0;                              // distance from the centre, equatorial radii
+  } observer;
+
+  // Per day at one place (the inputs below): the Sun's upper transits by
+  // day, its lower transits by the day they open, and the rises and sets
+  // of the Sun, the Moon and the planets already found.
+  SkyInputs dayInputs;
+  bool blnDayInputs = false;
+  struct Transit {
+    bool blnFilled = false;
+    int32_t lngDay = 0;
+    double dblT = 0;
+  };
+  static constexpr size_t kDays = 16;
+  std::array<Transit, kDays> noons{};
+  std::array<Transit, kDays> lowerTransits{};
+  struct Event {
+    bool blnFilled = false;
+    int16_t intBody = 0;
+    int32_t lngDay = 0;
+    bool blnSet = false, blnApparent = false, blnSeaLevel = false;
+    double dblHorizon = 0;
+    double dblT = 0;
+    bool blnNeverRises = false, blnNeverSets = false;
+  };
+  static constexpr size_t kEvents = 64;
+  std::array<Event, kEvents> events{};
+
+  // Forgets what depends on the place or the weather.
+  void forgetDays();
+};
+
+}  // namespace nemora
