@@ -1020,6 +1020,11 @@ RefractionCache& refractionCache() {
 }  // namespace
 
 RefractionTable readRefractionTable(Session& session, ValueReader& file) {
+  // Every defect names the file and the line where the reading stopped.
+  auto fail = [&] {
+    refractFail(concat("Error in refract reading near horizon refraction values (", fileLine("Refract.txt", file.line()),
+                       ")"));
+  };
   RefractionTable table;
   for (int i = 0; i < 16; ++i) {
     auto alt = session.main.GetValue(file, "#", "Double", -5, 5, true, true);
@@ -1027,11 +1032,13 @@ RefractionTable readRefractionTable(Session& session, ValueReader& file) {
     auto refr = alt_value ? session.main.GetValue(file, "#", "Double", 0, 5, true, true) : std::nullopt;
     auto refr_value = refr ? parseNumber(*refr) : std::nullopt;
     // The spline needs rising altitudes.
-    if (!alt_value || !refr_value || (!table.dblAlt.empty() && *alt_value <= table.dblAlt.back()))
-      refractFail("Error in refract reading near horizon refraction values");
+    if (!alt_value || !refr_value || (!table.dblAlt.empty() && *alt_value <= table.dblAlt.back())) fail();
     table.dblAlt.push_back(*alt_value);
     table.dblRefr.push_back(*refr_value);
   }
+  // Sixteen pairs and nothing after them but comments: a doubled or shifted
+  // line would otherwise go unnoticed.
+  if (!session.main.ReadItem(file, "#", false).empty()) fail();
   table.dblY2 = clsSky::SPLINE(table.dblAlt, table.dblRefr, 16);
   return table;
 }
@@ -1043,7 +1050,7 @@ const RefractionTable& loadRefractionTable(Session& session) {
   auto found = cache.tables.find(path);
   if (found != cache.tables.end()) return *found->second;
   ValueReader file = ValueReader::open(path);
-  if (!file.good()) refractFail("File not found");
+  if (!file.good()) refractFail(fileReadFailure(file.systemError(), "Refract.txt").description);
   auto table = std::make_shared<const RefractionTable>(readRefractionTable(session, file));
   cache.tables.emplace(path, table);
   return *table;

@@ -14,22 +14,43 @@ namespace {
 
 constexpr const char* kSource = "cHBody.ReadHBody";
 
-// Run-time error numbers of a file that cannot be opened and of a count that
-// passes the 16-bit range; neither is a validation error, so they pass to the
-// caller unless ReadHBody handles them itself.
+// Run-time error numbers of a file that cannot be found and of a count that
+// passes the 16-bit range. Overflow is not a validation error, so it passes
+// to the caller; a file that cannot be found or read ends the program.
 constexpr int32_t errFileNotFound = 53;
 constexpr int32_t errOverflow = 6;
+constexpr int32_t errPermissionDenied = 70;
+constexpr int32_t errPathFileAccess = 75;
 
 constexpr int kMaxCount = 32767;
 
-// Every data defect ends the program with this description.
+// The Moon's argument multipliers: M counts powers of the eccentricity factor
+// E, which the position routine has up to E squared; D, M' and F are small
+// whole multiples in any published table of terms.
+constexpr double kMaxMultipleOfM = 2;
+constexpr double kMaxMultiple = 10;
+
+// Every data defect ends the program with this description; `where` names
+// the file and the line.
 [[noreturn]] void fail(const std::string& text) {
   throw AppError(errValidation, kSource, concat(text, kLineBreak, "Sorry cannot continue."));
 }
+[[noreturn]] void fail(const std::string& text, std::string_view fileName, int line) {
+  throw AppError(errValidation, kSource,
+                 concat(text, " (", fileLine(fileName, line), ")", kLineBreak, "Sorry cannot continue."));
+}
+[[noreturn]] void fail(const std::string& text, const ValueReader& file, std::string_view fileName) {
+  fail(text, fileName, file.line());
+}
 
+// A file that cannot be read carries its code (53 when it is missing) and a
+// description that names it.
 ValueReader openData(Session& session, const std::string& fileName) {
   ValueReader file = ValueReader::open(session.dataFile(fileName));
-  if (!file.good()) throw AppError(errFileNotFound, kSource, "File not found");
+  if (!file.good()) {
+    FileReadFailure failure = fileReadFailure(file.systemError(), fileName);
+    throw AppError(failure.code, kSource, failure.description);
+  }
   return file;
 }
 
@@ -41,7 +62,8 @@ std::optional<double> readNumber(Session& session, ValueReader& file, std::strin
   return item ? parseNumber(*item) : std::nullopt;
 }
 
-// Reads one table of Moon terms: a heading item, then the rows.
+// Reads one table of Moon terms: a heading item, then the rows, then nothing
+// but comments. Columns 0 to 3 are argument multipliers and must be small.
 template <size_t Columns>
 void readMoonTable(Session& session, const std::string& fileName, std::string_view what,
                    std::array<std::array<int32_t, Columns>, 60>& table) {
@@ -50,10 +72,15 @@ void readMoonTable(Session& session, const std::string& fileName, std::string_vi
   for (size_t row = 0; row < table.size(); ++row) {
     for (size_t col = 0; col < Columns; ++col) {
       auto value = readNumber(session, file, "~", "Long", -100000000, 100000000, true, true);
-      if (!value) fail(concat("Invalid or missing data for Moon ", what, " component", col, ", ", row));
+      const double largest = col == 1 ? kMaxMultipleOfM : col < 4 ? kMaxMultiple : 100000000;
+      if (!value || std::fabs(*value) > largest)
+        fail(concat("Invalid or missing data for Moon ", what, " component", col, ", ", row), file, fileName);
       table[row][col] = static_cast<int32_t>(*value);
     }
   }
+  std::string rest = session.main.ReadItem(file, "~", false);
+  if (!rest.empty())
+    fail(concat("Unexpected item after the last row of Moon ", what, " terms: ", shownItem(rest)), file, fileName);
 }
 
 void readMoon(Session& session, MoonLongTable& lngMoonLong, MoonLatTable& lngMoonLat) {
@@ -74,58 +101,97 @@ bool sameLabel(const std::string& item, char letter, int power) {
   return p && *p == power;
 }
 
+// The term count a heading comment of a planet file lists for one series,
+// "#   L: 47 of 671 terms kept; ...": the letter and the count.
+std::optional<std::pair<char, long>> listedTermCount(std::string_view comment) {
+  size_t i = 1;  // after the marker
+  while (i < comment.size() && comment[i] == ' ') ++i;
+  if (i + 1 >= comment.size() || std::string_view("LBR").find(comment[i]) == std::string_view::npos ||
+      comment[i + 1] != ':')
+    return std::nullopt;
+  const char letter = comment[i];
+  i += 2;
+  while (i < comment.size() && comment[i] == ' ') ++i;
+  size_t digits = i;
+  while (digits < comment.size() && digits - i < 9 && comment[digits] >= '0' && comment[digits] <= '9') ++digits;
+  if (digits == i || comment.substr(digits, 4) != " of ") return std::nullopt;
+  if (comment.find(" terms kept", digits) == std::string_view::npos) return std::nullopt;
+  return std::pair<char, long>(letter, std::stol(std::string(comment.substr(i, digits - i))));
+}
+
 udtPlanetSeries readPlanet(Session& session, const std::string& name) {
-  ValueReader file = openData(session, name + ".txt");
+  const std::string fileName = name + ".txt";
+  ValueReader file = openData(session, fileName);
+  // Counts the heading lists per series, where it lists them.
+  std::map<char, std::pair<long, int>> listed;  // count and line
+  file.onComment = [&](const std::string& comment, int line) {
+    if (auto count = listedTermCount(comment)) listed[count->first] = {count->second, line};
+  };
   auto nextLabel = [&] { return session.main.GetValue(file, "#", "String", 0, 0, false, false).value_or(""); };
   udtPlanetSeries series;
+  std::map<char, long> read;
   std::string item = nextLabel();
   for (char letter : {'L', 'B', 'R'}) {
     std::vector<udtSeriesTerms>& terms = letter == 'L' ? series.L : letter == 'B' ? series.B : series.R;
     int16_t& maxPower = letter == 'L' ? series.intLMax : letter == 'B' ? series.intBMax : series.intRMax;
     const double maxAmplitude = letter == 'L' ? 3000000000000.0 : 1000000000.0;
+    // Every planet has all three series, and each starts with power 0.
+    if (item.empty() || item[0] != letter) fail(concat("Missing ", letter, " series in the data for ", name), file, fileName);
     int previous = -1;
     while (!item.empty() && item[0] == letter) {
-      // The powers of a series must rise: a power met again would overwrite
-      // the terms already read for it.
+      // The powers of a series rise from 0: a power met again would
+      // overwrite the terms already read for it.
       std::optional<int> power = labelPower(item);
-      if (!power || *power <= previous)
-        fail(concat("Invalid power coefficient for ", letter, " in the data for ", name));
+      if (!power || *power <= previous || (previous < 0 && *power != 0))
+        fail(concat("Invalid power coefficient for ", letter, " in the data for ", name), file, fileName);
       const int p = previous = *power;
       if (terms.size() < static_cast<size_t>(p) + 1) terms.resize(p + 1);
       maxPower = static_cast<int16_t>(p);
       udtSeriesTerms& t = terms[p];
       int n = 0;
       while (sameLabel(item, letter, p)) {
-        if (++n > kMaxCount) throw AppError(errOverflow, kSource, "Overflow");
+        if (++n > kMaxCount)
+          throw AppError(errOverflow, kSource, concat("Overflow (", fileLine(fileName, file.line()), ")"));
         const std::string where = concat(letter, " factor ", p, " component ", n, " in the data for ", name);
         auto ordinal = readNumber(session, file, "#", "Long", -2147483648.0, 2147483647.0, true, true);
-        if (!ordinal || *ordinal != n) fail("Invalid ordinal coefficient for " + where);
+        if (!ordinal || *ordinal != n) fail("Invalid ordinal coefficient for " + where, file, fileName);
         auto a = readNumber(session, file, "#", "Long", 0, maxAmplitude, true, true);
-        if (!a) fail("Invalid amplitude coefficient for " + where);
+        if (!a) fail("Invalid amplitude coefficient for " + where, file, fileName);
         auto b = readNumber(session, file, "#", "Double", 0, 6.284, true, true);
-        if (!b) fail("Invalid phase coefficient for " + where);
+        if (!b) fail("Invalid phase coefficient for " + where, file, fileName);
         auto c = readNumber(session, file, "#", "Double", 0, 300000, true, true);
-        if (!c) fail("Invalid frequency coefficient for " + where);
+        if (!c) fail("Invalid frequency coefficient for " + where, file, fileName);
         t.dblA.push_back(*a);
         t.dblB.push_back(*b);
         t.dblC.push_back(*c);
         item = nextLabel();
       }
       t.intCount = static_cast<int16_t>(n);
+      read[letter] += n;
     }
   }
+  // The file ends with the R series: anything else after it is damage.
+  if (!item.empty())
+    fail(concat("Unexpected item after the R series in the data for ", name, ": ", shownItem(item)), file, fileName);
+  for (const auto& [letter, count] : listed)
+    if (read[letter] != count.first)
+      fail(concat("Wrong number of terms for ", letter, " in the data for ", name, ": ", read[letter],
+                  " read, the heading lists ", count.first),
+           fileName, count.second);
   return series;
 }
 
 std::vector<udtStar> readStars(Session& session) {
-  ValueReader file = openData(session, "Stars.txt");
+  const std::string fileName = "Stars.txt";
+  ValueReader file = openData(session, fileName);
   std::vector<udtStar> stars;
   while (!file.atEnd()) {
     udtStar star;
     star.strName = session.main.GetValue(file, "#", "String", 0, 0, false, false).value_or("");
     // Only blank lines or comments after the last star: the catalogue ends.
     if (star.strName.empty() && file.atEnd()) break;
-    if (stars.size() >= static_cast<size_t>(kMaxCount)) throw AppError(errOverflow, kSource, "Overflow");
+    if (stars.size() >= static_cast<size_t>(kMaxCount))
+      throw AppError(errOverflow, kSource, concat("Overflow (", fileLine(fileName, file.line()), ")"));
     struct Field {
       double* value;
       double min, max;
@@ -144,11 +210,14 @@ std::vector<udtStar> readStars(Session& session) {
     };
     for (const Field& f : fields) {
       auto v = readNumber(session, file, "#", "Double", f.min, f.max, f.minAllowed, f.maxAllowed);
-      if (!v) fail(concat("Invalid star ", f.what, " for ", star.strName));
+      if (!v) fail(concat("Invalid star ", f.what, " for ", shownItem(star.strName)), file, fileName);
       *f.value = *v;
     }
     stars.push_back(std::move(star));
   }
+  // The body list and every star search rest on the catalogue: an empty one
+  // is a damaged file, not a sky without stars.
+  if (stars.empty()) fail("No stars in the star catalogue", file, fileName);
   return stars;
 }
 
@@ -214,9 +283,14 @@ void HBodyLoader::ReadHBody(const std::string& strName, udtPlanetSeries& udtSeri
         },
         endsProgram());
   } catch (AppError& e) {
-    if (e.code != errFileNotFound) throw;
-    session().endProgram(concat("Error in ", kSource, " ", e.description, kLineBreak,
-                                "File containing data missing. Sorry cannot continue"));
+    if (e.code == errFileNotFound)
+      session().endProgram(concat("Error in ", kSource, " ", e.description, kLineBreak,
+                                  "File containing data missing. Sorry cannot continue"));
+    // A file that exists but cannot be read is no missing file.
+    if (e.code == errPermissionDenied || e.code == errPathFileAccess)
+      session().endProgram(concat("Error in ", kSource, " ", e.description, kLineBreak,
+                                  "File containing data cannot be read. Sorry cannot continue"));
+    throw;
   }
 }
 

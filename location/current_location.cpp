@@ -16,8 +16,11 @@ namespace {
 constexpr const char* kLastLocationSource = "frmLocation.GetLastLocation";
 constexpr const char* kPositionSource = "frmLocation.GetPositionFromName";
 constexpr const char* kWriteSource = "frmLocation.WriteLocation";
-// Run-time error number of a file that cannot be opened.
+// Run-time error numbers of a file that cannot be found, and of one that
+// exists but cannot be read.
 constexpr int32_t errFileNotFound = 53;
+constexpr int32_t errPermissionDenied = 70;
+constexpr int32_t errPathFileAccess = 75;
 // A place-valid file may differ from the database by this much (degrees).
 constexpr double kPositionTolerance = 0.0005;
 
@@ -52,6 +55,7 @@ bool isShortGregorianMonth(int month) { return month == 2 || month == 4 || month
 }  // namespace
 
 void CurrentLocation::GetLastLocation(double dblFix, const std::string& strFName) {
+  unreadLastLocation_.reset();
   try {
     readLastLocation(dblFix, session().workFile(strFName), strFName);
     return;
@@ -63,9 +67,15 @@ void CurrentLocation::GetLastLocation(double dblFix, const std::string& strFName
     } else if (e.code == errFileNotFound) {
       session().showMessage(concat("Error in GetLastLocation ", e.description, kLineBreak,
                                    "File containing last saved location missing. Loading default location."));
+    } else if (e.code == errPermissionDenied || e.code == errPathFileAccess) {
+      session().showMessage(concat("Error in GetLastLocation ", e.description, kLineBreak,
+                                   "File containing last saved location cannot be read. Loading default location."));
     } else {
       throw;
     }
+    // A file that is there but could not be read is the user's own: it is
+    // not written over on exit unless the location changes.
+    if (e.code != errFileNotFound) unreadLastLocation_ = std::string();
   }
   const std::string bak = "Curloc.bak";
   try {
@@ -80,13 +90,21 @@ void CurrentLocation::GetLastLocation(double dblFix, const std::string& strFName
       session().endProgram(concat("Error in GetLastLocation ", e.description, kLineBreak,
                                   "Default location data file is also missing. Sorry cannot continue."));
     }
+    if (e.code == errPermissionDenied || e.code == errPathFileAccess) {
+      session().endProgram(concat("Error in GetLastLocation ", e.description, kLineBreak,
+                                  "Default location data file cannot be read. Sorry cannot continue."));
+    }
     throw;
   }
+  if (unreadLastLocation_) unreadLastLocation_ = lastLocationText(session().udtLocation);
 }
 
 void CurrentLocation::readLastLocation(double dblFix, const std::filesystem::path& path, const std::string& strFName) {
   ValueReader file = ValueReader::open(path);
-  if (!file.good()) throw AppError(errFileNotFound, std::string(), "File not found");
+  if (!file.good()) {
+    FileReadFailure failure = fileReadFailure(file.systemError(), strFName);
+    throw AppError(failure.code, std::string(), failure.description);
+  }
   Main& main = session().main;
   const clsLocationData& data = session().locations;
   auto bad = [&](std::string_view prefix, auto... pieces) {
@@ -109,16 +127,16 @@ void CurrentLocation::readLastLocation(double dblFix, const std::filesystem::pat
   if (country.empty() || i < 0) bad(kError, ". Unknown country/state name.");
   std::string city = text();
   int k = clsLocationData::findCity(data.udtCountries()[i], city);
-  if (city.empty() || k < 0) bad(kError, ". Unknown city/town/place name: ", city);
+  if (city.empty() || k < 0) bad(kError, ". Unknown city/town/place name: ", shownItem(city));
   std::string neighborhood = text();
   const udtCity& place = data.udtCountries()[i].udtCities[k];
   if (neighborhood.empty() || clsLocationData::findNeighborhood(place, neighborhood) < 0)
-    bad(kError, ". Unknown neighborhood name: ", neighborhood);
+    bad(kError, ". Unknown neighborhood name: ", shownItem(neighborhood));
 
   udtLocation location = session().udtLocation;
   if (!GetPositionFromName(location, country, city, neighborhood, true)) {
-    raiseFrom(kPositionSource, kError, strFName, ". Failed to convert name: ", country, ", ", city, ", ",
-              neighborhood);
+    raiseFrom(kPositionSource, kError, strFName, ". Failed to convert name: ", shownItem(country), ", ",
+              shownItem(city), ", ", shownItem(neighborhood));
   }
 
   auto placeValid = boolean();
@@ -385,9 +403,27 @@ std::string lastLocationText(const udtLocation& location) {
   return text;
 }
 
-bool CurrentLocation::WriteLastLocation(std::string& strError) const {
+bool CurrentLocation::WriteLastLocation(std::string& strError) {
+  const std::filesystem::path path = session().workFile("Curloc.txt");
+  if (unreadLastLocation_) {
+    // The file could not be read at start-up: the user's own location may be
+    // in it. Unchanged, the default location is not worth losing it for.
+    if (lastLocationText(session().udtLocation) == *unreadLastLocation_) return true;
+    const std::filesystem::path bad = session().workFile("Curloc.txt.bad");
+    std::error_code ec;
+    std::filesystem::rename(path, bad, ec);
+    if (ec && std::filesystem::exists(path)) {
+      strError = concat("Curloc.txt could not be read at start-up and could not be kept as Curloc.txt.bad (",
+                        ec.message(), "); the current location was not saved.");
+      return false;
+    }
+    unreadLastLocation_.reset();
+    session().showMessage(
+        "Curloc.txt could not be read at start-up; it is kept as Curloc.txt.bad and the current location is saved in "
+        "Curloc.txt.");
+  }
   try {
-    writeFileAtomically(session().workFile("Curloc.txt"), lastLocationText(session().udtLocation));
+    writeFileAtomically(path, lastLocationText(session().udtLocation));
     return true;
   } catch (AppError& e) {
     strError = e.description;

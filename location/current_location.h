@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,14 +64,22 @@ class CurrentLocation : public SessionBound {
 
   // Writes the session's location to Curloc.txt in the working folder. The
   // text goes to a temporary file in the same folder that then replaces the
-  // old file, so a failed write leaves the old file whole. Returns false
-  // with the reason in strError when the file could not be written.
-  bool WriteLastLocation(std::string& strError) const;
+  // old file, so a failed write leaves the old file whole. When start-up
+  // found a Curloc.txt it could not read, that file is left alone while the
+  // location is the default one restored instead; once the user has changed
+  // it, the old file is first kept as Curloc.txt.bad (with a message).
+  // Returns false with the reason in strError when the file could not be
+  // written.
+  bool WriteLastLocation(std::string& strError);
 
  private:
   // Reads one last-location file into a copy of the location; raises on a
   // defect, the file's name (strFName) in the messages.
   void readLastLocation(double dblFix, const std::filesystem::path& path, const std::string& strFName);
+
+  // Set when start-up found a Curloc.txt that it could not read: the text
+  // of the location restored instead (as the file would hold it).
+  std::optional<std::string> unreadLastLocation_;
 };
 
 // The eleven lines of a last-location file for a location.

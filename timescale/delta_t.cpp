@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/session.h"
 
@@ -17,8 +18,11 @@ namespace {
 
 constexpr const char* kSource = "clsDeltaT.DeltaT";
 
-// Run-time error number of a file that cannot be opened.
+// Run-time error numbers of a file that cannot be found, and of one that
+// exists but cannot be read.
 constexpr int32_t errFileNotFound = 53;
+constexpr int32_t errPermissionDenied = 70;
+constexpr int32_t errPathFileAccess = 75;
 
 // Largest accepted magnitude of an instant, in days: UT argument, dynamical
 // time argument, and the UT instant that a dynamical time argument stands for.
@@ -52,19 +56,54 @@ double tidalCorrection(const TableSpec& layout, double year) {
   return 0.109650688 * d2;
 }
 
-// Reads one table file through the session's value reader; raises the
-// session's messages on a missing file or a missing or bad entry.
+// The year a comment such as "# 1620" gives, when the whole comment is one
+// whole number (other comments carry no year).
+std::optional<long> commentYear(std::string_view comment) {
+  std::string_view rest = comment.substr(1);
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  if (rest.empty() || rest.size() > 8) return std::nullopt;
+  auto value = parseNumber(rest);
+  if (!value || *value != std::floor(*value) || rest.find_first_of(".eE") != std::string_view::npos)
+    return std::nullopt;
+  return static_cast<long>(*value);
+}
+
+// Reads one table file through the session's value reader. Raises the
+// session's messages on a missing or bad entry, on a year comment that does
+// not belong to its entry (a line lost or doubled shifts every later value)
+// and on anything but comments after the last entry; a file that cannot be
+// read raises its run-time error, its name in the description.
 DeltaTTable readTable(Session& session, const TableSpec& layout, const std::filesystem::path& path) {
   ValueReader file = ValueReader::open(path);
-  if (!file.good()) throw AppError(errFileNotFound, std::string(), "File not found");
+  if (!file.good()) {
+    FileReadFailure failure = fileReadFailure(file.systemError(), layout.fileName);
+    throw AppError(failure.code, std::string(), failure.description);
+  }
+  // The entry read last and its line: a year comment on that line is its year.
+  int entry = -1;
+  int entryLine = 0;
+  file.onComment = [&](const std::string& comment, int line) {
+    if (entry < 0 || line != entryLine) return;
+    std::optional<long> year = commentYear(comment);
+    const double expected = layout.firstYear + layout.step * entry;
+    if (year && *year != expected)
+      raise("Wrong year in file ", layout.fileName, ", entry ", entry, ": ", *year, " (", fileLine(layout.fileName, line),
+            ", the entry is for ", expected, ")");
+  };
   DeltaTTable values;
   values.reserve(layout.entries);
   for (int k = 0; k < layout.entries; ++k) {
     auto item = session.main.GetValue(file, "#", "Double", layout.minValue, layout.maxValue, true, true);
     std::optional<double> value = item ? parseNumber(*item) : std::nullopt;
-    if (!value) raise("Data missing in file ", layout.fileName, ", entry ", k);
+    if (!value) raise("Data missing in file ", layout.fileName, ", entry ", k, " (line ", file.line(), ")");
+    entry = k;
+    entryLine = file.line();
     values.push_back(*value + tidalCorrection(layout, layout.firstYear + layout.step * k));
   }
+  std::string rest = session.main.ReadItem(file, "#", false);
+  if (!rest.empty())
+    raise("Data left over in file ", layout.fileName, " after entry ", layout.entries - 1, ": ", shownItem(rest),
+          " (line ", file.line(), ")");
   return values;
 }
 
@@ -105,6 +144,11 @@ double clsDeltaT::DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid) {
     if (e.code == errFileNotFound) {
       session().endProgram(concat("Error in ", kSource, " ", e.description, kLineBreak,
                                   "File containing deltat data missing."));
+    }
+    // A file that exists but cannot be read is no missing file.
+    if (e.code == errPermissionDenied || e.code == errPathFileAccess) {
+      session().endProgram(concat("Error in ", kSource, " ", e.description, kLineBreak,
+                                  "File containing deltat data cannot be read."));
     }
     if (e.code != errApplication2) throw;
     // The magnitude error is told to the user and the program goes on.

@@ -97,7 +97,10 @@ std::string Main::ReadItem(ValueReader& file, std::string_view marker, bool conv
   while (!file.atEnd()) {
     std::string item = file.nextItem();
     if (item.empty()) continue;
-    if (!marker.empty() && item.compare(0, marker.size(), marker) == 0) continue;
+    if (!marker.empty() && item.compare(0, marker.size(), marker) == 0) {
+      file.noteComment(item);
+      continue;
+    }
     return convert ? LocalDecimal(item) : item;
   }
   return {};

@@ -1,55 +1,124 @@
 #include "app/helpers/value_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
 namespace nemora {
+
+ValueReader::ValueReader(std::istream& in)
+    : text_(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()) {
+  skipByteOrderMark();
+}
 
 ValueReader ValueReader::fromText(std::string text) {
   ValueReader reader;
-  reader.owned_ = std::make_unique<std::istringstream>(std::move(text));
-  reader.in_ = reader.owned_.get();
+  reader.text_ = std::move(text);
+  reader.skipByteOrderMark();
   return reader;
 }
 
 ValueReader ValueReader::open(const std::filesystem::path& path) {
   ValueReader reader;
-  auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-  reader.openFailed_ = !file->is_open();
-  reader.owned_ = std::move(file);
-  reader.in_ = reader.owned_.get();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    reader.systemError_ = errno;
+    return reader;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) reader.text_.reserve(static_cast<size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      reader.systemError_ = errno;  // a folder gives EISDIR here
+      reader.text_.clear();
+      break;
+    }
+    reader.text_.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  reader.skipByteOrderMark();
   return reader;
 }
 
+void ValueReader::skipByteOrderMark() {
+  if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = 3;
+}
+
 bool ValueReader::atEnd() {
-  if (!good()) return true;
-  return in_->peek() == std::char_traits<char>::eof();
+  if (pos_ < text_.size()) return false;
+  // Nothing more: a defect found now stands on the last line.
+  itemLine_ = afterLineEnd_ && line_ > 1 ? line_ - 1 : line_;
+  return true;
 }
 
 std::string ValueReader::nextItem() {
   if (atEnd()) return {};
-  std::istream& in = *in_;
-  auto isBlank = [](int c) { return c == ' ' || c == '\t'; };
-  while (isBlank(in.peek())) in.get();
-
-  std::string item;
-  auto endsItem = [](int c) { return c == ',' || c == '\n' || c == '\r' || c == std::char_traits<char>::eof(); };
+  const size_t size = text_.size();
+  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  auto endsItem = [&](size_t at) {
+    return at >= size || text_[at] == ',' || text_[at] == '\n' || text_[at] == '\r';
+  };
   // Consumes the separator after an item; a CR LF pair counts as one line end.
-  auto consumeSeparator = [&in] {
-    int c = in.get();
-    if (c == '\r' && in.peek() == '\n') in.get();
+  auto consumeSeparator = [&] {
+    afterLineEnd_ = false;
+    if (pos_ >= size) return;
+    char c = text_[pos_++];
+    if (c == '\r' && pos_ < size && text_[pos_] == '\n') ++pos_;
+    if (c == '\r' || c == '\n') {
+      ++line_;
+      afterLineEnd_ = true;
+    }
   };
 
-  if (in.peek() == '"') {
-    in.get();
-    for (int c = in.get(); c != '"' && c != std::char_traits<char>::eof(); c = in.get())
-      item += static_cast<char>(c);
+  while (pos_ < size && isBlank(text_[pos_])) ++pos_;
+  itemLine_ = line_;
+  std::string item;
+  if (pos_ < size && text_[pos_] == '"') {
+    size_t close = text_.find('"', ++pos_);
+    if (close == std::string::npos) close = size;
+    item.assign(text_, pos_, close - pos_);
+    for (size_t i = 0; i < item.size(); ++i)
+      if (item[i] == '\n' || (item[i] == '\r' && (i + 1 == item.size() || item[i + 1] != '\n'))) ++line_;
+    pos_ = close < size ? close + 1 : size;
     // Anything between the closing quote and the separator is ignored.
-    while (!endsItem(in.peek())) in.get();
+    while (!endsItem(pos_)) ++pos_;
     consumeSeparator();
     return item;
   }
-  while (!endsItem(in.peek())) item += static_cast<char>(in.get());
+  size_t start = pos_;
+  while (!endsItem(pos_)) ++pos_;
+  item.assign(text_, start, pos_ - start);
   consumeSeparator();
-  while (!item.empty() && isBlank(static_cast<unsigned char>(item.back()))) item.pop_back();
+  while (!item.empty() && isBlank(item.back())) item.pop_back();
   return item;
+}
+
+FileReadFailure fileReadFailure(int systemError, std::string_view fileName) {
+  std::string name(fileName);
+  if (systemError == ENOENT || systemError == ENOTDIR) return {53, "File not found: " + name};
+  if (systemError == EACCES || systemError == EPERM) return {70, "Permission denied: " + name};
+  return {75, "Path/File access error (" + std::string(std::strerror(systemError)) + "): " + name};
+}
+
+std::string fileLine(std::string_view fileName, int line) {
+  return std::string(fileName) + ", line " + std::to_string(line);
+}
+
+std::string shownItem(std::string_view item) {
+  constexpr size_t kLongest = 60;
+  if (item.size() <= kLongest) return std::string(item);
+  size_t cut = kLongest - 3;
+  // Never cut a UTF-8 character in two.
+  while (cut > 0 && (static_cast<unsigned char>(item[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(item.substr(0, cut)) + "...";
 }
 
 }  // namespace nemora

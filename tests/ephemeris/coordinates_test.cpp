@@ -131,20 +131,48 @@ TEST_F(CoordinatesTest, RefractionScalesWithWeatherAndInvertsForApparentAltitude
 }
 
 TEST_F(CoordinatesTest, ABadRefractionTableEndsTheProgram) {
+  // Sixteen rising pairs, pair i on line i + 2.
+  auto table = [](int bad, const std::string& pair) {
+    std::string text = "# test table\n";
+    for (int i = 0; i < 16; ++i) text += (i == bad ? pair : concat(-5 + i * 0.6, ",0.5")) + "\n";
+    return text;
+  };
+  const std::string sound = table(-1, "");
+  const std::string reading = "Error in cHBody.Refract, Error in refract reading near horizon refraction values";
+  auto at = [&](int line) { return reading + concat(" (Refract.txt, line ", line, ")\nSorry cannot continue"); };
+  struct Case {
+    const char* what;
+    std::string text, message;
+  };
+  const Case cases[] = {
+      {"refraction out of range", table(7, "-0.8,5.1"), at(9)},
+      {"altitudes not rising", table(3, "-4,0.5"), at(5)},
+      {"empty file", "", at(1)},
+      {"cut short", sound.substr(0, sound.rfind(",0.5")), at(17)},
+      {"a pair left over", sound + "4.9,0.1\n", at(18)},
+      {"missing file", "-", "Error in cHBody.Refract, File not found: Refract.txt\nSorry cannot continue"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    if (c.text != "-") dir.write("Refract.txt", c.text);
+    s.dataDir = dir.path();
+    rs.sink.clear();
+    bool flag = false, ok = true;
+    EXPECT_THROW(s.hbody.Refract(1, true, udtWeatherNow{10, 1000, 50}, flag, ok), ProgramEnd) << c.what;
+    EXPECT_EQ(rs.sink.messages, std::vector<std::string>{c.message}) << c.what;
+    // Above 5 degrees the table is not needed.
+    EXPECT_GT(s.hbody.Refract(10, true, udtWeatherNow{10, 1000, 50}, flag, ok), 0);
+    EXPECT_TRUE(ok);
+  }
+  // A byte-order mark is no damage.
   TempDir dir;
-  std::string pairs = "# test table\n";
-  for (int i = 0; i < 16; ++i) pairs += std::to_string(-5 + i * 0.6) + "," + (i == 7 ? "5.1" : "0.5") + "\n";
-  dir.write("Refract.txt", pairs);
+  dir.write("Refract.txt", "\xEF\xBB\xBF" + sound);
   s.dataDir = dir.path();
-  bool flag = false, ok = true;
-  EXPECT_THROW(s.hbody.Refract(1, true, udtWeatherNow{10, 1000, 50}, flag, ok), ProgramEnd);
-  EXPECT_EQ(rs.sink.messages,
-            (std::vector<std::string>{"Error in cHBody.Refract, Error in refract reading near horizon refraction "
-                                      "values\nSorry cannot continue"}));
-  // Above 5 degrees the table is not needed.
   rs.sink.clear();
-  EXPECT_GT(s.hbody.Refract(10, true, udtWeatherNow{10, 1000, 50}, flag, ok), 0);
+  bool flag = false, ok = false;
+  s.hbody.Refract(1, true, udtWeatherNow{10, 1000, 50}, flag, ok);
   EXPECT_TRUE(ok);
+  EXPECT_TRUE(rs.sink.messages.empty());
 }
 
 TEST_F(CoordinatesTest, NearTheEquatorTheTopocentricAzimuthIsTheGeocentric) {

@@ -37,11 +37,14 @@ std::string planetText(const std::vector<std::pair<std::string, int>>& labels) {
   return text;
 }
 
-// Moon table text: a comment, a heading, then rows of `columns` values.
+// Moon table text: a comment, a heading, then rows of `columns` values (row r
+// on line r + 3): multipliers of D, M, M', F from -2 to 2, coefficients
+// 10 r + column.
+int moonValue(int row, int col) { return col < 4 ? (row + col) % 5 - 2 : row * 10 + col; }
 std::string moonText(int columns) {
   std::string text = "~ synthetic terms\nHeading of the table\n";
   for (int row = 0; row < 60; ++row) {
-    for (int col = 0; col < columns; ++col) text += concat(col == 0 ? "" : ",", row * 10 + col);
+    for (int col = 0; col < columns; ++col) text += concat(col == 0 ? "" : ",", moonValue(row, col));
     text += "\n";
   }
   return text;
@@ -50,6 +53,10 @@ std::string moonText(int columns) {
 std::string starLine(const std::string& name, const std::string& ra = "10", const std::string& dec = "20") {
   return name + "," + ra + "," + dec + ",5,0.1,-0.2,12.5,1.5,1500000\n";
 }
+
+// Where a defect stands, as the messages end: " (Venus.txt, line 3)" and the
+// last line.
+std::string at(const std::string& file, int line) { return concat(" (", file, ", line ", line, ")") + kSorry; }
 
 // Reads a planet file written into a fresh folder; returns the series.
 udtPlanetSeries readPlanetText(const std::string& text, const std::string& name = "Mercury") {
@@ -242,59 +249,151 @@ TEST(HBodyData, PlanetPowersAndCounts) {
   EXPECT_EQ(s.L[0].dblC, (std::vector<double>{10, 20, 30}));
   EXPECT_DOUBLE_EQ(s.R[5].dblB[2], 1.5);
 
-  // A skipped power keeps an empty entry; a series without labels stays as
-  // a single empty power 0.
-  s = readPlanetText(planetText({{"L0", 1}, {"L2", 2}, {"R0", 1}}));
+  // A skipped power keeps an empty entry; heading comments that list the
+  // terms kept agree with the file.
+  s = readPlanetText("#   L: 3 of 9 terms kept\n#   B: 1 of 5 terms kept; max error 1 arcsec\n" +
+                     planetText({{"L0", 1}, {"L2", 2}, {"B0", 1}, {"R0", 1}}));
   EXPECT_EQ(s.intLMax, 2);
   EXPECT_EQ(s.L[1].intCount, 0);
   EXPECT_EQ(s.L[2].intCount, 2);
   EXPECT_EQ(s.intBMax, 0);
   EXPECT_EQ(s.B.size(), 1u);
-  EXPECT_EQ(s.B[0].intCount, 0);
+  EXPECT_EQ(s.B[0].intCount, 1);
   EXPECT_EQ(s.R[0].intCount, 1);
 }
 
 TEST(HBodyData, PlanetBoundsOfAmplitudeAndPhase) {
   // An L amplitude above the B and R limit is accepted; in B or R it is not.
-  udtPlanetSeries s = readPlanetText("L0,1,2000000000000,0,0\nB0,1,1000000000,6.284,300000\n");
+  udtPlanetSeries s = readPlanetText("L0,1,2000000000000,0,0\nB0,1,1000000000,6.284,300000\nR0,1,1,0,0\n");
   EXPECT_DOUBLE_EQ(s.L[0].dblA[0], 2000000000000.0);
   EXPECT_DOUBLE_EQ(s.B[0].dblA[0], 1000000000.0);
   EXPECT_DOUBLE_EQ(s.B[0].dblB[0], 6.284);
   EXPECT_EQ(endMessage({{"Mercury.txt", "L0,1,5,0,0\nB0,1,2000000000000,0,0\n"}}, "Mercury"),
             "Error in cHBody.ReadHBody, Invalid amplitude coefficient for B factor 0 component 1 in the data "
-            "for Mercury" + kSorry);
-  EXPECT_EQ(endMessage({{"Mercury.txt", "R0,1,1000000001,0,0\n"}}, "Mercury"),
+            "for Mercury" + at("Mercury.txt", 2));
+  EXPECT_EQ(endMessage({{"Mercury.txt", "L0,1,5,0,0\nB0,1,5,0,0\nR0,1,1000000001,0,0\n"}}, "Mercury"),
             "Error in cHBody.ReadHBody, Invalid amplitude coefficient for R factor 0 component 1 in the data "
-            "for Mercury" + kSorry);
+            "for Mercury" + at("Mercury.txt", 3));
   EXPECT_EQ(endMessage({{"Mercury.txt", "L0,1,5,6.2841,0\n"}}, "Mercury"),
             "Error in cHBody.ReadHBody, Invalid phase coefficient for L factor 0 component 1 in the data for "
-            "Mercury" + kSorry);
+            "Mercury" + at("Mercury.txt", 1));
 }
 
-TEST(HBodyData, PlanetFileMessages) {
-  struct Case {
+TEST(HBodyData, EveryKindOfDamageEndsWithItsMessageAndNoData) {
+  // A sound file of each kind, and its damaged copies.
+  const std::string venus = "# heading\n#   L: 3 of 9 terms kept\n#   B: 1 of 4 terms kept\n#   R: 2 of 7 terms kept\n" +
+                            planetText({{"L0", 2}, {"L1", 1}, {"B0", 1}, {"R0", 2}});
+  auto lines = [](const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t from = 0, to; from < text.size(); from = to + 1) {
+      to = text.find('\n', from);
+      out.push_back(text.substr(from, to - from + 1));
+    }
+    return out;
+  };
+  auto join = [](const std::vector<std::string>& parts) {
     std::string text;
-    std::string description;
+    for (const std::string& p : parts) text += p;
+    return text;
   };
-  const std::string tail = " in the data for Venus" + kSorry;
+  // v[0] is the first comment (line 1); the terms stand on lines 6 to 11.
+  const std::vector<std::string> v = lines(venus);
+  auto venusWith = [&](int line, const std::string& replacement) {
+    std::vector<std::string> copy = v;
+    copy[line - 1] = replacement;
+    return join(copy);
+  };
+  const std::string okLong = moonText(6), okLat = moonText(5);
+  const std::vector<std::string> ml = lines(okLong);
+  auto moonLongWith = [&](int line, const std::string& replacement) {
+    std::vector<std::string> copy = ml;
+    copy[line - 1] = replacement;
+    return join(copy);
+  };
+  const std::string bigItem(8 << 20, 'x');
+  const std::string shownBig = std::string(57, 'x') + "...";
+
+  struct Case {
+    const char* what;
+    std::string file, text, body, message;
+  };
+  const std::string in = " in the data for Venus";
+  const std::string moonLong = "Invalid or missing data for Moon longitude and distance component";
   const Case cases[] = {
-      {"L0,1,5,0,0\nL0,2,5,0,0\nL0,4,5,0,0\n", "Invalid ordinal coefficient for L factor 0 component 3" + tail},
-      {"L0,1,5,0,0\nB1,2,5,0,0\n", "Invalid ordinal coefficient for B factor 1 component 1" + tail},
-      {"Lx,1,5,0,0\n", "Invalid power coefficient for L in the data for Venus" + kSorry},
-      {"L0,1,5,0,0\nB,1,5,0,0\n", "Invalid power coefficient for B in the data for Venus" + kSorry},
-      {"L0,1,5,0,0\nR-1,1,5,0,0\n", "Invalid power coefficient for R in the data for Venus" + kSorry},
-      // Powers of a series must rise: L0 met again would overwrite its terms.
-      {"L0,1,5,0,0\nL1,1,5,0,0\nL0,1,5,0,0\n", "Invalid power coefficient for L in the data for Venus" + kSorry},
-      {"L0,1,-5,0,0\n", "Invalid amplitude coefficient for L factor 0 component 1" + tail},
-      {"L0,1,3000000000001,0,0\n", "Invalid amplitude coefficient for L factor 0 component 1" + tail},
-      {"L0,1,5.5,0,0\n", "Invalid amplitude coefficient for L factor 0 component 1" + tail},
-      {"L0,1,5,-0.1,0\n", "Invalid phase coefficient for L factor 0 component 1" + tail},
-      {"L0,1,5,0,300000.5\n", "Invalid frequency coefficient for L factor 0 component 1" + tail},
-      {"L0,1,5,0,0\nL1,1,5,0\n", "Invalid frequency coefficient for L factor 1 component 1" + tail},
-      {"L0,1,5,0,abc\n", "Invalid frequency coefficient for L factor 0 component 1" + tail},
+      {"empty file", "Venus.txt", "", "Venus", "Missing L series" + in + at("Venus.txt", 1)},
+      {"only comments", "Venus.txt", "# nothing else\n", "Venus", "Missing L series" + in + at("Venus.txt", 1)},
+      {"bad amplitude", "Venus.txt", venusWith(7, "L0,2,abc,1.5,20\n"), "Venus",
+       "Invalid amplitude coefficient for L factor 0 component 2" + in + at("Venus.txt", 7)},
+      {"ordinal skips", "Venus.txt", venusWith(7, "L0,3,200,1.5,20\n"), "Venus",
+       "Invalid ordinal coefficient for L factor 0 component 2" + in + at("Venus.txt", 7)},
+      {"line doubled", "Venus.txt", join({v[0], v[1], v[2], v[3], v[4], v[5], v[5], v[6], v[7], v[8], v[9], v[10]}),
+       "Venus", "Invalid ordinal coefficient for L factor 0 component 2" + in + at("Venus.txt", 7)},
+      {"cut short in a record", "Venus.txt", venus.substr(0, venus.size() - 6), "Venus",
+       "Invalid frequency coefficient for R factor 0 component 2" + in + at("Venus.txt", 11)},
+      {"cut short after a record", "Venus.txt", join({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]}),
+       "Venus", "Wrong number of terms for R" + in + ": 1 read, the heading lists 2" + at("Venus.txt", 4)},
+      {"B series lost", "Venus.txt", venusWith(9, ""), "Venus", "Missing B series" + in + at("Venus.txt", 9)},
+      {"series starts above power 0", "Venus.txt", venusWith(9, "B1,1,100,1.5,10\n"), "Venus",
+       "Invalid power coefficient for B" + in + at("Venus.txt", 9)},
+      {"power met again", "Venus.txt", join({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], "L0,1,5,0,0\n", v[8]}),
+       "Venus", "Invalid power coefficient for L" + in + at("Venus.txt", 9)},
+      {"bad label", "Venus.txt", "Lx,1,5,0,0\n", "Venus", "Invalid power coefficient for L" + in + at("Venus.txt", 1)},
+      {"left over after R", "Venus.txt", venus + "~ a note\n", "Venus",
+       "Unexpected item after the R series" + in + ": ~ a note" + at("Venus.txt", 12)},
+      {"huge item left over", "Venus.txt", venus + bigItem, "Venus",
+       "Unexpected item after the R series" + in + ": " + shownBig + at("Venus.txt", 12)},
+      {"Moon: empty file", "MoonLong.txt", "", "Moon", moonLong + "0, 0" + at("MoonLong.txt", 1)},
+      {"Moon: bad value", "MoonLong.txt", moonLongWith(5, "0,1,2,0,x,25\n"), "Moon",
+       moonLong + "4, 2" + at("MoonLong.txt", 5)},
+      {"Moon: fraction", "MoonLong.txt", moonLongWith(3, "0,1,2,1.5,4,5\n"), "Moon",
+       moonLong + "3, 0" + at("MoonLong.txt", 3)},
+      {"Moon: M beyond E squared", "MoonLong.txt", moonLongWith(13, "0,3,0,0,104,105\n"), "Moon",
+       moonLong + "1, 10" + at("MoonLong.txt", 13)},
+      {"Moon: coefficient in a multiplier's place", "MoonLong.txt", moonLongWith(13, "0,0,104,105\n"), "Moon",
+       moonLong + "2, 10" + at("MoonLong.txt", 13)},
+      {"Moon: cut short", "MoonLong.txt", okLong.substr(0, okLong.rfind(",595")), "Moon",
+       moonLong + "5, 59" + at("MoonLong.txt", 62)},
+      {"Moon: line doubled", "MoonLong.txt", okLong + ml[61], "Moon",
+       "Unexpected item after the last row of Moon longitude and distance terms: 2" + at("MoonLong.txt", 63)},
+      {"Moon: latitude left over", "Moonlat.txt", okLat + "7\n", "Moon",
+       "Unexpected item after the last row of Moon latitude and distance terms: 7" + at("Moonlat.txt", 63)},
+      {"Stars: empty file", "Stars.txt", "", "Star", "No stars in the star catalogue" + at("Stars.txt", 1)},
+      {"Stars: bad field", "Stars.txt", "# c\n" + starLine("Vega", "abc"), "Star",
+       "Invalid star right ascension for Vega" + at("Stars.txt", 2)},
+      {"Stars: huge name", "Stars.txt", bigItem + ",400,0,1,0,0,0,0,1\n", "Star",
+       "Invalid star right ascension for " + shownBig + at("Stars.txt", 1)},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(endMessage({{"Venus.txt", c.text}}, "Venus"), "Error in cHBody.ReadHBody, " + c.description) << c.text;
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.write("MoonLong.txt", okLong);
+    dir.write("Moonlat.txt", okLat);
+    dir.write(c.file, c.text);
+    SessionOn on(dir.path());
+    udtPlanetSeries series;
+    series.intLMax = -1;
+    MoonLongTable l{};
+    l[0][0] = -99;
+    MoonLatTable b{};
+    std::vector<udtStar> stars;
+    int16_t n = -1;
+    try {
+      on.loader.ReadHBody(c.body, series, l, b, stars, n);
+      ADD_FAILURE() << c.what << ": accepted";
+    } catch (const ProgramEnd& e) {
+      EXPECT_EQ(e.message, "Error in cHBody.ReadHBody, " + c.message) << c.what;
+    }
+    // Nothing was given back.
+    EXPECT_EQ(series.intLMax, -1) << c.what;
+    EXPECT_EQ(l[0][0], -99) << c.what;
+    EXPECT_TRUE(stars.empty() && n == -1) << c.what;
+  }
+
+  // A byte-order mark at the start of a file is no damage.
+  udtPlanetSeries s = readPlanetText("\xEF\xBB\xBF" + venus, "Venus");
+  EXPECT_EQ(s.L[0].intCount, 2);
+  EXPECT_EQ(s.R[0].intCount, 2);
+  EXPECT_EQ(endMessage({{"MoonLong.txt", "\xEF\xBB\xBF" + okLong}, {"Moonlat.txt", "\xEF\xBB\xBF" + okLat}}, "Moon"),
+            "");
 }
 
 TEST(HBodyData, CommentMarkersDifferBetweenFiles) {
@@ -305,51 +404,21 @@ TEST(HBodyData, CommentMarkersDifferBetweenFiles) {
   TempDir dir;
   dir.write("MoonLong.txt", moon);
   std::string lat = moonText(5);
-  lat.insert(lat.rfind("590,"), "~ a note before the last row\n");
+  lat.insert(lat.rfind("2,-2,-1,0,594"), "~ a note before the last row\n");
   dir.write("Moonlat.txt", lat);
   SessionOn on(dir.path());
   auto tables = on.loader.Moon();
-  EXPECT_EQ(tables->lngMoonLong[0], (std::array<int32_t, 6>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(tables->lngMoonLong[0], (std::array<int32_t, 6>{-2, -1, 0, 1, 4, 5}));
   EXPECT_EQ(tables->lngMoonLong[59][5], 595);
-  EXPECT_EQ(tables->lngMoonLat[59], (std::array<int32_t, 5>{590, 591, 592, 593, 594}));
+  EXPECT_EQ(tables->lngMoonLat[59], (std::array<int32_t, 5>{2, -2, -1, 0, 594}));
 
-  // In a planet file the same line is an item: it ends the reading.
-  udtPlanetSeries s = readPlanetText("L0,1,5,0,0\n~ a note\nB0,1,5,0,0\nR0,1,5,0,0\n");
-  EXPECT_EQ(s.L[0].intCount, 1);
-  EXPECT_EQ(s.B[0].intCount, 0);
-  EXPECT_EQ(s.R[0].intCount, 0);
-  // ... and after a label it stands where the ordinal should be.
+  // In a planet file the same line is an item, where a series should start
+  // or a value should stand.
+  EXPECT_EQ(endMessage({{"Mercury.txt", "L0,1,5,0,0\n~ a note\nB0,1,5,0,0\nR0,1,5,0,0\n"}}, "Mercury"),
+            "Error in cHBody.ReadHBody, Missing B series in the data for Mercury" + at("Mercury.txt", 2));
   EXPECT_EQ(endMessage({{"Mars.txt", "L0,~ note,1,5,0,0\n"}}, "Mars"),
             "Error in cHBody.ReadHBody, Invalid ordinal coefficient for L factor 0 component 1 in the data for "
-            "Mars" + kSorry);
-}
-
-TEST(HBodyData, MoonFileMessages) {
-  std::string badLong = moonText(6);
-  badLong.replace(badLong.find("24,25"), 2, "x");  // row 2, column 4
-  std::string outOfBounds = moonText(5);
-  outOfBounds.replace(outOfBounds.find("101,"), 3, "100000001");  // row 10, column 1
-  std::string shortLat = moonText(5);
-  shortLat.erase(shortLat.rfind(",594"));  // the last value is missing
-  std::string fraction = moonText(6);
-  fraction.replace(fraction.find(",3,"), 3, ",3.5,");  // row 0, column 3
-  const std::string okLong = moonText(6), okLat = moonText(5);
-  EXPECT_EQ(endMessage({{"MoonLong.txt", badLong}, {"Moonlat.txt", okLat}}, "Moon"),
-            "Error in cHBody.ReadHBody, Invalid or missing data for Moon longitude and distance component4, 2" +
-                kSorry);
-  EXPECT_EQ(endMessage({{"MoonLong.txt", fraction}, {"Moonlat.txt", okLat}}, "Moon"),
-            "Error in cHBody.ReadHBody, Invalid or missing data for Moon longitude and distance component3, 0" +
-                kSorry);
-  EXPECT_EQ(endMessage({{"MoonLong.txt", okLong}, {"Moonlat.txt", outOfBounds}}, "Moon"),
-            "Error in cHBody.ReadHBody, Invalid or missing data for Moon latitude and distance component1, 10" +
-                kSorry);
-  EXPECT_EQ(endMessage({{"MoonLong.txt", okLong}, {"Moonlat.txt", shortLat}}, "Moon"),
-            "Error in cHBody.ReadHBody, Invalid or missing data for Moon latitude and distance component4, 59" +
-                kSorry);
-  // Bounds are allowed: +-100000000.
-  std::string bounds = moonText(5);
-  bounds.replace(bounds.find("101,"), 3, "-100000000");
-  EXPECT_EQ(endMessage({{"MoonLong.txt", okLong}, {"Moonlat.txt", bounds}}, "Moon"), "");
+            "Mars" + at("Mars.txt", 1));
 }
 
 TEST(HBodyData, StarFileMessagesAndBounds) {
@@ -372,7 +441,8 @@ TEST(HBodyData, StarFileMessagesAndBounds) {
       {"Vega,1,2,5,0.1,-0.2,12.5,1.5", "Invalid star diameter for Vega"},
   };
   for (const Case& c : cases) {
-    std::string expected = c.description.empty() ? "" : "Error in cHBody.ReadHBody, " + c.description + kSorry;
+    std::string expected =
+        c.description.empty() ? "" : "Error in cHBody.ReadHBody, " + c.description + at("Stars.txt", 2);
     EXPECT_EQ(endMessage({{"Stars.txt", "# stars\n" + c.line + "\n"}}, "Star"), expected) << c.line;
   }
 }
@@ -410,21 +480,33 @@ TEST(HBodyData, InvalidNamesAndMissingFiles) {
   // A missing file is reported when its body is first needed, not before.
   TempDir dir;
   dir.write("Stars.txt", starLine("Vega"));
-  dir.write("Mars.txt", planetText({{"L0", 1}}));
+  dir.write("Mars.txt", planetText({{"L0", 1}, {"B0", 1}, {"R0", 1}}));
   SessionOn on(dir.path());
   EXPECT_TRUE(on.loader.IsObjectName("Vega"));
   EXPECT_EQ(on.loader.PlanetSeries("Mars")->L[0].intCount, 1);
   EXPECT_TRUE(on.s.sink.messages.empty());
-  const std::string missing =
-      "Error in cHBody.ReadHBody File not found\nFile containing data missing. Sorry cannot continue";
+  auto missing = [](const std::string& file) {
+    return "Error in cHBody.ReadHBody File not found: " + file + "\nFile containing data missing. Sorry cannot continue";
+  };
   try {
     on.loader.PlanetSeries("Saturn");
     ADD_FAILURE() << "a missing Saturn.txt went unnoticed";
   } catch (const ProgramEnd& e) {
-    EXPECT_EQ(e.message, missing);
+    EXPECT_EQ(e.message, missing("Saturn.txt"));
   }
-  EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{missing});
-  EXPECT_EQ(endMessage({{"MoonLong.txt", moonText(6)}}, "Moon"), missing);
+  EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{missing("Saturn.txt")});
+  EXPECT_EQ(endMessage({{"MoonLong.txt", moonText(6)}}, "Moon"), missing("Moonlat.txt"));
+  // A file that is there but cannot be read is not reported as missing (a
+  // folder in its place fails for every user, root too).
+  std::filesystem::create_directory(dir.path() / "Jupiter.txt");
+  try {
+    on.loader.PlanetSeries("Jupiter");
+    ADD_FAILURE() << "an unreadable Jupiter.txt went unnoticed";
+  } catch (const ProgramEnd& e) {
+    EXPECT_EQ(e.message,
+              "Error in cHBody.ReadHBody Path/File access error (Is a directory): Jupiter.txt\n"
+              "File containing data cannot be read. Sorry cannot continue");
+  }
   EXPECT_THROW(on.loader.PlanetSeries("Pluto"), ProgramEnd);
   EXPECT_EQ(on.s.sink.last(), invalid);
 }
@@ -441,7 +523,7 @@ TEST(HBodyData, ReadHBodyFillsOnlyWhatTheNameAsksFor) {
   std::vector<udtStar> stars(2);
   int16_t n = 2;
   on.loader.ReadHBody("Moon", series, l, b, stars, n);
-  EXPECT_EQ(l[3][2], 32);
+  EXPECT_EQ(l[3][2], moonValue(3, 2));
   EXPECT_EQ(b[3][4], 34);
   EXPECT_EQ(series.intLMax, 7);
   EXPECT_EQ(stars.size(), 2u);
@@ -451,7 +533,7 @@ TEST(HBodyData, ReadHBodyFillsOnlyWhatTheNameAsksFor) {
 TEST(HBodyData, FilesAreReadOncePerProcessAndShared) {
   TempDir dir;
   dir.write("Stars.txt", starLine("Vega"));
-  dir.write("Venus.txt", planetText({{"L0", 2}}));
+  dir.write("Venus.txt", planetText({{"L0", 2}, {"B0", 1}, {"R0", 1}}));
   std::vector<std::shared_ptr<const StarCatalogue>> seen(4);
   std::vector<std::thread> threads;
   for (size_t k = 0; k < seen.size(); ++k)

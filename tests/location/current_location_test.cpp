@@ -62,7 +62,7 @@ TEST_F(CurrentLocationTest, AMissingFileFallsBackToTheDefaultAndIsWrittenOnExit)
   restore();
   ASSERT_EQ(rs.sink.messages.size(), 1u);
   EXPECT_EQ(rs.sink.messages[0],
-            "Error in GetLastLocation File not found\n"
+            "Error in GetLastLocation File not found: Curloc.txt\n"
             "File containing last saved location missing. Loading default location.");
   EXPECT_EQ(location.strCountry, "Israel");
   EXPECT_EQ(location.strCity, "Jerusalem");
@@ -160,6 +160,7 @@ TEST_F(CurrentLocationTest, EveryDefectOfTheFileHasItsMessage) {
       {0, "", file + ". Unknown country/state name."},
       {1, "\"Nowhere\"", file + ". Unknown city/town/place name: Nowhere"},
       {2, "\"Gilo \"", file + ". Unknown neighborhood name: Gilo "},
+      {2, std::string(100000, 'G'), file + ". Unknown neighborhood name: " + std::string(57, 'G') + "..."},
       {3, "TRUE", file + ". Invalid place validity."},
       {4, "90.1", file + ". Invalid latitude."},
       {5, "-180.5", file + ". Invalid longitude."},
@@ -193,7 +194,7 @@ TEST_F(CurrentLocationTest, ABadOrMissingDefaultEndsTheProgram) {
   EXPECT_THROW(restore(), ProgramEnd);
   ASSERT_EQ(rs.sink.messages.size(), 2u);
   EXPECT_EQ(rs.sink.messages[1],
-            "Error in GetLastLocation File not found\n"
+            "Error in GetLastLocation File not found: Curloc.bak\n"
             "Default location data file is also missing. Sorry cannot continue.");
 
   rs.sink.clear();
@@ -206,6 +207,50 @@ TEST_F(CurrentLocationTest, ABadOrMissingDefaultEndsTheProgram) {
   EXPECT_EQ(rs.sink.messages[1],
             "Error in frmLocation.GetLastLocation, Error in last location file: Curloc.bak. Invalid time zone.\n"
             "Default location data is also missing or corrupt. Sorry cannot continue.");
+}
+
+TEST_F(CurrentLocationTest, AFileThatCouldNotBeReadIsKeptUnlessTheLocationChanges) {
+  // A byte-order mark before the first line is no damage.
+  auto lines = jerusalemLines();
+  lines[6] = "812";
+  work.write("Curloc.txt", "\xEF\xBB\xBF" + joined(lines));
+  restore();
+  EXPECT_TRUE(rs.sink.messages.empty()) << rs.sink.last();
+  EXPECT_EQ(location.dblHeight, 812);
+
+  // A damaged file: the default location is used and the file stays as it
+  // is while the location is left alone.
+  lines[3] = "TRUE";
+  writeCurloc(lines);
+  const std::string damaged = joined(lines);
+  restore();
+  ASSERT_EQ(rs.sink.messages.size(), 1u);
+  rs.sink.clear();
+  std::string error;
+  EXPECT_TRUE(rs.session.currentLocation.WriteLastLocation(error)) << error;
+  EXPECT_EQ(readFile(work.path() / "Curloc.txt"), damaged);
+  EXPECT_TRUE(rs.sink.messages.empty());
+
+  // Once the user changes the location, the old file is kept aside first.
+  location.dblHeight = 100;
+  EXPECT_TRUE(rs.session.currentLocation.WriteLastLocation(error)) << error;
+  EXPECT_EQ(readFile(work.path() / "Curloc.txt.bad"), damaged);
+  EXPECT_NE(readFile(work.path() / "Curloc.txt").find("\n100\n"), std::string::npos);
+  EXPECT_EQ(rs.sink.messages,
+            std::vector<std::string>{"Curloc.txt could not be read at start-up; it is kept as Curloc.txt.bad and the "
+                                     "current location is saved in Curloc.txt."});
+
+  // A file that is there but cannot be read (a folder fails for every user)
+  // is not reported as missing, and is not written over either.
+  fs::remove(work.path() / "Curloc.txt");
+  fs::create_directory(work.path() / "Curloc.txt");
+  rs.sink.clear();
+  restore();
+  EXPECT_EQ(rs.sink.messages, std::vector<std::string>{"Error in GetLastLocation Path/File access error (Is a "
+                                                       "directory): Curloc.txt\nFile containing last saved location "
+                                                       "cannot be read. Loading default location."});
+  EXPECT_TRUE(rs.session.currentLocation.WriteLastLocation(error)) << error;
+  EXPECT_TRUE(fs::is_directory(work.path() / "Curloc.txt"));
 }
 
 TEST_F(CurrentLocationTest, WritingReplacesTheFileWhole) {

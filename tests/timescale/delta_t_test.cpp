@@ -201,44 +201,81 @@ TEST(DeltaT, MagnitudeErrorsClearTheFlagAndTheProgramGoesOn) {
   EXPECT_TRUE(ok);
 }
 
-TEST(DeltaT, BadOrShortTablesEndTheProgram) {
-  auto values = [](bool modern, int k, const std::string& item, bool drop = false) {
-    std::vector<std::string> items;
-    for (double v : modern ? modernValues() : historicalValues()) items.push_back(concat(v));
-    if (drop) items.pop_back();
-    else items[k] = item;
-    std::string text = "# test\n";
-    for (const auto& i : items) text += i + "\n";
-    return text;
+TEST(DeltaT, EveryKindOfDamageEndsTheProgramWithItsMessage) {
+  // Tables laid out as shipped: one value per line with its year as a
+  // comment, after one comment line, so that entry k stands on line k + 2.
+  auto lines = [](bool modern, bool years = true) {
+    std::vector<std::string> out;
+    auto v = modern ? modernValues() : historicalValues();
+    for (size_t k = 0; k < v.size(); ++k) {
+      double year = modern ? 1620.0 + 2.0 * k : -500.0 + 50.0 * k;
+      out.push_back(years ? concat(v[k], ", # ", year) : concat(v[k]));
+    }
+    return out;
   };
-  struct Case { std::string modern, historical, message; };
-  std::vector<Case> cases = {
-      {values(true, 0, "", true), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 195"},
-      {values(true, 3, "130.5"), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 3"},
-      {values(true, 0, "abc"), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 0"},
-      {values(true, 7, "-10.01"), "", "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 7"},
-      {"", values(false, 42, "99.9"), "Error in clsDeltaT.DeltaT, Data missing in file PastDeltaT.txt, entry 42"},
-      {"", values(false, 0, "17000.5"), "Error in clsDeltaT.DeltaT, Data missing in file PastDeltaT.txt, entry 0"},
-      {"", values(false, 0, "", true), "Error in clsDeltaT.DeltaT, Data missing in file PastDeltaT.txt, entry 42"},
+  auto text = [](const std::vector<std::string>& l) {
+    std::string t = "# test\n";
+    for (const auto& x : l) t += x + "\n";
+    return t;
+  };
+  auto changed = [&](bool modern, int k, const std::string& item) {
+    auto l = lines(modern);
+    l[k] = item;
+    return text(l);
+  };
+  auto doubled = [&](bool modern, int k, bool years) {
+    auto l = lines(modern, years);
+    l.insert(l.begin() + k, l[k]);
+    return text(l);
+  };
+  auto cut = [&](bool modern) {
+    auto l = lines(modern);
+    l.pop_back();
+    return text(l);
+  };
+  const std::string okM = text(lines(true)), okH = text(lines(false));
+  const std::string e = "Error in clsDeltaT.DeltaT, ";
+  struct Case {
+    const char* what;
+    std::string modern, historical, message;
+  };
+  const Case cases[] = {
+      {"empty file", "", okH, e + "Data missing in file DeltaT.txt, entry 0 (line 1)"},
+      {"cut short", cut(true), okH, e + "Data missing in file DeltaT.txt, entry 195 (line 196)"},
+      {"above the range", changed(true, 3, "130.5"), okH, e + "Data missing in file DeltaT.txt, entry 3 (line 5)"},
+      {"not a number", changed(true, 0, "abc"), okH, e + "Data missing in file DeltaT.txt, entry 0 (line 2)"},
+      {"below the range", changed(true, 7, "-10.01"), okH, e + "Data missing in file DeltaT.txt, entry 7 (line 9)"},
+      {"line doubled", doubled(true, 50, true), okH,
+       e + "Wrong year in file DeltaT.txt, entry 51: 1720 (DeltaT.txt, line 53, the entry is for 1722)"},
+      {"line doubled, no years", doubled(true, 50, false), okH,
+       e + "Data left over in file DeltaT.txt after entry 195: 68.75 (line 198)"},
+      {"historical below the range", okM, changed(false, 42, "99.9"),
+       e + "Data missing in file PastDeltaT.txt, entry 42 (line 44)"},
+      {"historical above the range", okM, changed(false, 0, "17000.5"),
+       e + "Data missing in file PastDeltaT.txt, entry 0 (line 2)"},
+      {"historical cut short", okM, cut(false), e + "Data missing in file PastDeltaT.txt, entry 42 (line 43)"},
+      {"historical line lost", okM, changed(false, 20, "# gone"),
+       e + "Wrong year in file PastDeltaT.txt, entry 20: 550 (PastDeltaT.txt, line 23, the entry is for 500)"},
+      {"historical left over", okM, okH + "5\n", e + "Data left over in file PastDeltaT.txt after entry 42: 5 (line 45)"},
       // The modern file is read first.
-      {values(true, 5, "x"), values(false, 5, "x"), "Error in clsDeltaT.DeltaT, Data missing in file DeltaT.txt, entry 5"},
+      {"both bad", changed(true, 5, "x"), changed(false, 5, "x"), e + "Data missing in file DeltaT.txt, entry 5 (line 7)"},
   };
   for (const auto& c : cases) {
     TempDir dir;
-    dir.write("DeltaT.txt", c.modern.empty() ? tableText(modernValues()) : c.modern);
-    dir.write("PastDeltaT.txt", c.historical.empty() ? tableText(historicalValues()) : c.historical);
+    dir.write("DeltaT.txt", c.modern);
+    dir.write("PastDeltaT.txt", c.historical);
     SessionOn on(dir.path());
     bool ok = true;
-    EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd) << c.message;
-    EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{c.message});
+    EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd) << c.what;
+    EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{c.message}) << c.what;
   }
 
-  // Bounds are inclusive.
+  // A byte-order mark is no damage; bounds are inclusive.
   TempDir dir;
   auto m = modernValues();
   auto h = historicalValues();
   m[0] = -10, m[1] = 130, h[0] = 17000, h[42] = 100;
-  dir.write("DeltaT.txt", tableText(m));
+  dir.write("DeltaT.txt", "\xEF\xBB\xBF" + tableText(m));
   dir.write("PastDeltaT.txt", tableText(h));
   SessionOn on(dir.path());
   bool ok = false;
@@ -246,16 +283,26 @@ TEST(DeltaT, BadOrShortTablesEndTheProgram) {
   EXPECT_TRUE(ok);
 }
 
-TEST(DeltaT, AMissingFileEndsTheProgram) {
+TEST(DeltaT, AMissingOrUnreadableFileEndsTheProgram) {
   for (const char* present : {"DeltaT.txt", "PastDeltaT.txt"}) {
     TempDir dir;
     dir.write(present, tableText(std::string(present) == "DeltaT.txt" ? modernValues() : historicalValues()));
     SessionOn on(dir.path());
     bool ok = true;
     EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd);
-    EXPECT_EQ(on.s.sink.messages,
-              std::vector<std::string>{"Error in clsDeltaT.DeltaT File not found\nFile containing deltat data missing."});
+    const std::string missing = std::string(present) == "DeltaT.txt" ? "PastDeltaT.txt" : "DeltaT.txt";
+    EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{"Error in clsDeltaT.DeltaT File not found: " + missing +
+                                                           "\nFile containing deltat data missing."});
   }
+  // A folder in the file's place cannot be read by any user, root too.
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "DeltaT.txt");
+  SessionOn on(dir.path());
+  bool ok = true;
+  EXPECT_THROW(deltaTAt(on.s.session, 1900, ok), ProgramEnd);
+  EXPECT_EQ(on.s.sink.messages,
+            std::vector<std::string>{"Error in clsDeltaT.DeltaT Path/File access error (Is a directory): DeltaT.txt\n"
+                                     "File containing deltat data cannot be read."});
 }
 
 TEST(DeltaT, TablesAreReadOncePerProcessAndAFailedReadIsNotKept) {
