@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "app/helpers/numeric.h"
+
 namespace nemora {
 namespace {
 
@@ -12,6 +14,11 @@ namespace {
 double cubicW(double w) { return -0.1018 * w * w * w + 0.7319 * w * w - 6.3226 * w; }
 
 }  // namespace
+
+double CrescentWidth(double dblDistance, double dblElongation) {
+  constexpr double kMoonRadiusKm = 1738;
+  return 60 * ASinD(kMoonRadiusKm / dblDistance) * (1 - CosD(dblElongation));
+}
 
 double YallopQ(double dblARCV, double dblWidth) { return (dblARCV - (11.8371 + cubicW(dblWidth))) / 10; }
 

@@ -11,6 +11,11 @@ namespace nemora {
 // Moon", NAO Technical Note 69 (1997): q from the geocentric airless arc of
 // vision ARCV (degrees) and the crescent width W (arc minutes).
 double YallopQ(double dblARCV, double dblWidth);
+// The crescent width (arc minutes) of a Moon at dblDistance km from the
+// Earth's centre at elongation dblElongation degrees: its semi-diameter times
+// (1 - cos elongation).
+double CrescentWidth(double dblDistance, double dblElongation);
+
 // Yallop's class 'A' to 'F' of q: A above +0.216, B above -0.014, C above
 // -0.160, D above -0.232, E above -0.293, F otherwise.
 char YallopClass(double dblQ);

@@ -6,6 +6,7 @@
 #include "app/helpers/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
+#include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_types.h"
 #include "visibility/sky.h"
 
@@ -17,8 +18,7 @@ constexpr const char* kCriterion = "cMoon.Criterion";
 // synodic rate: the step of the phase search and of its first guess.
 constexpr double kDaysPerDegree = 0.0820441350278;
 constexpr double kFirstGuessDaysPerDegree = 0.082029411;
-// The Moon's radius (km) and mean distance (km).
-constexpr double kMoonRadiusKm = 1738;
+// The Moon's mean distance (km).
 constexpr double kMoonMeanDistance = 384400;
 
 // The constants of V = darkness + c * brightness (or c * sqrt(brightness)),
@@ -234,8 +234,7 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
     double elongation = geo ? moon.ElongationGeo : moon.ElongationTopo;
     r.dblElongation = elongation;
     // Crescent width: the semi-diameter times (1 - cos elongation), arc minutes.
-    r.dblWidth = geo ? 60 * ASinD(kMoonRadiusKm / moon.DistanceGeo) * (1 - CosD(moon.ElongationGeo))
-                     : 60 * moon.WidthTopo;
+    r.dblWidth = geo ? CrescentWidth(moon.DistanceGeo, moon.ElongationGeo) : 60 * moon.WidthTopo;
     r.dblIllumination = 50 * (1 - CosD(elongation));
     double distance = (geo ? moon.DistanceGeo : moon.DistanceTopo) / kMoonMeanDistance;
     r.dblIlluminationD2 = r.dblIllumination / (distance * distance);

@@ -57,6 +57,9 @@ TEST_F(ModelFixture, StartUpTakesTheClockAsLocalTimeAndEvaluates) {
   EXPECT_FALSE(model.convertMode());
   EXPECT_EQ(model.cboOption.text(), "Moon");
   EXPECT_EQ(model.cboOption2.text(), "Visibility by criterion");
+  // It opens on the Moon's criterion report of that evening (a five-day Moon).
+  EXPECT_EQ(model.labels.lblOutput3.rfind("Lag time: ", 0), 0u) << model.labels.lblOutput3;
+  EXPECT_NE(model.labels.lblOutput3.find("\nAccording to the Yallop criterion\n"), std::string::npos);
   EXPECT_FALSE(s.session.blnNewInput);
   EXPECT_TRUE(s.sink.messages.empty()) << s.sink.last();
 }

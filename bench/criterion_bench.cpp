@@ -1,0 +1,62 @@
+// The Yallop criterion for one evening at Jerusalem (sunset, moonset, the
+// best time, the positions and the conjunction for the age), on a new evening
+// every call so that no kept record answers; and the conjunction search alone.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "app/messages.h"
+#include "app/session.h"
+#include "ephemeris/hbody.h"
+#include "visibility/criterion_types.h"
+
+namespace {
+
+using namespace nemora;
+
+constexpr int32_t kFirstDay = 738886;  // 1 January 2024
+
+struct BenchSession {
+  BenchSession() : session(sink) {
+    session.udtLocation.dblLatitude = 31.7767;
+    session.udtLocation.dblLongitude = 35.2345;
+    session.udtLocation.dblHeight = 800;
+    session.udtPosition = {31.7767, 35.2345, 800};
+    session.udtWeather.udtBasis = kWeatherFixed;
+    session.blnNewInput = false;
+  }
+  RecordingMessageSink sink;
+  Session session;
+};
+
+void BM_CriterionYallopEvening(benchmark::State& state) {
+  BenchSession b;
+  udtCriterion yallop;
+  criterionPreset(kCritYallop, yallop);
+  int32_t day = kFirstDay;
+  for (auto _ : state) {
+    udtCriterionResult result;
+    bool ok = false;
+    b.session.hbody.moon.Criterion(++day, true, yallop, result, ok);
+    benchmark::DoNotOptimize(result.dblZ);
+    if (!ok) state.SkipWithError("Criterion failed");
+  }
+}
+
+void BM_FindPhaseConjunction(benchmark::State& state) {
+  BenchSession b;
+  double start = kFirstDay;
+  for (auto _ : state) {
+    bool ok = false;
+    // A start a lunation later every call, some days from the conjunction.
+    start += 29.530588861;
+    double t = b.session.hbody.moon.FindPhase(start, 0, false, ok);
+    benchmark::DoNotOptimize(t);
+    if (!ok) state.SkipWithError("FindPhase failed");
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_CriterionYallopEvening);
+BENCHMARK(BM_FindPhaseConjunction);
