@@ -80,18 +80,17 @@ MoonMagTable readMoonMag(Session& session, ValueReader& file, const std::string&
 // The table of a data folder, read once per process and shared.
 std::shared_ptr<const MoonMagTable> loadMoonMag(Session& session) {
   const std::string fileName = "MoonMag.txt";
+  // Keyed by the path as given: this runs for every Moon magnitude, so it
+  // asks the file system nothing once the table is loaded.
   std::filesystem::path path = session.dataFile(fileName);
-  std::error_code ec;
-  std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
-  if (ec) key = path;
   MoonMagCache& cache = moonMagCache();
   std::lock_guard<std::mutex> lock(cache.mutex);
-  auto found = cache.tables.find(key);
+  auto found = cache.tables.find(path);
   if (found != cache.tables.end()) return found->second;
   ValueReader file = ValueReader::open(path);
   if (!file.good()) raise("File not found: ", path.string());
   auto table = std::make_shared<const MoonMagTable>(readMoonMag(session, file, fileName));
-  cache.tables.emplace(key, table);
+  cache.tables.emplace(path, table);
   return table;
 }
 
@@ -144,6 +143,9 @@ void clsHBody::Magnitude(const std::string& strHBody, const udtHBody& udtBody, d
 
     if (strHBody == "Moon") {
       double psi = ACosD(2 * udtBody.Phase - 1);  // phase angle
+      // A record that passed the position checks has a phase; this keeps a
+      // broken one from choosing a row.
+      if (!(psi >= 0 && psi <= 180)) raise("Invalid udtHBody.Phase: ", udtBody.Phase);
       std::shared_ptr<const MoonMagTable> table;
       bool loaded = true;
       guardedVoid(loaded, kMagnitude, [&] { table = loadMoonMag(session()); }, endsProgram());
