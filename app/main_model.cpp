@@ -166,6 +166,8 @@ bool MainModel::bodyResult() {
       text = RiseSetReports(s).RiseReport(body, reported);
     } else if (parameter == "Set") {
       text = RiseSetReports(s).SetReport(body, reported);
+    } else if (parameter == "Magnitude") {
+      text = s.hbody.MagnitudeReport(body, reported);
     } else if (parameter == "Visibility by criterion" && body == "Moon") {
       text = MoonReport(s).VisibilityByCriterion(reported);
     } else if (parameter == "Next vernal equinox" && body == "Sun") {

@@ -1,5 +1,7 @@
 #include "app/messages.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
 namespace nemora {
@@ -12,7 +14,11 @@ bool StderrMessageSink::question(const std::string& text) {
 }
 
 void StderrMessageSink::progress(const std::string& text) {
-  if (!text.empty()) std::cerr << text << '\n';
+  // Progress is for a person watching: a terminal gets it on one line that
+  // is rewritten; a file or pipe gets none.
+  if (!isatty(STDERR_FILENO)) return;
+  if (text.empty()) std::cerr << "\r\033[K" << std::flush;
+  else std::cerr << '\r' << text << "\033[K" << std::flush;
 }
 
 }  // namespace nemora

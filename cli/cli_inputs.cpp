@@ -6,6 +6,7 @@
 #include "app/main_lists.h"
 #include "app/session.h"
 #include "visibility/criterion_entry.h"
+#include "visibility/observer_entry.h"
 
 namespace nemora::cli {
 namespace {
@@ -196,12 +197,29 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_option("--weather", in.weather, "Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H");
   app.add_option("--language", in.language, "English or Hebrew")->check(CLI::IsMember({"English", "Hebrew"}));
   app.add_option("--precision", in.precision, "0, 1 or 2")->check(CLI::Range(0, 2));
+  app.add_option("--speed", in.speed, "Integration steps of the probability: 16, 32, 64 (default) or 128")
+      ->check(CLI::IsMember({16, 32, 64, 128}));
+  app.add_option("--observer", in.observer, "overall (the average observer) or a personal performance level");
   app.add_option("--criterion", in.criterion,
                  "Criterion in force: Photometric, DALT-Width, Maimonides, Ilyas, Yallop, SAAO, Karaite, Odeh, or "
                  "User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE (the criterion dialog's names or numbers)");
 }
 
 namespace {
+
+// "overall", or a level checked as the observer dialog checks it.
+bool applyObserver(Session& session, const std::string& text) {
+  if (text.empty()) return true;
+  ObserverEntry entry(session);
+  entry.controls.optOverall = text == "overall";
+  if (!entry.controls.optOverall) entry.controls.txtLevel = text;
+  if (!entry.cmdOK()) return false;
+  bool ok = true;
+  WriteObserver(session, ok);
+  if (!ok) return false;
+  session.blnVisibilityStale = true;
+  return true;
+}
 
 // A criterion's name, or a user criterion, checked as the criterion dialog
 // checks its choices.
@@ -218,6 +236,11 @@ bool applyCriterion(Session& session, const std::string& text) {
 bool applyInputs(Session& session, const Inputs& inputs) {
   if (!inputs.language.empty()) session.intLanguage = inputs.language == "Hebrew" ? 1 : 0;
   if (inputs.precision) session.options.intPrecision = static_cast<int16_t>(*inputs.precision);
+  if (inputs.speed) {
+    session.options.intNIntegrals = static_cast<int16_t>(*inputs.speed);
+    session.blnVisibilityStale = true;
+  }
+  if (!applyObserver(session, inputs.observer)) return false;
   if (!applyCriterion(session, inputs.criterion)) return false;
   return applyLocation(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
          applyTime(session, inputs);

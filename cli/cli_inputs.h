@@ -28,7 +28,9 @@ struct Inputs {
   std::string weather;  // Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H
   std::string language;
   std::optional<int> precision;
-  std::string criterion;  // a criterion's name, or User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE
+  std::optional<int> speed;  // integration steps of the probability: 16, 32, 64 or 128
+  std::string observer;      // "overall" or a personal performance level
+  std::string criterion;     // a criterion's name, or User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE
 };
 
 void addInputOptions(CLI::App& app, Inputs& inputs);

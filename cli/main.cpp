@@ -71,6 +71,29 @@ int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& 
   return 0;
 }
 
+// The body's magnitudes, the sky's brightness at it and the probability of
+// seeing it, after the fields of its position record.
+bool addPhotometry(nemora::Session& session, const std::string& body, const nemora::udtHBody& record,
+                   std::vector<std::pair<std::string, double>>& fields) {
+  bool ok = true;
+  double foveal = 0, peripheral = 0, total = 0;
+  session.hbody.Magnitude(body, record, record.Fix, foveal, peripheral, total, ok);
+  if (!ok) return false;
+  double extinction = session.sky.DeltaM(record.Fix, record.AltTopo, 2, ok);
+  if (!ok) return false;
+  double sky = session.sky.SkyBrightness(record.Fix, record.AltRefr, record.AzTopo, 2, false, 0, ok);
+  if (!ok) return false;
+  double probability = session.hbody.HBProbVis(body, record.Fix, ok);
+  if (!ok) return false;
+  fields.insert(fields.end(), {{"MagTotal", total},
+                               {"MagFoveal", foveal},
+                               {"MagPeripheral", peripheral},
+                               {"MagGround", total + extinction},
+                               {"SkyBrightness", sky},
+                               {"Probability", probability}});
+  return true;
+}
+
 // The position record of a body at the input instant: one "field value" line
 // per field, or one JSON object keyed by the field names.
 int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, const std::string& body,
@@ -85,9 +108,11 @@ int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& in
   bool ok = true;
   session.hbody.TrueHBody(body, session.dblFixDate + session.dblFixTime, record, ok);
   if (!ok) return 1;
+  auto fields = nemora::hbodyFields(record);
+  if (!addPhotometry(session, body, record, fields)) return 1;
   std::string out = json ? "{" : "";
   bool first = true;
-  for (const auto& [name, value] : nemora::hbodyFields(record)) {
+  for (const auto& [name, value] : fields) {
     if (json) {
       out += (first ? "" : ",") + nemora::cli::jsonString(name) + ":" + nemora::cli::jsonNumber(value);
     } else {

@@ -203,6 +203,22 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
       if (!ok) abandon();
     };
 
+    // The criterion in force judges the Moon's evening as a whole: its value
+    // goes with the table (the reports' hints of optical aid read it), and
+    // a value above 5 is a Moon in view for the whole evening. Whether the
+    // Moon can be seen at all is the photometric table's answer.
+    bool criterionExtended = false;
+    if (strHBody == "Moon") {
+      udtCriterion criterion = s.udtUserCriterion;
+      moon.SetCriterion(criterion, false, ok);
+      if (!ok) abandon();
+      udtCriterionResult judged;
+      moon.Criterion(lngFix, v.blnEvening, criterion, judged, ok);
+      if (!ok) abandon();
+      v.dblValue = judged.dblZ;
+      criterionExtended = judged.dblZ > 5;
+    }
+
     progress(" 0%");
     if (v.dblEnd <= v.dblStart) {
       // The body is down before the Sun: nothing to search.
@@ -235,6 +251,7 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
           // shows for the whole of the evening (or morning).
           v.blnExtended = pStart >= kSurelyVisible && pEnd >= kSurelyVisible;
         }
+        v.blnExtended = v.blnExtended || criterionExtended;
       }
     }
     udtVis = v;
