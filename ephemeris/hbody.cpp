@@ -111,21 +111,33 @@ inline double reducedArgument(double B, double C, double tau) {
   return arg - kTurn * towardZero(arg / kTurn);
 }
 
-// The sum of A cos(B + C tau) over one power's terms, added to sum in file
-// order. Each argument is first reduced by its whole turns of
-// 6.28318530717959, counted toward zero.
-double termSum(const udtSeriesTerms& t, double tau, double sum) {
-  constexpr int kChunk = 64;
-  double cosines[kChunk];
-  const double* A = t.dblA.data();
-  const double* B = t.dblB.data();
-  const double* C = t.dblC.data();
-  for (int from = 0; from < t.intCount; from += kChunk) {
-    const int n = std::min(kChunk, t.intCount - from);
-    for (int i = 0; i < n; ++i) cosines[i] = seriesCos(reducedArgument(B[from + i], C[from + i], tau));
-    for (int i = 0; i < n; ++i) sum += A[from + i] * cosines[i];
+// The cosines of count terms from term from of one power, each argument
+// B + C tau first reduced by its whole turns of 6.28318530717959 (counted
+// toward zero); with s and c, also keeps the sine and cosine of each.
+void termCosines(const double* __restrict B, const double* __restrict C, int count, double tau,
+                 double* __restrict out) {
+  for (int i = 0; i < count; ++i) out[i] = seriesCos(reducedArgument(B[i], C[i], tau));
+}
+void termPhases(const double* __restrict B, const double* __restrict C, int count, double tau, double* __restrict s,
+                double* __restrict c, double* __restrict out) {
+  for (int i = 0; i < count; ++i) {
+    double arg = reducedArgument(B[i], C[i], tau);
+    s[i] = seriesSin(arg);
+    out[i] = c[i] = seriesCos(arg);
   }
-  return sum;
+}
+// The cosines of arguments moved by C * shift from kept phases: within a
+// hundredth of a radian a short series gives the cosine and sine of the
+// step to the last place (x^9/9! < 3e-24).
+void movedCosines(const double* __restrict C, const double* __restrict s, const double* __restrict c, int count,
+                  double shift, double* __restrict out) {
+  for (int i = 0; i < count; ++i) {
+    double x = C[i] * shift;
+    double x2 = x * x;
+    double cx = 1 - x2 * (1.0 / 2 - x2 * (1.0 / 24 - x2 * (1.0 / 720)));
+    double sx = x * (1 - x2 * (1.0 / 6 - x2 * (1.0 / 120 - x2 * (1.0 / 5040))));
+    out[i] = c[i] * cx - s[i] * sx;
+  }
 }
 
 // Light time per km, days.
@@ -210,18 +222,27 @@ void litPart(udtHBody& r, const udtHBody& sun, double diameter, double rPhase, d
   r.WidthTopo = rWidth > 0 ? a(rWidth) - b(rWidth) : r.Phase * r.Radius;
 }
 
-// One series (L, B or R) summed as the series evaluation does, with the
-// cosine of term i of power p given by cosine(terms, i, n), n counting the
-// terms of the whole planet in this order.
-template <class Cosine>
-double seriesSum(const std::vector<udtSeriesTerms>& series, int16_t maxPower, double tau, size_t& n,
-                 Cosine&& cosine) {
+// One series (L, B or R) summed as the series evaluation does: for each
+// power from the highest, the sum so far times tau plus the power's terms A
+// cos(argument) in file order. fill(terms, from, count, n, out) gives the
+// cosines of count terms from term from, n counting the terms of the whole
+// planet in this order.
+template <class Fill>
+double seriesSum(const std::vector<udtSeriesTerms>& series, int16_t maxPower, double tau, size_t& n, Fill&& fill) {
+  constexpr int kChunk = 64;
+  double cosines[kChunk];
   double sum = 0;
   for (int p = maxPower; p >= 0; --p) {
     sum *= tau;
     if (p >= static_cast<int>(series.size())) continue;
     const udtSeriesTerms& t = series[static_cast<size_t>(p)];
-    for (int i = 0; i < t.intCount; ++i) sum += t.dblA[static_cast<size_t>(i)] * cosine(t, i, n++);
+    for (int from = 0; from < t.intCount; from += kChunk) {
+      const int count = std::min(kChunk, t.intCount - from);
+      fill(t, from, count, n, cosines);
+      const double* A = t.dblA.data() + from;
+      for (int i = 0; i < count; ++i) sum += A[i] * cosines[i];
+      n += static_cast<size_t>(count);
+    }
   }
   return sum / 1e8;
 }
@@ -337,14 +358,12 @@ void clsPlanet::HelioPlanet2(const udtPlanetSeries& s, double dblFix, double& db
     double T = session().hbody.ToJ2000(dblFix, ok);
     if (!ok) abandon();
     double tau = T / 10;  // Julian millennia
+    auto cosines = [&](const udtSeriesTerms& t, int from, int count, size_t, double* out) {
+      termCosines(t.dblB.data() + from, t.dblC.data() + from, count, tau, out);
+    };
+    size_t n = 0;
     auto evaluate = [&](const std::vector<udtSeriesTerms>& series, int16_t maxPower) {
-      double sum = 0;
-      for (int p = maxPower; p >= 0; --p) {
-        sum *= tau;
-        if (p >= static_cast<int>(series.size())) continue;
-        sum = termSum(series[p], tau, sum);
-      }
-      return sum / 1e8;
+      return seriesSum(series, maxPower, tau, n, cosines);
     };
     double l = evaluate(s.L, s.intLMax), b = evaluate(s.B, s.intBMax), r = evaluate(s.R, s.intRMax);
     helioFinish(l, b, r, dblL, dblB, dblR);
@@ -371,10 +390,9 @@ void clsPlanet::HelioPlanetKeep(const std::string& strName, double dblFix, doubl
       size_t count = termCount(s);
       phases.s.resize(count);
       phases.c.resize(count);
-      auto keep = [&](const udtSeriesTerms& t, int k, size_t n) {
-        double arg = reducedArgument(t.dblB[static_cast<size_t>(k)], t.dblC[static_cast<size_t>(k)], tau);
-        phases.s[n] = seriesSin(arg);
-        return phases.c[n] = seriesCos(arg);
+      auto keep = [&](const udtSeriesTerms& t, int from, int count, size_t n, double* out) {
+        termPhases(t.dblB.data() + from, t.dblC.data() + from, count, tau, phases.s.data() + n, phases.c.data() + n,
+                   out);
       };
       size_t n = 0;
       double l = seriesSum(s.L, s.intLMax, tau, n, keep);
@@ -407,9 +425,8 @@ void clsPlanet::HelioPlanetNear(const std::string& strName, double dblFix, doubl
     double tau = T / 10;
     double shift = tau - phases.dblTau;
     double L = 0, B = 0, R = 0;
-    // The terms' arguments move by C * shift: within a hundredth of a radian
-    // a short series gives the cosine and sine of that step to the last
-    // place (x^9/9! < 3e-24). Otherwise, and more than a thousand years from
+    // The terms' arguments move by C * shift (movedCosines) when that is
+    // within a hundredth of a radian. Otherwise, and more than a thousand years from
     // 2000, the terms are evaluated afresh: there the arguments run to
     // hundreds of thousands of radians, and evaluating each one afresh keeps
     // the rounding of the series exactly as it always was.
@@ -420,12 +437,8 @@ void clsPlanet::HelioPlanetNear(const std::string& strName, double dblFix, doubl
       if (!ok) abandon();
     } else {
       guardedVoid(ok, "cPlanet.HelioPlanet2", [&] {
-        auto near = [&](const udtSeriesTerms& t, int k, size_t n) {
-          double x = t.dblC[static_cast<size_t>(k)] * shift;
-          double x2 = x * x;
-          double cx = 1 - x2 * (1.0 / 2 - x2 * (1.0 / 24 - x2 * (1.0 / 720)));
-          double sx = x * (1 - x2 * (1.0 / 6 - x2 * (1.0 / 120 - x2 * (1.0 / 5040))));
-          return phases.c[n] * cx - phases.s[n] * sx;
+        auto near = [&](const udtSeriesTerms& t, int from, int count, size_t n, double* out) {
+          movedCosines(t.dblC.data() + from, phases.s.data() + n, phases.c.data() + n, count, shift, out);
         };
         size_t n = 0;
         double l = seriesSum(s.L, s.intLMax, tau, n, near);

@@ -85,8 +85,9 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--min-time", type=float, default=0.5)
     args = parser.parse_args()
-    bench = os.path.join(args.build, "nemora_bench")
-    cli = os.path.join(args.build, "nemora-cli")
+    build = os.path.abspath(args.build)
+    bench = os.path.join(build, "nemora_bench")
+    cli = os.path.join(build, "nemora-cli")
     workdir = tempfile.mkdtemp(prefix="nemora_speed_")
     shutil.copy(os.path.join(ROOT, "data", "Curloc.bak"), os.path.join(workdir, "Curloc.txt"))
     ours, peer, cli_times = {}, {}, {}
