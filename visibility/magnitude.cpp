@@ -24,6 +24,7 @@
 #include <span>
 #include <vector>
 
+#include "app/helpers/value_reader.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
@@ -57,6 +58,8 @@ MoonMagCache& moonMagCache() {
   return cache;
 }
 
+// Reads the 181 records and checks that nothing but comments follows them;
+// every defect names the file and the line where the reading stopped.
 MoonMagTable readMoonMag(Session& session, ValueReader& file, const std::string& fileName) {
   MoonMagTable table;
   for (auto& c : table.column) c.reserve(kMoonMagRows);
@@ -64,16 +67,19 @@ MoonMagTable readMoonMag(Session& session, ValueReader& file, const std::string&
     // The leading value (the phase angle) is read and discarded; an empty
     // item means the file ended early.
     if (session.main.ReadItem(file, "#", false).empty())
-      raise(fileName, " ends after ", record, " records; ", kMoonMagRows, " are needed");
+      raise(fileName, " ends after ", record, " records; ", kMoonMagRows, " are needed (",
+            fileLine(fileName, file.line()), ")");
     for (int field = 0; field < 3; ++field) {
       auto item = session.main.GetValue(file, "#", "Double", -100, 100, true, true);
       auto value = item ? parseNumber(*item) : std::nullopt;
-      if (!value) raise("Invalid magnitude in Moon magnitude file record ", record, ", ", field);
+      if (!value)
+        raise("Invalid magnitude in Moon magnitude file record ", record, ", ", field, " (",
+              fileLine(fileName, file.line()), ")");
       table.column[field].push_back(*value);
     }
   }
   if (!session.main.ReadItem(file, "#", false).empty())
-    raise(fileName, " holds more than ", kMoonMagRows, " records");
+    raise(fileName, " holds more than ", kMoonMagRows, " records (", fileLine(fileName, file.line()), ")");
   return table;
 }
 
@@ -88,7 +94,8 @@ std::shared_ptr<const MoonMagTable> loadMoonMag(Session& session) {
   auto found = cache.tables.find(path);
   if (found != cache.tables.end()) return found->second;
   ValueReader file = ValueReader::open(path);
-  if (!file.good()) raise("File not found: ", path.string());
+  // "File not found: MoonMag.txt" and the like.
+  if (!file.good()) raise(fileReadFailure(file.systemError(), fileName).description);
   auto table = std::make_shared<const MoonMagTable>(readMoonMag(session, file, fileName));
   cache.tables.emplace(path, table);
   return table;
