@@ -179,7 +179,7 @@ void clsHBody::Magnitude(const std::string& strHBody, const udtHBody& udtBody, d
     }
 
     const bool isPlanet = strHBody == "Mercury" || strHBody == "Venus" || strHBody == "Mars" ||
-                        strHBody == "Jupiter" || strHBody == "Saturn";
+                          strHBody == "Jupiter" || strHBody == "Saturn";
     if (!isPlanet) {
       std::shared_ptr<const StarCatalogue> catalogue = HBodyLoader(session()).Stars();
       int star = catalogue->StarIndex(strHBody);
