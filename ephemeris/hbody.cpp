@@ -107,8 +107,12 @@ inline double seriesSin(double x) {
 // toward zero.
 inline double reducedArgument(double B, double C, double tau) {
   constexpr double kTurn = 6.28318530717959;
+  // Turns counted by multiplying with the reciprocal rather than dividing
+  // (several times faster): the count differs only where the quotient lies
+  // within a rounding of a whole number, and there the cosine is the same.
+  constexpr double kTurnsPerRadian = 1 / kTurn;
   double arg = B + C * tau;
-  return arg - kTurn * towardZero(arg / kTurn);
+  return arg - kTurn * towardZero(arg * kTurnsPerRadian);
 }
 
 // The cosines of count terms from term from of one power, each argument
