@@ -29,6 +29,21 @@ TEST(ReadItem, SeparatorsQuotesAndComments) {
   EXPECT_TRUE(reader.atEnd());
 }
 
+TEST(ReadItem, LinesOfItemsAcrossLineEndsAndAByteOrderMark) {
+  // Lines end in LF, CR LF or CR; a quoted item may span lines; a leading
+  // byte-order mark is no part of the first item.
+  RecordedSession s;
+  auto reader = ValueReader::fromText("\xEF\xBB\xBF" "a,b\r\n# note\rc\n\"d\ne\",f\n\n");
+  std::vector<std::pair<std::string, int>> seen;
+  reader.onComment = [&](const std::string& item, int line) { seen.emplace_back(item, line); };
+  for (int i = 0; i < 6; ++i) {
+    std::string item = s.session.main.ReadItem(reader, "#", false);
+    seen.emplace_back(item, reader.line());
+  }
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{
+                      {"a", 1}, {"b", 1}, {"# note", 2}, {"c", 3}, {"d\ne", 4}, {"f", 5}, {"", 6}}));
+}
+
 TEST(ReadItem, AnUnquotedCommentIsSkippedItemByItem) {
   RecordedSession s;
   auto reader = ValueReader::fromText("~ heading, 12\n13\n");
