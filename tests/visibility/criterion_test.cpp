@@ -143,6 +143,16 @@ TEST(Criterion, EvaluatesEachNamedCriterionAtItsMoment) {
       EXPECT_NEAR(fraction, 0.444444444444444, 1e-9) << type;
     }
   }
+  // The photometric criterion: the sky's brightness and the magnitude at 0.6
+  // of the geometric lag, in the one combination for the magnitude.
+  udtCriterionResult ph = p.evaluate(kCritPhotometric, k11Mar2024, true);
+  ASSERT_TRUE(ph.blnSkyBrightness && ph.blnMagnitude);
+  EXPECT_NEAR(ph.dblMoment, ph.dblSunGeometric + 0.6 * (ph.dblMoonGeometric - ph.dblSunGeometric), 1e-9);
+  EXPECT_NEAR(ph.dblDarkness, -std::log(ph.dblSkyBrightness), 1e-12);
+  EXPECT_NEAR(ph.dblBrightness, std::exp(-0.25 * ph.dblMagnitude), 1e-12);
+  EXPECT_NEAR(ph.dblZ, (ph.dblDarkness + 0.833 * ph.dblBrightness + 1.8) / 3.06, 1e-12);
+  EXPECT_NEAR(ph.dblS, -3.7 * ph.dblZ - 6.9, 1e-12);
+  EXPECT_LT(ph.dblMagnitude, -4);  // a crescent a day and a third old
   // The evening of 11 March 2024 (new Moon on the 10th at 9:00 UT): the Moon
   // sets some 80 minutes after the Sun, a day and a third old.
   udtCriterionResult y = p.evaluate(kCritYallop, k11Mar2024, true);
