@@ -469,7 +469,8 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
     session().hbody.dropStale();
 
     // The Earth of a light-time loop's last pass, for the Sun of that instant.
-    if (i == kEarthSlot && held_.earth.blnFilled && held_.earth.dblFix == dblFix) {
+    if (i == kEarthSlot && held_.earth.blnFilled && held_.earth.dblFix == dblFix &&
+        held_.dataDir == session().dataDir.native()) {
       dblL = held_.earth.dblL;
       dblB = held_.earth.dblB;
       dblR = held_.earth.dblR;
