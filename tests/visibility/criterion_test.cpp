@@ -415,7 +415,9 @@ TEST(MoonReport, ListsEveryMeasureThenTheVerdictInEitherLanguage) {
       at = report.rfind("\n" + *piece, at);
       ASSERT_NE(at, std::string::npos) << type << " " << *piece << "\n" << report;
     }
-    if (type == kCritMaimonides) EXPECT_NE(report.find("\nKR + OR: "), std::string::npos);
+    if (type == kCritMaimonides) {
+      EXPECT_NE(report.find("\nKR + OR: "), std::string::npos);
+    }
   }
   // A Moon too young: Orech Rishon under 9 degrees on the evening of the
   // conjunction (10 March 2024).
