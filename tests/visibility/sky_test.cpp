@@ -231,6 +231,34 @@ TEST(Visibility, ThinCrescentEveningTable) {
   EXPECT_TRUE(j.sink.messages.empty()) << j.sink.last();
 }
 
+TEST(MagnitudeReport, FiveLinesOrWellBelowTheHorizon) {
+  // 11 March 2024 at 15:50 UT (17:50 in Jerusalem): the young Moon low in
+  // the west after sunset; Saturn, close to the Sun, has set.
+  Jerusalem j;
+  j.session.dblFixDate = k11Mar2024;
+  j.session.dblFixTime = 15.0 / 24 + 50.0 / 1440;
+  bool ok = false;
+  std::string moon = j.session.hbody.MagnitudeReport("Moon", ok);
+  ASSERT_TRUE(ok) << j.sink.last();
+  std::vector<std::string> lines;
+  for (size_t from = 0, to = 0; from <= moon.size(); from = to + 1) {
+    to = moon.find('\n', from);
+    if (to == std::string::npos) to = moon.size();
+    lines.push_back(moon.substr(from, to - from));
+  }
+  ASSERT_EQ(lines.size(), 5u) << moon;
+  EXPECT_EQ(lines[0], "Moon's magnitude above the atmosphere -5.1");
+  EXPECT_EQ(lines[1].rfind("From the ground -4.", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[2].rfind("Sky brightness ", 0), 0u);
+  EXPECT_EQ(lines[2].substr(lines[2].size() - 7), " cd/m^2");
+  EXPECT_EQ(lines[3].rfind("Lg(B) 2.", 0), 0u) << lines[3];
+  EXPECT_EQ(lines[4].rfind("Probability of visibility", 0), 0u);
+  EXPECT_EQ(lines[4].back(), '%');
+  std::string saturn = j.session.hbody.MagnitudeReport("Saturn", ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(saturn.substr(saturn.find('\n') + 1), "The Saturn is well below the horizon.");
+}
+
 TEST(Sky, Messages) {
   Jerusalem j;
   bool ok = true;
