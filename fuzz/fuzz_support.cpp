@@ -1,5 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
+#include "app/helpers/main_module.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -34,6 +36,43 @@ void requireListedMessages(const RecordingMessageSink& sink, std::initializer_li
       std::abort();
     }
   }
+}
+
+std::vector<std::string> plainItems(std::string_view text, char marker) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::vector<std::string> items;
+  size_t i = 0;
+  const size_t n = text.size();
+  auto separator = [&](size_t at) { return text[at] == ',' || text[at] == '\n' || text[at] == '\r'; };
+  while (i < n) {
+    while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::string item;
+    if (i < n && text[i] == '"') {
+      size_t close = text.find('"', i + 1);
+      if (close == std::string_view::npos) close = n;
+      item = std::string(text.substr(i + 1, close - i - 1));
+      i = close;
+      while (i < n && !separator(i)) ++i;
+    } else {
+      size_t start = i;
+      while (i < n && !separator(i)) ++i;
+      item = std::string(text.substr(start, i - start));
+      while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.pop_back();
+    }
+    if (i < n) i += (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
+    if (!item.empty() && item[0] != marker) items.push_back(item);
+  }
+  return items;
+}
+
+bool sameNumber(const std::string& item, double stored) {
+  auto value = parseNumber(item);
+  return value && *value == stored;
+}
+
+void finding(const std::string& why) {
+  std::fprintf(stderr, "Finding: %s\n", why.c_str());
+  std::abort();
 }
 
 }  // namespace nemora::fuzz

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/messages.h"
 #include "app/session.h"
@@ -29,5 +30,19 @@ const std::filesystem::path& scratchFolder();
 // Aborts (a finding) when a recorded message does not start with one of the
 // allowed beginnings.
 void requireListedMessages(const RecordingMessageSink& sink, std::initializer_list<std::string_view> allowed);
+
+// A second, plain reading of a data file's bytes, written apart from the
+// value reader: a byte-order mark is dropped; items end at a comma or a line
+// end; leading and trailing blanks go; an item that starts with a double
+// quote runs to the next one and the rest up to the separator is dropped.
+// Only the items that are not empty and do not start with the marker.
+std::vector<std::string> plainItems(std::string_view text, char marker);
+
+// Whether a data item holds the number a reader stored (as the readers
+// parse numbers: "." decimal point).
+bool sameNumber(const std::string& item, double stored);
+
+// Ends the run as a finding, with the reason on standard error.
+[[noreturn]] void finding(const std::string& why);
 
 }  // namespace nemora::fuzz
