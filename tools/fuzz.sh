@@ -24,7 +24,13 @@ for target in $targets; do
   while read -r name seed; do
     [ "$name" = "$target" ] || continue
     for file in $seed; do
-      [ -f "$file" ] && cp "$file" "$corpus/"
+      [ -f "$file" ] || continue
+      case "$target" in
+        # The first byte chooses the file these read: one copy per choice.
+        hbody_fuzz|delta_t_fuzz)
+          for b in A B C D E; do { printf %s "$b"; cat "$file"; } > "$corpus/$b-$(basename "$file")"; done ;;
+        *) cp "$file" "$corpus/" ;;
+      esac
     done
   done < fuzz/seeds.txt
   echo "== $target: ${seconds}s"
