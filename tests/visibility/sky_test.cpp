@@ -144,6 +144,26 @@ TEST(Sky, El2AgreesWithTheLegendreIntegrals) {
   EXPECT_NEAR(clsSky::El2(-1, 0.5, 1, 0.25), -clsSky::El2(1, 0.5, 1, 0.25), 1e-15);
 }
 
+TEST(Sky, TwoDimensionalSplineReproducesAPlaneAndItsNodes) {
+  // A natural spline is exact for straight lines, so across rows and along
+  // them it reproduces z = 2x - 3y + 1 anywhere; at the nodes it gives any
+  // table back.
+  const std::vector<double> rows = {0, 1, 3, 4}, x = {-2, 0, 1, 5, 6};
+  std::vector<std::vector<double>> plane, bumpy;
+  for (double y : rows) {
+    plane.emplace_back();
+    bumpy.emplace_back();
+    for (double xi : x) {
+      plane.back().push_back(2 * xi - 3 * y + 1);
+      bumpy.back().push_back(std::sin(xi * y));
+    }
+  }
+  for (double y : {0.0, 0.5, 2.2, 4.0})
+    for (double xi : {-2.0, -0.7, 3.3, 6.0}) EXPECT_NEAR(clsSky::SPLINT2(rows, x, plane, y, xi), 2 * xi - 3 * y + 1, 1e-12);
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (size_t c = 0; c < x.size(); ++c) EXPECT_NEAR(clsSky::SPLINT2(rows, x, bumpy, rows[r], x[c]), bumpy[r][c], 1e-12);
+}
+
 TEST(Sky, UsefulWidthJoinsItsDayAndNightForms) {
   double low = std::pow(10.0, -0.8283), high = std::pow(10.0, 0.1717);
   EXPECT_NEAR(clsSky::UsefulWidth(low * 1.000001), clsSky::UsefulWidth(low), 1e-4);
