@@ -1130,7 +1130,9 @@ double clsHBody::Refract(double dblAltitude, bool blnTrue, const udtWeatherNow& 
       bool flag = true;
       for (int i = 0; i < 100; ++i) {
         bool ok = true;
-        double next = Refract(h - r, true, udtNow, flag, ok);
+        // Near the zenith the refraction formula dips just below 0: the
+        // true altitude stays within its range.
+        double next = Refract(std::fmin(h - r, 90.0), true, udtNow, flag, ok);
         if (!ok) abandon();
         double d = std::fabs(next - r);
         r = next;
