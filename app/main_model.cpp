@@ -13,6 +13,7 @@
 #include "visibility/criterion_types.h"
 #include "visibility/moon_report.h"
 #include "visibility/observer_entry.h"
+#include "visibility/phases.h"
 
 namespace nemora {
 namespace {
@@ -172,6 +173,14 @@ bool MainModel::bodyResult() {
       text = MoonReport(s).VisibilityByCriterion(reported);
     } else if (parameter == "Next vernal equinox" && body == "Sun") {
       text = s.hbody.sun.NextVernalEquinox(s.dblFixDate + s.dblFixTime, reported);
+    } else if (parameter == "Next conjunction" && body == "Moon") {
+      text = MoonPhases(s).ConjunctionReport(reported);
+    } else if (parameter == "Next full Moon" && body == "Moon") {
+      text = MoonPhases(s).FullMoonReport(reported);
+    } else if ((parameter == "Next new Moon" || parameter == "Next old Moon") && body == "Moon") {
+      text = MoonPhases(s).NextCrescentReport(parameter == "Next new Moon", reported);
+    } else if (parameter == "Next back-to-back Moon" && body == "Moon") {
+      text = MoonPhases(s).BackToBack(reported);
     } else {
       // The other reports come with magnitudes and visibility; until a
       // report exists the result says so instead of computing.

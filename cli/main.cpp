@@ -16,6 +16,7 @@
 #include "ephemeris/hbody_data.h"
 #include "cli/cli_inputs.h"
 #include "cli/crescent_command.h"
+#include "cli/phases_command.h"
 #include "cli/json_output.h"
 
 namespace {
@@ -164,6 +165,17 @@ int main(int argc, char** argv) {
       "crescent", "The evening (or morning) of the input date: the criterion in force and every named criterion");
   crescent->add_flag("--morning", morning, "The morning of the old Moon instead of the evening of the new Moon");
 
+  int phaseCount = 12;
+  auto* phasesCommand = app.add_subcommand(
+      "phases", "The next new Moons, first quarters, full Moons and last quarters, with the molad and nigud");
+  phasesCommand->add_option("--count", phaseCount, "Lunations to list (default 12)")->check(CLI::Range(1, 10000));
+  int visibleCount = 12;
+  bool old = false;
+  auto* firstVisible = app.add_subcommand(
+      "first-visible", "The first evening of each new crescent under the criterion in force at the input place");
+  firstVisible->add_option("--count", visibleCount, "Lunations to search (default 12)")->check(CLI::Range(1, 10000));
+  firstVisible->add_flag("--old", old, "The last morning of each old crescent instead");
+
   CLI11_PARSE(app, argc, argv);
 
   nemora::StderrMessageSink sink;
@@ -178,6 +190,9 @@ int main(int argc, char** argv) {
     }
     if (inputsCommand->parsed()) return runInputs(session, model, inputs);
     if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
+    if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json);
+    if (firstVisible->parsed())
+      return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json);
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
     if (report->parsed()) {
       if (!nemora::cli::applyInputs(session, inputs)) return 1;

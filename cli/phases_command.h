@@ -1,0 +1,20 @@
+// The phases command (the principal phases of the next lunations with the
+// molad or nigud of each new and full Moon) and the first-visible command
+// (the first evening of each new crescent, or the last morning of each old
+// one, under the criterion in force at the input place).
+#pragma once
+
+#include "cli/cli_inputs.h"
+
+namespace nemora {
+class Session;
+class MainModel;
+}  // namespace nemora
+
+namespace nemora::cli {
+
+// Returns the exit status.
+int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json);
+int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json);
+
+}  // namespace nemora::cli
