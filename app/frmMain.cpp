@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <cstdlib>
 
 #include "app/errors.h"
@@ -31,6 +32,7 @@
 #include "location/frmWeather.h"
 #include "timescale/frmTime.h"
 #include "visibility/frmCriterion.h"
+#include "visibility/phases.h"
 #include "visibility/frmObserver.h"
 #include "visibility/frmOptions.h"
 
@@ -149,6 +151,28 @@ void frmMain::wireEvents() {
   connect(cmdCRight_, &QPushButton::clicked, this, &frmMain::showOwnership);
   connect(cmdSave_, &QPushButton::clicked, this, [this] { runEvent([this] { saveToOutTxt(); }); });
   connect(cmdPrint_, &QPushButton::clicked, this, [this] { runEvent([this] { print(); }); });
+  connect(cmdTable_, &QPushButton::clicked, this, [this] {
+    runEvent([this] {
+      // The new-Moon table makes thousands of visibility searches: a
+      // progress dialog counts the lunations and its Cancel button stops
+      // the table (the lunations done are written).
+      QProgressDialog progress(QString::fromUtf8("Making the new-Moon table"), QString::fromUtf8("Cancel"), 0,
+                               25000, this);
+      progress.setWindowTitle(windowTitle());
+      progress.setWindowModality(Qt::WindowModal);
+      progress.setMinimumDuration(0);
+      bool ok = true;
+      MoonPhases(session_).NewMoonTable(
+          [&progress](int32_t done, int32_t total) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            QApplication::processEvents();
+            return !progress.wasCanceled();
+          },
+          ok);
+      model_.Evaluate();
+    });
+  });
   connect(optConvert_, &QRadioButton::toggled, this, [this](bool on) {
     if (on) runEvent([this] { model_.chooseConvert(); });
   });
