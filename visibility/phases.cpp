@@ -460,14 +460,16 @@ void MoonPhases::NewMoonTable(const std::function<bool(int32_t, int32_t)>& keepG
 std::string MoonPhases::DurationText(double dblHours) {
   // Rounded to the whole second before the split, so that 59.6 seconds are
   // one minute and never "60s".
+  // A value that is not a number of hours is written as it is.
+  if (!std::isfinite(dblHours)) return generalNumber(dblHours);
   const double total = std::round(std::fabs(dblHours) * 3600);
-  const auto hours = static_cast<long long>(total / 3600);
+  const double hours = std::floor(total / 3600);
   const auto minutes = static_cast<int>(std::fmod(total, 3600) / 60);
   const auto seconds = static_cast<int>(std::fmod(total, 60));
   std::string text = dblHours < 0 && total > 0 ? "-" : "";
   if (hours == 0 && minutes == 0) return text + std::to_string(seconds) + "s";
   if (hours == 0) return text + std::to_string(minutes) + "m" + formatNumber(seconds, "00") + "s";
-  return text + std::to_string(hours) + "h" + formatNumber(minutes, "00") + "m" + formatNumber(seconds, "00") + "s";
+  return text + formatNumber(hours, "0") + "h" + formatNumber(minutes, "00") + "m" + formatNumber(seconds, "00") + "s";
 }
 
 }  // namespace nemora

@@ -219,7 +219,8 @@ TEST(MoonPhases, DurationTextForms) {
               {(5 * 60 + 7) / 3600.0, "5m07s"},
               {1.2345, "1h14m04s"},
               {-(3 + 4 / 60.0 + 9 / 3600.0), "-3h04m09s"},
-              {25, "25h00m00s"}};
+              {25, "25h00m00s"},
+              {1e7, "10000000h00m00s"}};
   for (const Row& r : rows) EXPECT_EQ(MoonPhases::DurationText(r.hours), r.text) << r.hours;
 }
 
