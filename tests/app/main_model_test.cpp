@@ -212,8 +212,11 @@ TEST(CliReport, PrintsTheReportOfTheBodyAndParameter) {
   EXPECT_EQ(run.out.rfind("Sun's geocentric equatorial coordinates\n", 0), 0u) << run.out;
   CliRun missing = runCli("report --body Vulcan --parameter Rise");
   EXPECT_EQ(missing.status, 1);
-  CliRun later = runCli("report --body Moon --parameter \"Next full Moon\"");
-  EXPECT_EQ(later.out, "Next full Moon of Moon: not available yet.\n");
+  CliRun fullMoon = runCli("report --body Moon --parameter \"Next full Moon\"");
+  EXPECT_EQ(fullMoon.status, 0);
+  EXPECT_EQ(fullMoon.out.rfind("Next geocentric full Moon: ", 0), 0u) << fullMoon.out;
+  CliRun later = runCli("report --body Mars --parameter \"Next full Moon\"");
+  EXPECT_EQ(later.out, "Next full Moon of Mars: not available yet.\n");
 }
 
 TEST(CliReport, SunriseAndSunsetInJerusalem) {
