@@ -8,7 +8,11 @@ start-up of `nemora-cli inputs`); the table gives the median of the rounds,
 CPU time per call. Rounds interleave the two sides so that a busy machine
 slows both alike.
 
-Usage: tools/speed_compare.py [--build DIR] [--rounds N] [--min-time S]
+With --baseline, a Release build of an earlier version (say, before a change)
+runs in every round too, so that its times and ours come from the same
+conditions.
+
+Usage: tools/speed_compare.py [--build DIR] [--baseline DIR] [--rounds N] [--min-time S]
 Needs: a Release build (cmake -DCMAKE_BUILD_TYPE=Release; targets
 nemora_bench and nemora-cli) and `npm ci` in tools/oracle.
 """
@@ -42,6 +46,8 @@ STARTUP_RUNS = 20
 
 
 def our_round(bench, min_time):
+    if not os.path.exists(bench):
+        return {}
     names = [r[1] for r in ROWS if r[1]]
     out = subprocess.run(
         [bench, "--benchmark_filter=^(" + "|".join(names) + ")$", "--benchmark_format=json",
@@ -82,6 +88,7 @@ def cli_round(cli, workdir):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--baseline", help="build folder of an earlier version, measured alongside")
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--min-time", type=float, default=0.5)
     args = parser.parse_args()
@@ -90,10 +97,16 @@ def main():
     cli = os.path.join(build, "nemora-cli")
     workdir = tempfile.mkdtemp(prefix="nemora_speed_")
     shutil.copy(os.path.join(ROOT, "data", "Curloc.bak"), os.path.join(workdir, "Curloc.txt"))
-    ours, peer, cli_times = {}, {}, {}
+    base = os.path.abspath(args.baseline) if args.baseline else None
+    ours, peer, cli_times, before, cli_before = {}, {}, {}, {}, {}
     try:
         for n in range(args.rounds):
             print(f"round {n + 1} of {args.rounds}", file=sys.stderr)
+            if base:
+                for k, v in our_round(os.path.join(base, "nemora_bench"), args.min_time).items():
+                    before.setdefault(k, []).append(v)
+                for k, v in cli_round(os.path.join(base, "nemora-cli"), workdir).items():
+                    cli_before.setdefault(k, []).append(v)
             for k, v in our_round(bench, args.min_time).items():
                 ours.setdefault(k, []).append(v)
             for k, v in peer_round(args.min_time).items():
@@ -106,14 +119,31 @@ def main():
     def median(values, key):
         return f"{statistics.median(values[key]):.2f}" if key in values else ""
 
+    def ratio(old, new, key_old, key_new):
+        if key_old not in old or key_new not in new:
+            return ""
+        return f"{statistics.median(old[key_old]) / statistics.median(new[key_new]):.1f}x"
+
     print(f"CPU time per call, µs, median of {args.rounds} interleaved rounds")
     print()
-    print("| operation | Nemora | peer |")
-    print("|---|---|---|")
-    for label, our_name, peer_name in ROWS:
-        print(f"| {label} | {median(ours, our_name) if our_name else ''} | {median(peer, peer_name) if peer_name else ''} |")
-    print(f"| nemora-cli, {BATCH_DAYS} fixed days to Hebrew dates (s) | {median(cli_times, 'batch s')} | |")
-    print(f"| nemora-cli start-up, `inputs` (ms) | {median(cli_times, 'startup ms')} | |")
+    if base:
+        print("| operation | before | Nemora | speed-up | peer |")
+        print("|---|---|---|---|---|")
+    else:
+        print("| operation | Nemora | peer |")
+        print("|---|---|---|")
+    cli_rows = [(f"nemora-cli, {BATCH_DAYS} fixed days to Hebrew dates (s)", "batch s"),
+                ("nemora-cli start-up, `inputs` (ms)", "startup ms")]
+    for label, our_name, peer_name in ROWS + [(label, key, None) for label, key in cli_rows]:
+        cli = our_name in ("batch s", "startup ms")
+        now_values, old_values = (cli_times, cli_before) if cli else (ours, before)
+        now = median(now_values, our_name) if our_name else ""
+        other = median(peer, peer_name) if peer_name else ""
+        if base:
+            old = median(old_values, our_name) if our_name else ""
+            print(f"| {label} | {old} | {now} | {ratio(old_values, now_values, our_name, our_name)} | {other} |")
+        else:
+            print(f"| {label} | {now} | {other} |")
 
 
 if __name__ == "__main__":
