@@ -159,6 +159,7 @@ bool MainModel::bodyResult() {
     if (b < 0 || b > 6 + stars) raise("Invalid heavenly body number: ", b);
     const std::string body = cboOption.text();
     const std::string parameter = cboOption2.text();
+    blnReportAvailable = true;
     bool reported = true;
     std::string text;
     if (CoordinateReports::isCoordinateParameter(parameter)) {
@@ -186,6 +187,7 @@ bool MainModel::bodyResult() {
       // report exists the result says so instead of computing.
       labels.lblOutput3 = s.main.Lang(parameter + " of " + body + ": not available yet.",
                                       parameter + " של " + body + ": עדיין לא זמין.");
+      blnReportAvailable = false;
       return true;
     }
     if (!reported) abandon();

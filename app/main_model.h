@@ -88,6 +88,9 @@ class MainModel : public SessionBound {
   int16_t intParameter = 10;
   // Which graph the graph window draws (0 none yet, 3 probability, 4 light curve).
   int32_t intGraphKind = 0;
+  // False when the last body result only says that its report is not
+  // available (the command line then fails and says so).
+  bool blnReportAvailable = true;
 
  private:
   void FillDateTypes();

@@ -197,12 +197,22 @@ int main(int argc, char** argv) {
     if (report->parsed()) {
       if (!nemora::cli::applyInputs(session, inputs)) return 1;
       if (!model.chooseBodyAndEvaluate(bodyName, parameterName)) return 1;
+      if (!model.blnReportAvailable) {
+        // No report was computed: a script must not take the notice for one.
+        std::cerr << nemora::cli::plainText(model.labels.lblOutput3) << '\n';
+        return 1;
+      }
       std::cout << nemora::cli::plainText(model.labels.lblOutput3);
       if (model.labels.lblOutput3.empty() || model.labels.lblOutput3.back() != '\n') std::cout << '\n';
       return 0;
     }
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
+  } catch (const nemora::AppError& e) {
+    // A fault that no routine handles ends the run with its description, as
+    // in the window.
+    std::cerr << e.description << '\n';
+    return 1;
   }
   return 0;
 }
