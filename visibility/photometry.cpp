@@ -12,6 +12,7 @@
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
+#include "visibility/criterion_visibility.h"
 #include "visibility/sky.h"
 
 namespace nemora {
@@ -220,7 +221,12 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
     }
 
     progress(" 0%");
-    if (v.dblEnd <= v.dblStart) {
+    if (strHBody == "Moon" && s.options.intMoonCalc == kMoonCalcByCriterion) {
+      // By criterion: the criterion's value of the evening places the window.
+      CriterionVisibility(s).Search(lngFix, false, v, ok);
+      if (!ok) abandon();
+      progress(" 100%");
+    } else if (v.dblEnd <= v.dblStart) {
       // The body is down before the Sun: nothing to search.
       v.blnNeverVisible = true;
       v.dblTMax = v.dblT1 = v.dblT2 = v.dblT3 = v.dblT4 = v.dblStart;

@@ -46,6 +46,7 @@ TEST(ProgressDialog, ShownDuringAVisibilitySearchAndClosedAfterIt) {
   session.udtPosition = {31.7767, 35.2345, 754};
   session.udtWeather.udtBasis = kWeatherFixed;
   session.blnNewInput = false;
+  session.options.intMoonCalc = kMoonCalcPhotometric;  // the long, stepped search
   bool ok = false;
   udtVisibility v;
   session.hbody.Visibility("Moon", 738956, false, true, false, v, ok);  // 11 March 2024
