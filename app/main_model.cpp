@@ -11,6 +11,7 @@
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/rise_set.h"
 #include "visibility/criterion_types.h"
+#include "visibility/first_visible.h"
 #include "visibility/moon_report.h"
 #include "visibility/observer_entry.h"
 #include "visibility/phases.h"
@@ -172,6 +173,26 @@ bool MainModel::bodyResult() {
       text = s.hbody.MagnitudeReport(body, reported);
     } else if (parameter == "Visibility by criterion" && body == "Moon") {
       text = MoonReport(s).VisibilityByCriterion(reported);
+    } else if (parameter == "Finder chart" || parameter == "Probability" || parameter == "Light curve") {
+      // The graph the graph window draws, the report's mode and the flags of
+      // the evening's search, by body, parameter and Moon calculation mode.
+      const bool byCriterion = body == "Moon" && s.options.intMoonCalc == kMoonCalcByCriterion;
+      int16_t mode = 0;
+      bool flag1 = false, flag2 = !byCriterion, flag3 = byCriterion;
+      if (parameter == "Finder chart") {
+        if (body != "Sun") intGraphKind = s.options.intPlotMode;
+      } else if (parameter == "Probability") {
+        intGraphKind = 3;
+        mode = 1;
+        flag1 = byCriterion;
+      } else {
+        intGraphKind = 4;
+        mode = body == "Moon" ? 0 : 2;
+        flag2 = true;
+        flag3 = false;
+      }
+      text = FirstVisibleReport(s).FirstVisible(body, s.dblFixDate + s.dblFixTime, flag1, flag2, reported, mode,
+                                                flag3);
     } else if (parameter == "Next vernal equinox" && body == "Sun") {
       text = s.hbody.sun.NextVernalEquinox(s.dblFixDate + s.dblFixTime, reported);
     } else if (parameter == "Next conjunction" && body == "Moon") {

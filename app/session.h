@@ -69,6 +69,9 @@ class Session {
   // visibility table (the seven rows of the last evening or morning) must not
   // be reused. The visibility search recomputes the table and clears it.
   bool blnVisibilityStale = true;
+  // The first-visibility report speaks in the present (" is ") while set,
+  // else in the future (" will be "); set at start-up.
+  bool blnPresentTense = true;
   // Decimal separator of the number formats (always "." here: data files and
   // reports do not depend on the user's locale).
   std::string strDecimal = ".";

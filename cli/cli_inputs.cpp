@@ -200,6 +200,8 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_option("--speed", in.speed, "Integration steps of the probability: 16, 32, 64 (default) or 128")
       ->check(CLI::IsMember({16, 32, 64, 128}));
   app.add_option("--observer", in.observer, "overall (the average observer) or a personal performance level");
+  app.add_option("--mode", in.mode, "Moon calculation mode of the visibility tables: photometric or criterion")
+      ->check(CLI::IsMember({"photometric", "criterion"}));
   app.add_option("--criterion", in.criterion,
                  "Criterion in force: Photometric, DALT-Width, Maimonides, Ilyas, Yallop, SAAO, Karaite, Odeh, or "
                  "User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE (the criterion dialog's names or numbers)");
@@ -238,6 +240,10 @@ bool applyInputs(Session& session, const Inputs& inputs) {
   if (inputs.precision) session.options.intPrecision = static_cast<int16_t>(*inputs.precision);
   if (inputs.speed) {
     session.options.intNIntegrals = static_cast<int16_t>(*inputs.speed);
+    session.blnVisibilityStale = true;
+  }
+  if (!inputs.mode.empty()) {
+    session.options.intMoonCalc = inputs.mode == "criterion" ? kMoonCalcByCriterion : kMoonCalcPhotometric;
     session.blnVisibilityStale = true;
   }
   if (!applyObserver(session, inputs.observer)) return false;

@@ -5,7 +5,9 @@
 
 #include "app/main_model.h"
 #include "app/session.h"
+#include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
+#include "visibility/first_visible.h"
 #include "visibility/moon_report.h"
 
 namespace nemora::cli {
@@ -43,6 +45,38 @@ bool evaluate(Session& session, const Inputs& inputs, MainModel& model, bool bln
   if (!ok) return false;
   MoonReport(session).EvaluateAll(static_cast<int32_t>(day), !blnMorning, evening, ok);
   return ok;
+}
+
+// The Moon's visibility table of the evening or morning of day lngFix in the
+// Moon calculation mode in force, with the flags of the Moon's
+// "Probability" request.
+bool visibilityObject(Session& session, int32_t lngFix, Json& o) {
+  const bool byCriterion = session.options.intMoonCalc == kMoonCalcByCriterion;
+  bool ok = true;
+  udtVisibility v;
+  session.hbody.Visibility("Moon", lngFix, byCriterion, !byCriterion, byCriterion, v, ok);
+  if (!ok) return false;
+  FirstVisibleReport report(session);
+  double ease = report.Ease("Moon", v, ok);
+  if (!ok) return false;
+  double testimony = report.Testimony(v, ok);
+  if (!ok) return false;
+  o["mode"] = byCriterion ? "criterion" : "photometric";
+  o["evening"] = v.blnEvening;
+  putInstant(session, o, "start", v.dblStart);
+  putInstant(session, o, "end", v.dblEnd);
+  putInstant(session, o, "best", v.dblTMax);
+  o["probability"] = v.dblPMax;
+  putInstant(session, o, "t1", v.dblT1);
+  putInstant(session, o, "t2", v.dblT2);
+  putInstant(session, o, "t3", v.dblT3);
+  putInstant(session, o, "t4", v.dblT4);
+  o["never_visible"] = v.blnNeverVisible;
+  o["extended"] = v.blnExtended;
+  o["value"] = v.dblValue;
+  o["ease"] = ease;
+  o["testimony"] = testimony;
+  return true;
 }
 
 }  // namespace
@@ -152,7 +186,11 @@ int runCrescent(Session& session, MainModel& model, const Inputs& inputs, bool b
     CrescentEvening evening;
     if (!evaluate(session, lineInputs, model, blnMorning, evening)) return false;
     if (json) {
-      out = crescentJson(session, evening);
+      Json object = Json::parse(crescentJson(session, evening));
+      Json table;
+      if (!visibilityObject(session, evening.lngFix, table)) return false;
+      object["visibility"] = table;
+      out = object.dump();
       return true;
     }
     bool ok = true;
