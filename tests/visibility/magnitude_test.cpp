@@ -161,7 +161,9 @@ TEST_F(MagnitudeTest, MoonAtMeanDistanceFollowsThePhaseLaw) {
       EXPECT_NEAR(m.foveal - m.total, 0.29, 0.001);
       EXPECT_NEAR(m.peripheral - m.total, 0.04, 0.001);
     }
-    if (a == 90) EXPECT_NEAR(m.total, -10.13, 0.01);
+    if (a == 90) {
+      EXPECT_NEAR(m.total, -10.13, 0.01);
+    }
   }
 }
 
