@@ -83,6 +83,18 @@ constexpr double kLikely = 0.5;
 
 }  // namespace
 
+udtCrescentArc DrawMoon(double sngSize, double dblX, double dblY, double dblAngle, double dblSubtend) {
+  constexpr double kRadiansPerDegree = 0.017453292519943295;
+  udtCrescentArc arc;
+  arc.dblCentreX = dblX - sngSize * SinD(dblAngle) / 2;
+  arc.dblCentreY = dblY - sngSize * CosD(dblAngle) / 2;
+  arc.dblRadius = sngSize / 2;
+  auto turn = [](double degrees) { return std::fmod(std::fmod(degrees, 360) + 360, 360); };
+  arc.dblStart = turn(dblAngle + 270 - dblSubtend / 2) * kRadiansPerDegree;
+  arc.dblEnd = turn(dblAngle + 270 + dblSubtend / 2) * kRadiansPerDegree;
+  return arc;
+}
+
 std::string FirstVisibleReport::Fingers(double dblA, bool& blnValid) {
   return guarded(blnValid, "cMoon.Fingers", std::string(), [&] {
     if (!(dblA >= 0 && dblA <= 180)) raise("dblA not valid: ", dblA);

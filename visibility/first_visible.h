@@ -12,6 +12,23 @@
 
 namespace nemora {
 
+// The crescent as a drawing surface draws it: an arc of a circle, angles in
+// radians counter-clockwise from the surface's x axis as its circle method
+// takes them.
+struct udtCrescentArc {
+  double dblCentreX = 0;
+  double dblCentreY = 0;
+  double dblRadius = 0;
+  double dblStart = 0;
+  double dblEnd = 0;
+};
+
+// The crescent of diameter sngSize drawn from the surface's current point
+// (dblX, dblY): the bright-limb angle dblAngle and the lit arc dblSubtend
+// (degrees) of the Moon's bright limb. The centre lies half a size from the
+// point against the limb's direction; the arc spans the lit part.
+udtCrescentArc DrawMoon(double sngSize, double dblX, double dblY, double dblAngle, double dblSubtend);
+
 class FirstVisibleReport : public SessionBound {
  public:
   using SessionBound::SessionBound;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/main_model.h"
 #include "app/session.h"
 #include "tests/test_support.h"
 #include "visibility/first_visible.h"
@@ -187,6 +188,60 @@ TEST(FirstVisible, PlanetWithGuides) {
   EXPECT_FALSE(has(venus, " of testimony: ")) << venus;
   EXPECT_TRUE(has(venus, " The best chance of seeing Venus will be at ")) << venus;
   EXPECT_TRUE(has(venus, " Venus is likely* to appear over the ")) << venus;
+}
+
+TEST(FirstVisible, CrescentArc) {
+  constexpr double deg = 3.141592653589793 / 180;
+  struct Case {
+    double size, x, y, angle, subtend;
+    udtCrescentArc expected;
+  } cases[] = {
+      {2, 0, 0, 0, 180, {0, -1, 1, 180 * deg, 0}},
+      {4, 10, 10, 90, 60, {8, 10, 2, 330 * deg, 30 * deg}},
+      {2, 0, 0, -90, 20, {1, 0, 1, 170 * deg, 190 * deg}},
+  };
+  for (const Case& c : cases) {
+    udtCrescentArc a = DrawMoon(c.size, c.x, c.y, c.angle, c.subtend);
+    EXPECT_NEAR(a.dblCentreX, c.expected.dblCentreX, 1e-12) << c.angle;
+    EXPECT_NEAR(a.dblCentreY, c.expected.dblCentreY, 1e-12) << c.angle;
+    EXPECT_NEAR(a.dblRadius, c.expected.dblRadius, 1e-12);
+    EXPECT_NEAR(a.dblStart, c.expected.dblStart, 1e-12) << c.angle;
+    EXPECT_NEAR(a.dblEnd, c.expected.dblEnd, 1e-12) << c.angle;
+  }
+}
+
+TEST(FirstVisible, MainWindowParametersSetTheGraphKind) {
+  // 11 March 2024 at noon on the local clock (days since 30 December 1899),
+  // at the default place (Jerusalem).
+  TempDir dir;
+  RecordedSession r;
+  r.session.workDir = dir.path();
+  MainModel model(r.session);
+  model.startUp(45362.5);
+  r.session.options.intPlotMode = 2;
+  struct Case {
+    const char* body;
+    const char* parameter;
+    int32_t kind;
+    const char* start;
+  } cases[] = {
+      {"Moon", "Probability", 3, "The Moon on Monday 11th March 2024"},
+      {"Moon", "Finder chart", 2, "The new Moon first appears on Monday 11th March 2024"},
+      {"Moon", "Light curve", 4, "The new Moon first appears on "},
+      {"Venus", "Light curve", 4, "Venus "},
+      {"Jupiter", "Probability", 3, "Jupiter "},
+  };
+  for (const Case& c : cases) {
+    model.intGraphKind = -1;
+    ASSERT_TRUE(model.chooseBodyAndEvaluate(c.body, c.parameter)) << c.body << " " << c.parameter << r.sink.last();
+    EXPECT_EQ(model.intGraphKind, c.kind) << c.body << " " << c.parameter;
+    EXPECT_EQ(model.labels.lblOutput3.rfind(c.start, 0), 0u) << model.labels.lblOutput3;
+  }
+  // The Sun's finder chart leaves the graph kind as it was.
+  model.intGraphKind = 4;
+  ASSERT_TRUE(model.chooseBodyAndEvaluate("Sun", "Finder chart"));
+  EXPECT_EQ(model.intGraphKind, 4);
+  EXPECT_EQ(model.labels.lblOutput3.rfind("The Sun ", 0), 0u) << model.labels.lblOutput3;
 }
 
 }  // namespace
