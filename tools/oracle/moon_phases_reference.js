@@ -5,7 +5,7 @@
 //   refined to the equal (or opposite, or quarter) longitudes of the
 //   aberrated geocentric Moon and Sun, as Julian Days in dynamical time;
 // - tests/data/molad_reference.csv: the molad of every 7th Hebrew month of
-//   the years 5660 to 5860 from @hebcal/core (Hebcal, GPL v2; used only
+//   the years 5660 to 5860 from @hebcal/hdate (Hebcal, GPL v2; used only
 //   here, to write the reference), as the fixed day of its weekday near the
 //   first of the month and the time in Jerusalem mean time from midnight
 //   (hour, minute, part of a minute in 18ths).
@@ -65,9 +65,9 @@ function phases() {
 }
 
 async function molads() {
-  const { HDate, Molad } = await import('@hebcal/core');
+  const { HDate, molad } = await import('@hebcal/hdate');
   console.log('# Molads of every 7th Hebrew month, years 5660 to 5860.');
-  console.log(`# Source: @hebcal/core ${versionOf('@hebcal/core')} (Hebcal, GPL v2), Molad(year, month); the day is`);
+  console.log(`# Source: @hebcal/hdate ${versionOf('@hebcal/hdate')} (Hebcal, GPL v2), molad(year, month); the day is`);
   console.log('# the fixed day (1 January of year 1 = 1) of the molad\'s weekday within three days of the 1st of the month.');
   console.log('# Regenerate: node tools/oracle/moon_phases_reference.js molad > tests/data/molad_reference.csv');
   console.log('# Columns: Hebrew year, month (1 Nisan .. 13 Adar 2), fixed day, hour, minute, part (18ths of a minute), Jerusalem mean time');
@@ -76,11 +76,11 @@ async function molads() {
     const months = HDate.isLeapYear(year) ? 13 : 12;
     for (let month = 1; month <= months; ++month) {
       if (k++ % 7 !== 0) continue;
-      const m = new Molad(year, month);
+      const m = molad(year, month);
       const first = new HDate(1, month, year).abs();
       let day = first - 3;
-      while (((day % 7) + 7) % 7 !== m.getDow()) ++day;
-      console.log(`${year},${month},${day},${m.getHour()},${m.getMinutes()},${m.getChalakim()}`);
+      while (((day % 7) + 7) % 7 !== m.dayOfWeek) ++day;
+      console.log(`${year},${month},${day},${m.hour},${m.minutes},${m.chalakim}`);
     }
   }
 }
