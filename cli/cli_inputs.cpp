@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iostream>
 
 #include "app/main_lists.h"
 #include "app/session.h"
@@ -165,6 +166,21 @@ bool applyWeather(Session& session, const std::string& text) {
 }
 
 }  // namespace
+
+int runForEachDate(const Inputs& inputs, const std::function<bool(const Inputs&)>& one) {
+  if (inputs.date != "-") return one(inputs) ? 0 : 1;
+  int status = 0;
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    Inputs lineInputs = inputs;
+    lineInputs.date = line;
+    if (!one(lineInputs)) {
+      std::cout << '\n';
+      status = 1;
+    }
+  }
+  return status;
+}
 
 int indexOf(const std::vector<std::string>& names, const std::string& name) {
   for (size_t i = 0; i < names.size(); ++i)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,13 @@ void addInputOptions(CLI::App& app, Inputs& inputs);
 // Puts the inputs into the session; false (after a message on standard
 // error) when one is not valid.
 bool applyInputs(Session& session, const Inputs& inputs);
+
+// Runs one evaluation for the input date, or with --date "-" one for each
+// line of standard input; one prints its result and returns false when it
+// failed (its message shown). In a batch a failed line gives an empty
+// output line and the run ends with status 1 after the other lines; the
+// status is 0 when every evaluation succeeded.
+int runForEachDate(const Inputs& inputs, const std::function<bool(const Inputs&)>& one);
 
 // Position of a name in a list, or -1.
 int indexOf(const std::vector<std::string>& names, const std::string& name);

@@ -79,9 +79,8 @@ bool visibilityObject(Session& session, int32_t lngFix, Json& o) {
   return true;
 }
 
-}  // namespace
-
-std::string crescentJson(Session& session, const CrescentEvening& e) {
+// The JSON object of one evaluated evening or morning (keys in README.md).
+Json crescentJson(Session& session, const CrescentEvening& e) {
   const udtCriterionResult& r = e.inForce;
   const bool evening = e.blnEvening;
   Json o;
@@ -178,47 +177,30 @@ std::string crescentJson(Session& session, const CrescentEvening& e) {
   }
   o["photometric"] = criterionObject(session, e.named[kCritPhotometric]);
   o["dalt_width"] = criterionObject(session, e.named[kCritDaltWidth]);
-  return o.dump();
+  return o;
 }
 
+}  // namespace
+
 int runCrescent(Session& session, MainModel& model, const Inputs& inputs, bool blnMorning, bool json) {
-  auto one = [&](const Inputs& lineInputs, std::string& out) {
+  return runForEachDate(inputs, [&](const Inputs& lineInputs) {
     CrescentEvening evening;
     if (!evaluate(session, lineInputs, model, blnMorning, evening)) return false;
+    std::string out;
     if (json) {
-      Json object = Json::parse(crescentJson(session, evening));
+      Json object = crescentJson(session, evening);
       Json table;
       if (!visibilityObject(session, evening.lngFix, table)) return false;
       object["visibility"] = table;
       out = object.dump();
-      return true;
-    }
-    bool ok = true;
-    out = plainText(MoonReport(session).CriterionReport(evening.lngFix, evening.blnEvening, ok));
-    return ok;
-  };
-  if (inputs.date != "-") {
-    std::string out;
-    if (!one(inputs, out)) return 1;
-    std::cout << out << '\n';
-    return 0;
-  }
-  // Batch: evenings of one date per line at one place; a line that fails
-  // gives an empty output line and the run ends with status 1.
-  int status = 0;
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    Inputs lineInputs = inputs;
-    lineInputs.date = line;
-    std::string out;
-    if (one(lineInputs, out)) {
-      std::cout << out << '\n';
     } else {
-      std::cout << '\n';
-      status = 1;
+      bool ok = true;
+      out = plainText(MoonReport(session).CriterionReport(evening.lngFix, evening.blnEvening, ok));
+      if (!ok) return false;
     }
-  }
-  return status;
+    std::cout << out << '\n';
+    return true;
+  });
 }
 
 }  // namespace nemora::cli

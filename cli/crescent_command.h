@@ -10,7 +10,6 @@
 namespace nemora {
 class Session;
 class MainModel;
-struct CrescentEvening;
 }  // namespace nemora
 
 namespace nemora::cli {
@@ -18,8 +17,5 @@ namespace nemora::cli {
 // Runs the command for the inputs (one date, or one date per line of
 // standard input when --date is "-"); returns the exit status.
 int runCrescent(Session& session, MainModel& model, const Inputs& inputs, bool blnMorning, bool json);
-
-// The JSON object of one evaluated evening or morning (keys in README.md).
-std::string crescentJson(Session& session, const CrescentEvening& evening);
 
 }  // namespace nemora::cli

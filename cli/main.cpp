@@ -39,28 +39,11 @@ int runConvert(nemora::Session& session, nemora::MainModel& model, const Inputs&
                int timeTypeOut, bool json) {
   model.enmDateTypeOut = toType;
   model.enmTimeTypeOut = timeTypeOut;
-  if (inputs.date != "-") {
-    if (!nemora::cli::applyInputs(session, inputs)) return 1;
-    if (!model.chooseConvertAndEvaluate()) return 1;
+  return nemora::cli::runForEachDate(inputs, [&](const Inputs& lineInputs) {
+    if (!nemora::cli::applyInputs(session, lineInputs) || !model.chooseConvertAndEvaluate()) return false;
     printResult(session, model, json);
-    return 0;
-  }
-  // Batch: one date per line of standard input, one output line per input
-  // line; a line that fails gives an empty output line and the run ends
-  // with status 1 after the other lines.
-  int status = 0;
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    Inputs lineInputs = inputs;
-    lineInputs.date = line;
-    if (nemora::cli::applyInputs(session, lineInputs) && model.chooseConvertAndEvaluate()) {
-      printResult(session, model, json);
-    } else {
-      std::cout << '\n';
-      status = 1;
-    }
-  }
-  return status;
+    return true;
+  });
 }
 
 int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs) {

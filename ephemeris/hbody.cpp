@@ -37,6 +37,15 @@ int planetSlot(const std::string& name) {
   return -1;
 }
 
+// The slot of a planet's series, for an instant the position routines
+// accept; raises on an instant out of range or a name without a series.
+int checkedPlanetSlot(const std::string& name, double dblFix) {
+  if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
+  int i = planetSlot(name);
+  if (i < 0) raise("Invalid planet name: ", name);
+  return i;
+}
+
 // Sine and cosine of an angle in degrees, each exactly as SinD and CosD give
 // it (the compiler makes one call of the two).
 struct SinCos {
@@ -386,9 +395,7 @@ void clsPlanet::HelioPlanet2(const udtPlanetSeries& s, double dblFix, double& db
 void clsPlanet::HelioPlanetKeep(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
                                 bool& blnValid) {
   guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
-    if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
-    int i = planetSlot(strName);
-    if (i < 0) raise("Invalid planet name: ", strName);
+    int i = checkedPlanetSlot(strName, dblFix);
     session().hbody.dropStale();
     const udtPlanetSeries& s = series(i, strName);
     HeldSeries::Phases& phases = held_.phases[static_cast<size_t>(i)];
@@ -426,9 +433,7 @@ void clsPlanet::HelioPlanetKeep(const std::string& strName, double dblFix, doubl
 void clsPlanet::HelioPlanetNear(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
                                 bool& blnValid) {
   guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
-    if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
-    int i = planetSlot(strName);
-    if (i < 0) raise("Invalid planet name: ", strName);
+    int i = checkedPlanetSlot(strName, dblFix);
     session().hbody.dropStale();
     const udtPlanetSeries& s = series(i, strName);
     const HeldSeries::Phases& phases = held_.phases[static_cast<size_t>(i)];
@@ -472,9 +477,7 @@ void clsPlanet::HelioPlanetNear(const std::string& strName, double dblFix, doubl
 void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
                             bool& blnValid) {
   guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
-    if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
-    int i = planetSlot(strName);
-    if (i < 0) raise("Invalid planet name: ", strName);
+    int i = checkedPlanetSlot(strName, dblFix);
     session().hbody.dropStale();
 
     // The Earth of a light-time loop's last pass, for the Sun of that instant.

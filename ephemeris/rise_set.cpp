@@ -335,10 +335,6 @@ std::string RiseSetReports::SetReport(const std::string& strName, bool& blnValid
   return report(strName, true, blnValid);
 }
 
-namespace {
-
-// The Hebrew names of the Sun, the Moon and the planets; stars keep their
-// catalogue names.
 std::string hebrewBodyName(const std::string& strName) {
   static const std::array<std::pair<const char*, const char*>, 7> names{{{"Sun", "השמש"},
                                                                           {"Moon", "הירח"},
@@ -351,8 +347,6 @@ std::string hebrewBodyName(const std::string& strName) {
     if (strName == english) return hebrew;
   return strName;
 }
-
-}  // namespace
 
 std::string RiseSetReports::eventText(const std::string& strName, bool blnSet, bool blnApparent, bool blnSeaLevel,
                                       bool blnFound) const {

@@ -21,6 +21,10 @@ bool SunRiseSet(Session& session, int32_t lngDay, bool blnSet, double& dblInstan
 // to sunset.
 bool SunsetOnDay(Session& session, int32_t lngDay, double& dblSunset);
 
+// The Hebrew name of the Sun, the Moon or a planet; a star keeps its
+// catalogue name.
+std::string hebrewBodyName(const std::string& strName);
+
 class RiseSetReports : public SessionBound {
  public:
   using SessionBound::SessionBound;

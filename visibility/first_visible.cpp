@@ -28,6 +28,7 @@
 #include "app/helpers/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
+#include "ephemeris/rise_set.h"
 #include "visibility/testimony.h"
 
 namespace nemora {
@@ -35,19 +36,6 @@ namespace {
 
 // Left-to-right isolate around a number or a time in Hebrew text.
 std::string ltr(const std::string& text) { return "\u2066" + text + "\u2069"; }
-
-std::string hebrewName(const std::string& strName) {
-  static const std::array<std::pair<const char*, const char*>, 7> names{{{"Sun", "השמש"},
-                                                                          {"Moon", "הירח"},
-                                                                          {"Mercury", "כוכב חמה"},
-                                                                          {"Venus", "נוגה"},
-                                                                          {"Mars", "מאדים"},
-                                                                          {"Jupiter", "צדק"},
-                                                                          {"Saturn", "שבתאי"}}};
-  for (const auto& [english, hebrew] : names)
-    if (strName == english) return hebrew;
-  return strName;
-}
 
 struct HandRow {
   double dblBelow;
@@ -227,7 +215,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   if (hebrew) dateText = ltr(dateText);
   const bool isMoon = strHBody == "Moon";
   const bool isSun = strHBody == "Sun";
-  const std::string name = hebrew ? hebrewName(strHBody) : strHBody;
+  const std::string name = hebrew ? hebrewBodyName(strHBody) : strHBody;
   const std::string theName = hebrew ? name : (isSun || isMoon ? "The " + name : name);
   const std::string theNameLower = hebrew ? name : (isSun || isMoon ? "the " + name : name);
 
@@ -300,7 +288,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   if (!guides.empty()) {
     std::string list;
     for (size_t i = 0; i < guides.size(); ++i) {
-      std::string g = hebrew ? hebrewName(guides[i].first) : guides[i].first;
+      std::string g = hebrew ? hebrewBodyName(guides[i].first) : guides[i].first;
       if (i == 0) list = g;
       else if (i + 1 == guides.size()) list += m.Lang(" and ", " ו") + g;
       else list += ", " + g;
@@ -347,7 +335,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
                  " הסיכוי הטוב ביותר לראות את " + name + " יהיה בשעה ") +
           timeText(v.dblTMax) + ", " + place(best) + ".";
   for (const auto& [planet, r] : guides) {
-    std::string g = hebrew ? hebrewName(planet) : planet;
+    std::string g = hebrew ? hebrewBodyName(planet) : planet;
     text += m.Lang(" " + g + " at ", " " + g + " נמצא ") + place(r) + m.Lang(", " + theNameLower + " is ", ", " + name + " ") +
             fromGuide(r) + ".";
   }
