@@ -138,7 +138,7 @@ DeltaTTable clsDeltaT::readTableFile(Session& session, const std::filesystem::pa
 
 double clsDeltaT::DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid) {
   try {
-    return guarded(blnValid, kSource, 0.0, [&] { return compute(dblFixed, blnFromUTC); }, endsProgram());
+    return guarded(blnValid, kSource, 0.0, [&] { return compute(dblFixed, blnFromUTC) + dblShift; }, endsProgram());
   } catch (AppError& e) {
     blnValid = false;
     if (e.code == errFileNotFound) {

@@ -30,6 +30,12 @@ class clsDeltaT : public SessionBound {
   // or missing table file ends the program.
   double DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid);
 
+  // Seconds added to every value DeltaT returns (0 normally): the analysis
+  // of recorded sightings re-runs its records with Delta T moved by its
+  // uncertainty. Positions kept for an instant must be forgotten after a
+  // change.
+  double dblShift = 0;
+
   // Reads one table file (DeltaT.txt when blnModern, else PastDeltaT.txt)
   // without the process-wide cache; a missing or bad entry raises its
   // validation error, a missing file the file-not-found error.
