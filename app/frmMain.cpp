@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,6 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -64,7 +67,9 @@ frmMain::frmMain(Session& session, QWidget* parent)
   layout->addLayout(buttons);
 
   wireEvents();
-  resize(760, 600);
+  // The window grows with the results; below this the controls would crowd.
+  setMinimumSize(600, 480);
+  resize(860, 680);
 }
 
 void frmMain::startUp(double dblClockSerial) {
@@ -114,8 +119,19 @@ void frmMain::buildOutputFrame() {
   lblOutput3_->setWordWrap(true);
   lblOutput3_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblOutput3_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  lblOutput3_->setFrameShape(QFrame::StyledPanel);
   lblOutput3_->setMinimumHeight(160);
+  // The result is the page the window is for: on the text background, in a
+  // larger font than the controls', scrolling when it is long.
+  QFont resultFont = lblOutput3_->font();
+  if (resultFont.pointSizeF() > 0) resultFont.setPointSizeF(std::max(resultFont.pointSizeF() * 1.2, 11.0));
+  lblOutput3_->setFont(resultFont);
+  lblOutput3_->setBackgroundRole(QPalette::Base);
+  lblOutput3_->setAutoFillBackground(true);
+  lblOutput3_->setMargin(8);
+  auto* resultArea = new QScrollArea(fraOutput_);
+  resultArea->setObjectName("scrOutput3");
+  resultArea->setWidgetResizable(true);
+  resultArea->setWidget(lblOutput3_);
 
   auto* modes = new QHBoxLayout;
   modes->addWidget(optConvert_);
@@ -129,7 +145,7 @@ void frmMain::buildOutputFrame() {
   auto* layout = new QVBoxLayout(fraOutput_);
   layout->addLayout(modes);
   layout->addLayout(lists);
-  layout->addWidget(lblOutput3_, 1);
+  layout->addWidget(resultArea, 1);
 }
 
 void frmMain::buildButtons() {
@@ -326,7 +342,13 @@ void frmMain::showOwnership() {
 
 bool frmMain::saveScreenshot(const QString& file) { return grab().save(file, "PNG"); }
 
+void frmMain::rememberGeometry() {
+  blnRememberGeometry_ = true;
+  restoreGeometry(QSettings().value("frmMain/geometry").toByteArray());
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (blnRememberGeometry_) QSettings().setValue("frmMain/geometry", saveGeometry());
   // Closing writes the current location back for the next run.
   runEvent([this] { model_.saveLocationOnClose(); });
   event->accept();

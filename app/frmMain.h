@@ -34,6 +34,10 @@ class frmMain : public QMainWindow {
   // Renders the window into a PNG file; false when it cannot be written.
   bool saveScreenshot(const QString& file);
 
+  // Restores the window's size and position of the last run (QSettings) and
+  // keeps them on closing.
+  void rememberGeometry();
+
   MainModel& model() { return model_; }
 
  protected:
@@ -60,6 +64,7 @@ class frmMain : public QMainWindow {
 
   Session& session_;
   MainModel model_;
+  bool blnRememberGeometry_ = false;
 
   QWidget* central_ = nullptr;
   QGroupBox* fraInput_ = nullptr;

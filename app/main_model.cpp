@@ -1,10 +1,12 @@
 #include "app/main_model.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 
 #include "app/helpers/atomic_file.h"
+#include "app/helpers/numeric.h"
 #include "app/main_lists.h"
 #include "app/session.h"
 #include "ephemeris/coordinate_reports.h"
@@ -42,19 +44,25 @@ double systemClockSerial() {
   return days + 25569 + (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec) / 86400.0;
 }
 
-void MainModel::startUp(double dblClockSerial) {
+double systemClockSerialUT() {
+  using namespace std::chrono;
+  double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
+  // Whole seconds, as the local reading gives them.
+  return std::floor(seconds) / 86400.0 + 25569;
+}
+
+void MainModel::startUp(double dblClockSerial, bool blnClockIsUT, const std::function<void()>& setGivenPlace) {
   Session& s = session();
   labels.lblCriterion = criterionLabel(s.udtUserCriterion.intType);
   s.options.intPrecision = 0;
   s.blnNewInput = true;
   s.locations.GetLocationData();
 
-  // The clock reads local time: convert it as if it were UT, then take off
-  // the zone offset in force, rounded to whole hours first and mended by the
-  // remainder (zones such as +5:30) once the offset at the corrected instant
-  // is known.
   double instant = dblClockSerial + kClockSerialToFixed;
-  s.currentLocation.GetLastLocation(instant, "Curloc.txt");
+  if (setGivenPlace)
+    setGivenPlace();
+  else
+    s.currentLocation.GetLastLocation(instant, "Curloc.txt");
   s.udtDateIn.blnEve = false;
   s.udtTimeIn.blnSecondTime = false;
   s.udtTimeIn.bln24Hour = true;
@@ -65,6 +73,21 @@ void MainModel::startUp(double dblClockSerial) {
     return ok;
   };
   if (!toInputs(instant)) startUpFailure(s, "Problem converting system time.");
+  // A local clock reading: convert it as if it were UT, then take off the
+  // zone offset in force, rounded to whole hours first and mended by the
+  // remainder (zones such as +5:30) once the offset at the corrected instant
+  // is known. A UT reading is the instant itself.
+  if (!blnClockIsUT) correctLocalClock(instant);
+  finishStartUp();
+}
+
+void MainModel::correctLocalClock(double instant) {
+  Session& s = session();
+  bool ok = true;
+  auto toInputs = [&](double t) {
+    s.conversions.ToDateTime(t, s.udtDateIn, dtGregorian, s.udtTimeIn, ttLocal, ok);
+    return ok;
+  };
   double h = roundHalfEven(s.localTime.GetTZ(instant, ok));
   if (!ok) startUpFailure(s, "Problem converting system time.");
   instant -= h / 24;
@@ -77,7 +100,10 @@ void MainModel::startUp(double dblClockSerial) {
     // offset gave (half an hour off in a +5:30 zone).
     if (!toInputs(instant)) startUpFailure(s, "Problem with time zone conversion.");
   }
+}
 
+void MainModel::finishStartUp() {
+  Session& s = session();
   enmDateTypeOut = dtGregorian;
   enmTimeTypeOut = ttLocal;
   intParameter = 10;
@@ -136,11 +162,17 @@ bool MainModel::convertResult(double t) {
   int32_t timeType = cboOption2.index;
   udtDate date;
   udtTime time = s.udtTimeIn;
-  s.conversions.ToDateTime(t, date, dateType, time, timeType, ok);
+  // The time is written in whole seconds: the instant is rounded to the
+  // second before it is split, so that 23:59:59.5 becomes 00:00:00 of the
+  // next day rather than of the same one; the seconds below the unit are
+  // then cut so that the text does not round them a second time.
+  const bool calendar = !isDayNumberType(dateType);
+  s.conversions.ToDateTime(calendar ? RoundTime(t, 0) : t, date, dateType, time, timeType, ok);
   if (!ok) return false;
+  if (calendar) time.udtDms.dblSeconds = std::min(59.0, std::floor(time.udtDms.dblSeconds + 1e-6));
   std::string text = s.dateText.WriteDate(date, ok, false, false, true);
   if (!ok) return false;
-  if (!isDayNumberType(dateType)) {
+  if (calendar) {
     std::string clock = s.timeText.WriteTime(time, 0, ok, true);
     if (!ok) return false;
     text += " " + clock;

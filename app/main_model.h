@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,12 @@ class MainModel : public SessionBound {
   // Loads the location database and the last location, sets the input date
   // and time, fills the lists and runs the first evaluation. A failure shows
   // its message and ends the program.
-  void startUp(double dblClockSerial);
+  // blnClockIsUT: the serial is the clock in UT (as the system clock gives
+  // it); the inputs then show that instant in the place's local time, with
+  // no correction by the zone offset. setGivenPlace, when given, sets the
+  // place instead of the last-location files, which are then not read.
+  void startUp(double dblClockSerial, bool blnClockIsUT = false,
+               const std::function<void()>& setGivenPlace = {});
 
   // Turns the input date and time into one instant, writes the input labels,
   // then the result of the chosen mode. False when a step failed (its
@@ -98,6 +104,11 @@ class MainModel : public SessionBound {
   void FillBodies();
   void FillParameters();
 
+  // Start-up steps: the local clock's correction by the zone offset, then
+  // the defaults, the lists and the first evaluation.
+  void correctLocalClock(double instant);
+  void finishStartUp();
+
   // Writes the result of "Convert Date" mode for the instant t.
   bool convertResult(double t);
   // Writes the report of the chosen body and parameter.
@@ -109,5 +120,7 @@ class MainModel : public SessionBound {
 
 // The serial of the system clock (days since 30 December 1899, local time).
 double systemClockSerial();
+// The same serial in UT: "now" as an instant, whatever the computer's zone.
+double systemClockSerialUT();
 
 }  // namespace nemora

@@ -3,9 +3,11 @@
 #include <charconv>
 #include <cmath>
 #include <iostream>
+#include <sstream>
 
 #include "app/main_lists.h"
 #include "app/session.h"
+#include "cli/place_names.h"
 #include "visibility/criterion_entry.h"
 #include "visibility/observer_entry.h"
 
@@ -96,16 +98,20 @@ bool applyTime(Session& session, const Inputs& inputs) {
   return true;
 }
 
-bool applyLocation(Session& session, const Inputs& inputs) {
+}  // namespace
+
+bool placeGiven(const Inputs& inputs) {
+  return !inputs.location.empty() || inputs.lat || inputs.lon || inputs.height || inputs.tz || inputs.dst;
+}
+
+bool applyPlace(Session& session, const Inputs& inputs) {
   if (!inputs.location.empty()) {
-    auto first = inputs.location.find('/');
-    auto second = first == std::string::npos ? std::string::npos : inputs.location.find('/', first + 1);
-    if (second == std::string::npos) return fail(session, "--location must be Country/City/Neighbourhood");
-    return session.currentLocation.GetPositionFromName(inputs.location.substr(0, first),
-                                                       inputs.location.substr(first + 1, second - first - 1),
-                                                       inputs.location.substr(second + 1), true);
+    PlaceNames names;
+    std::string problem;
+    if (!findPlace(session.locations, inputs.location, names, problem)) return fail(session, problem);
+    return session.currentLocation.GetPositionFromName(names.country, names.city, names.neighbourhood, true);
   }
-  if (!inputs.lat && !inputs.lon && !inputs.height && !inputs.tz) return true;
+  if (!inputs.lat && !inputs.lon && !inputs.height && !inputs.tz && !inputs.dst) return true;
   if (!inputs.lat || !inputs.lon || !inputs.tz)
     return fail(session, "A typed position needs --lat, --lon and --tz (and optionally --height).");
   // Typed numbers go through the same checks as the location dialog's.
@@ -123,6 +129,8 @@ bool applyLocation(Session& session, const Inputs& inputs) {
   location.blnTZSign = *inputs.tz >= 0;
   return true;
 }
+
+namespace {
 
 // "Global", "Local", "Manual:" with nine numbers (temperature, pressure and
 // humidity, each mean, daily range, annual range) or "Fixed:" with three.
@@ -171,11 +179,15 @@ int runForEachDate(const Inputs& inputs, const std::function<bool(const Inputs&)
   if (inputs.date != "-") return one(inputs) ? 0 : 1;
   int status = 0;
   std::string line;
-  while (std::getline(std::cin, line)) {
+  for (long number = 1; std::getline(std::cin, line); ++number) {
+    // Blanks around the date and the CR of a CR LF line end are not part of it.
     Inputs lineInputs = inputs;
-    lineInputs.date = line;
-    if (!one(lineInputs)) {
+    lineInputs.date = trimmedName(line);
+    const bool blank = lineInputs.date.empty();
+    if (blank || !one(lineInputs)) {
       std::cout << '\n';
+      std::cerr << "Line " << number << ": "
+                << (blank ? std::string("no date (blank line)") : "no result for " + lineInputs.date) << '\n';
       status = 1;
     }
   }
@@ -223,6 +235,29 @@ void addInputOptions(CLI::App& app, Inputs& in) {
                  "User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE (the criterion dialog's names or numbers)");
 }
 
+std::string usageProblem(const CLI::App& app, const Inputs& in) {
+  auto given = [&](const char* name) { return app.get_option(name)->count() > 0; };
+  const bool typedPlace = in.lat || in.lon || in.height || in.tz || in.dst;
+  if (given("--location") && trimmedName(in.location).empty())
+    return "--location needs a place, Country/City/Neighbourhood (nemora-cli places lists them).";
+  if (given("--location") && typedPlace)
+    return "--location names a place and --lat, --lon, --height, --tz and --dst type one: give one or the other.";
+  const std::pair<const char*, const std::optional<double>*> numbers[] = {
+      {"--lat", &in.lat}, {"--lon", &in.lon}, {"--height", &in.height}, {"--tz", &in.tz}};
+  for (const auto& [name, value] : numbers)
+    if (*value && !std::isfinite(**value)) return std::string(name) + " must be a finite number.";
+  // The start-up date is Gregorian.
+  const std::string dateType = in.dateType.empty() ? "Gregorian" : in.dateType;
+  if (indexOf(dateTypeNames(), dateType) < dtGregorian) {
+    if (in.bce) return "--bce applies to calendar dates only, not to --date-type " + dateType + ".";
+    if (!in.time.empty() || !in.timeType.empty() || in.am || in.pm || in.secondOccurrence)
+      return "--time, --time-type, --am, --pm and --second-occurrence apply to calendar dates only, not to "
+             "--date-type " + dateType + ".";
+  }
+  if (in.bce && in.date.empty()) return "--bce needs --date.";
+  return {};
+}
+
 namespace {
 
 // "overall", or a level checked as the observer dialog checks it.
@@ -264,7 +299,7 @@ bool applyInputs(Session& session, const Inputs& inputs) {
   }
   if (!applyObserver(session, inputs.observer)) return false;
   if (!applyCriterion(session, inputs.criterion)) return false;
-  return applyLocation(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
+  return applyPlace(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
          applyTime(session, inputs);
 }
 

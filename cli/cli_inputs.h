@@ -37,15 +37,35 @@ struct Inputs {
 
 void addInputOptions(CLI::App& app, Inputs& inputs);
 
+// Exit status of a run whose command line cannot be used (nothing computed).
+inline constexpr int kUsageStatus = 2;
+
+// What is wrong with the input options as typed, before anything is
+// computed (an empty location, a place both named and typed, a number that
+// is not a number, an option that the date type ignores), or the empty
+// text. app is the parsed application that added the options.
+std::string usageProblem(const CLI::App& app, const Inputs& inputs);
+
+// True when the inputs name or type the place: the last-location files are
+// then not read.
+bool placeGiven(const Inputs& inputs);
+
+// Puts the named or typed place into the session; false (after a message)
+// when it is not valid. Names match without regard to case and surrounding
+// blanks; an unknown name gets the nearest names as suggestions.
+bool applyPlace(Session& session, const Inputs& inputs);
+
 // Puts the inputs into the session; false (after a message on standard
 // error) when one is not valid.
 bool applyInputs(Session& session, const Inputs& inputs);
 
 // Runs one evaluation for the input date, or with --date "-" one for each
 // line of standard input; one prints its result and returns false when it
-// failed (its message shown). In a batch a failed line gives an empty
-// output line and the run ends with status 1 after the other lines; the
-// status is 0 when every evaluation succeeded.
+// failed (its message shown). In a batch a line may end in CR LF and may
+// carry blanks around the date; a blank line or a failed one gives an empty
+// output line and a message on standard error naming its line number, and
+// the run ends with status 1 after the other lines; the status is 0 when
+// every evaluation succeeded.
 int runForEachDate(const Inputs& inputs, const std::function<bool(const Inputs&)>& one);
 
 // Position of a name in a list, or -1.

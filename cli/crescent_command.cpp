@@ -5,6 +5,7 @@
 
 #include "app/main_model.h"
 #include "app/session.h"
+#include "cli/json_output.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/first_visible.h"
@@ -12,8 +13,6 @@
 
 namespace nemora::cli {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // The instant as a fixed day number and as text in the input date and time
 // types.
@@ -192,7 +191,7 @@ int runCrescent(Session& session, MainModel& model, const Inputs& inputs, bool b
       Json table;
       if (!visibilityObject(session, evening.lngFix, table)) return false;
       object["visibility"] = table;
-      out = object.dump();
+      out = jsonLine(object);
     } else {
       bool ok = true;
       out = plainText(MoonReport(session).CriterionReport(evening.lngFix, evening.blnEvening, ok));

@@ -1,6 +1,9 @@
-// One result as a JSON object on one line.
+// JSON output of the command line: one object per result, on one line,
+// written with nlohmann::ordered_json (keys in the order given, as the
+// README lists them).
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "calendar/date.h"
@@ -8,14 +11,19 @@
 
 namespace nemora::cli {
 
+using Json = nlohmann::ordered_json;
+
+// The fields of a date record, by their names.
+Json dateJson(const udtDate& date);
+// The fields of a time record, with its udtDms inside.
+Json timeJson(const udtTime& time);
+
 // {"instant": ..., "date": {udtDate fields}, "time": {udtTime fields, with
 // its udtDms inside}, "text": ...}; the time is left out for day-number types.
-std::string resultJson(double instant, const udtDate& date, const udtTime& time, const std::string& text);
+Json resultJson(double instant, const udtDate& date, const udtTime& time, const std::string& text);
 
-// A JSON number (every digit a double holds).
-std::string jsonNumber(double x);
-
-// A JSON string literal.
-std::string jsonString(const std::string& text);
+// The object as one line of text. A number that is not finite is written as
+// null, and a byte that is not UTF-8 as U+FFFD.
+std::string jsonLine(const Json& object);
 
 }  // namespace nemora::cli

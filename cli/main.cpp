@@ -3,6 +3,7 @@
 // last location); every message box goes to standard error; a failed
 // evaluation exits with status 1. The command line never writes Curloc.txt.
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -18,20 +19,25 @@
 #include "cli/crescent_command.h"
 #include "cli/phases_command.h"
 #include "cli/json_output.h"
+#include "cli/place_names.h"
 
 namespace {
 
 using nemora::cli::Inputs;
 
+using nemora::cli::Json;
+using nemora::cli::jsonLine;
+using nemora::cli::plainText;
+
 // Prints one result: its text, or a JSON object with the instant, the
 // converted date and time and the text.
 void printResult(const nemora::Session& session, const nemora::MainModel& model, bool json) {
   if (!json) {
-    std::cout << nemora::cli::plainText(model.labels.lblOutput3) << '\n';
+    std::cout << plainText(model.labels.lblOutput3) << '\n';
     return;
   }
-  std::cout << nemora::cli::resultJson(session.dblFixDate + session.dblFixTime, model.resultDate,
-                                       model.resultTime, model.labels.lblOutput3)
+  std::cout << jsonLine(nemora::cli::resultJson(session.dblFixDate + session.dblFixTime, model.resultDate,
+                                                model.resultTime, plainText(model.labels.lblOutput3)))
             << '\n';
 }
 
@@ -46,12 +52,80 @@ int runConvert(nemora::Session& session, nemora::MainModel& model, const Inputs&
   });
 }
 
-int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs) {
-  if (!nemora::cli::applyInputs(session, inputs)) return 1;
-  if (!model.chooseConvertAndEvaluate()) return 1;
-  for (const auto* label : {&model.labels.lblDate, &model.labels.lblTime, &model.labels.lblLocation,
-                            &model.labels.lblWeather, &model.labels.lblObserver, &model.labels.lblCriterion})
-    if (!label->empty()) std::cout << nemora::cli::plainText(*label) << '\n';
+// The main window's input labels: their texts, or one JSON object with the
+// instant, the place's numbers and the labels.
+int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, bool json) {
+  return nemora::cli::runForEachDate(inputs, [&](const Inputs& lineInputs) {
+    if (!nemora::cli::applyInputs(session, lineInputs) || !model.chooseConvertAndEvaluate()) return false;
+    const nemora::MainLabels& l = model.labels;
+    if (json) {
+      const nemora::udtLocation& place = session.udtLocation;
+      Json o;
+      o["instant"] = session.dblFixDate + session.dblFixTime;
+      o["date"] = plainText(l.lblDate);
+      o["time"] = plainText(l.lblTime);
+      o["location"] = plainText(l.lblLocation);
+      o["latitude"] = place.dblLatitude;
+      o["longitude"] = place.dblLongitude;
+      o["height"] = place.dblHeight;
+      o["weather"] = plainText(l.lblWeather);
+      o["observer"] = plainText(l.lblObserver);
+      o["criterion"] = plainText(l.lblCriterion);
+      std::cout << jsonLine(o) << '\n';
+      return true;
+    }
+    for (const auto* label : {&l.lblDate, &l.lblTime, &l.lblLocation, &l.lblWeather, &l.lblObserver, &l.lblCriterion})
+      if (!label->empty()) std::cout << plainText(*label) << '\n';
+    return true;
+  });
+}
+
+// The report of a body's parameter: its text, or one JSON object with the
+// body, the parameter, the instant and the text. A report that is not
+// available fails with its notice on standard error: a script must not take
+// the notice for a report.
+int runReport(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, const std::string& body,
+              const std::string& parameter, bool json) {
+  return nemora::cli::runForEachDate(inputs, [&](const Inputs& lineInputs) {
+    if (!nemora::cli::applyInputs(session, lineInputs)) return false;
+    if (!model.chooseBodyAndEvaluate(body, parameter)) return false;
+    const std::string text = plainText(model.labels.lblOutput3);
+    if (!model.blnReportAvailable) {
+      std::cerr << text << '\n';
+      return false;
+    }
+    if (json) {
+      Json o;
+      o["body"] = body;
+      o["parameter"] = parameter;
+      o["instant"] = session.dblFixDate + session.dblFixTime;
+      o["text"] = text;
+      std::cout << jsonLine(o) << '\n';
+    } else {
+      std::cout << text;
+      if (text.empty() || text.back() != '\n') std::cout << '\n';
+    }
+    return true;
+  });
+}
+
+// Every body's report parameters (as the main window's lists hold them).
+int listReports(bool json) {
+  const auto& bodies = nemora::fixedBodyNames();
+  for (size_t b = 0; b <= bodies.size(); ++b) {
+    // The catalogue's stars have the planets' parameters.
+    const std::string name = b < bodies.size() ? bodies[b] : "a catalogued star";
+    const auto parameters = nemora::parameterNames(static_cast<int>(b));
+    if (json) {
+      Json o;
+      o["body"] = b < bodies.size() ? bodies[b] : "star";
+      o["parameters"] = parameters;
+      std::cout << jsonLine(o) << '\n';
+    } else {
+      std::cout << name << ":\n";
+      for (const auto& parameter : parameters) std::cout << "  " << parameter << '\n';
+    }
+  }
   return 0;
 }
 
@@ -82,30 +156,28 @@ bool addPhotometry(nemora::Session& session, const std::string& body, const nemo
 // per field, or one JSON object keyed by the field names.
 int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, const std::string& body,
             bool json) {
-  if (!nemora::cli::applyInputs(session, inputs)) return 1;
-  if (!model.chooseConvertAndEvaluate()) return 1;
-  if (!nemora::HBodyLoader(session).IsObjectName(body)) {
-    session.showMessage("Invalid name for heavenly body.");
-    return 1;
-  }
-  nemora::udtHBody record;
-  bool ok = true;
-  session.hbody.TrueHBody(body, session.dblFixDate + session.dblFixTime, record, ok);
-  if (!ok) return 1;
-  auto fields = nemora::hbodyFields(record);
-  if (!addPhotometry(session, body, record, fields)) return 1;
-  std::string out = json ? "{" : "";
-  bool first = true;
-  for (const auto& [name, value] : fields) {
-    if (json) {
-      out += (first ? "" : ",") + nemora::cli::jsonString(name) + ":" + nemora::cli::jsonNumber(value);
-    } else {
-      out += name + " " + nemora::generalNumber(value) + "\n";
+  return nemora::cli::runForEachDate(inputs, [&](const Inputs& lineInputs) {
+    if (!nemora::cli::applyInputs(session, lineInputs)) return false;
+    if (!model.chooseConvertAndEvaluate()) return false;
+    if (!nemora::HBodyLoader(session).IsObjectName(body)) {
+      session.showMessage("Invalid name for heavenly body.");
+      return false;
     }
-    first = false;
-  }
-  std::cout << out << (json ? "}\n" : "");
-  return 0;
+    nemora::udtHBody record;
+    bool ok = true;
+    session.hbody.TrueHBody(body, session.dblFixDate + session.dblFixTime, record, ok);
+    if (!ok) return false;
+    auto fields = nemora::hbodyFields(record);
+    if (!addPhotometry(session, body, record, fields)) return false;
+    if (json) {
+      Json o;
+      for (const auto& [name, value] : fields) o[name] = value;
+      std::cout << jsonLine(o) << '\n';
+    } else {
+      for (const auto& [name, value] : fields) std::cout << name << ' ' << nemora::generalNumber(value) << '\n';
+    }
+    return true;
+  });
 }
 
 }  // namespace
@@ -134,10 +206,15 @@ int main(int argc, char** argv) {
   auto* inputsCommand = app.add_subcommand("inputs", "Print the input labels of the main window");
   std::string bodyName;
   std::string parameterName;
+  bool listParameters = false;
   auto* report = app.add_subcommand("report", "Print the report of a body and parameter at the input instant");
-  report->add_option("--body", bodyName, "Sun, Moon, a planet or a catalogued star")->required();
+  auto* listFlag = report->add_flag("--list", listParameters, "List every body's parameters instead");
+  report->add_option("--body", bodyName, "Sun, Moon, a planet or a catalogued star")->excludes(listFlag);
   report->add_option("--parameter", parameterName, "A parameter of the body, e.g. \"Horizon coordinates\"")
-      ->required();
+      ->excludes(listFlag);
+  std::string placesCountry;
+  auto* places = app.add_subcommand("places", "List the location database's places with coordinates and zones");
+  places->add_option("--country", placesCountry, "Only this country or state");
 
   std::string recordBody;
   auto* bodyCommand = app.add_subcommand("body", "Print every field of a body's position record at the input instant");
@@ -159,36 +236,54 @@ int main(int argc, char** argv) {
   firstVisible->add_option("--count", visibleCount, "Lunations to search (default 12)")->check(CLI::Range(1, 10000));
   firstVisible->add_flag("--old", old, "The last morning of each old crescent instead");
 
-  CLI11_PARSE(app, argc, argv);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help and version end the run with status 0; a command line that
+    // cannot be used, with the usage status.
+    return app.exit(e) == 0 ? 0 : nemora::cli::kUsageStatus;
+  }
+  std::string problem = nemora::cli::usageProblem(app, inputs);
+  if (problem.empty() && convert->count("--time-type-out") > 0 &&
+      nemora::cli::indexOf(nemora::dateTypeNames(), toName) < nemora::dtGregorian)
+    problem = "--time-type-out applies to calendar dates only, not to --to " + toName + ".";
+  if (problem.empty() && report->parsed() && !listParameters && (bodyName.empty() || parameterName.empty()))
+    problem = "report needs --body and --parameter (report --list lists them).";
+  if (!problem.empty()) {
+    std::cerr << problem << "\nRun with --help for more information.\n";
+    return nemora::cli::kUsageStatus;
+  }
+  if (report->parsed() && listParameters) return listReports(json);
 
   nemora::StderrMessageSink sink;
   try {
     nemora::Session session(sink);
     if (!dataDir.empty()) session.dataDir = dataDir;
+    if (places->parsed()) {
+      session.locations.GetLocationData();
+      return nemora::cli::runPlaces(session, placesCountry, json);
+    }
     nemora::MainModel model(session);
-    model.startUp(nemora::systemClockSerial());
+    // "Now" is the clock's instant, in the place's local time. A place given
+    // on the command line stands instead of the last location's files.
+    std::function<void()> givenPlace;
+    if (nemora::cli::placeGiven(inputs))
+      givenPlace = [&] {
+        if (!nemora::cli::applyPlace(session, inputs)) throw nemora::ProgramEnd("", 1);
+      };
+    model.startUp(nemora::systemClockSerialUT(), true, givenPlace);
     if (convert->parsed()) {
       return runConvert(session, model, inputs, nemora::cli::indexOf(nemora::dateTypeNames(), toName),
                         nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
     }
-    if (inputsCommand->parsed()) return runInputs(session, model, inputs);
+    if (inputsCommand->parsed()) return runInputs(session, model, inputs, json);
     if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
     if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json);
     if (firstVisible->parsed())
       return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json);
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
-    if (report->parsed()) {
-      if (!nemora::cli::applyInputs(session, inputs)) return 1;
-      if (!model.chooseBodyAndEvaluate(bodyName, parameterName)) return 1;
-      if (!model.blnReportAvailable) {
-        // No report was computed: a script must not take the notice for one.
-        std::cerr << nemora::cli::plainText(model.labels.lblOutput3) << '\n';
-        return 1;
-      }
-      std::cout << nemora::cli::plainText(model.labels.lblOutput3);
-      if (model.labels.lblOutput3.empty() || model.labels.lblOutput3.back() != '\n') std::cout << '\n';
-      return 0;
-    }
+    if (report->parsed()) return runReport(session, model, inputs, bodyName, parameterName, json);
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
   } catch (const nemora::AppError& e) {

@@ -6,13 +6,12 @@
 
 #include "app/main_model.h"
 #include "app/session.h"
+#include "cli/json_output.h"
 #include "ephemeris/hbody.h"
 #include "visibility/phases.h"
 
 namespace nemora::cli {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // Days per degree of elongation at the Moon's mean rate (a first guess).
 constexpr double kDaysPerDegree = 0.082029411;
@@ -35,14 +34,15 @@ bool prepare(Session& session, MainModel& model, const Inputs& inputs) {
 
 }  // namespace
 
-int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json) {
-  if (!prepare(session, model, inputs)) return 1;
+// The phases after one input instant; false when a step failed.
+static bool phasesFrom(Session& session, MainModel& model, const Inputs& inputs, int count, bool json) {
+  if (!prepare(session, model, inputs)) return false;
   Session& s = session;
   const double t0 = s.dblFixDate + s.dblFixTime;
   bool ok = true;
   udtHBody moon;
   s.hbody.TrueHBody("Moon", t0, moon, ok);
-  if (!ok) return 1;
+  if (!ok) return false;
   // The next principal phase: the one whose elongation the Moon reaches
   // first from its elongation now.
   int next = 0;
@@ -59,17 +59,17 @@ int runPhases(Session& session, MainModel& model, const Inputs& inputs, int coun
   for (int n = 0; n < 4 * count; ++n) {
     const PhaseKind& kind = kPhases[(next + n) % 4];
     double t = s.hbody.moon.FindPhase(start, kind.angle, false, ok);
-    if (!ok) return 1;
+    if (!ok) return false;
     // A search that fell back on the phase before the input instant (the
     // first guess landed a little early near a fast Moon) goes a month on.
     if (t <= t0) {
       t = s.hbody.moon.FindPhase(t + 29.53, kind.angle, false, ok);
-      if (!ok) return 1;
+      if (!ok) return false;
     }
     std::string last;
     const std::string text = s.dateText.strMoment(t, last, false, false, false);
     double jde = s.jde.fixed_jde(t, ok);
-    if (!ok) return 1;
+    if (!ok) return false;
     const bool calendrical = kind.angle == 0 || kind.angle == 180;
     const bool full = kind.angle == 180;
     double c = calendrical ? MoonPhases::CalendricalPhase(t, t, full) : 0;
@@ -88,7 +88,7 @@ int runPhases(Session& session, MainModel& model, const Inputs& inputs, int coun
         o[full ? "nigud" : "molad"] = c;
         o[full ? "nigud_text" : "molad_text"] = cText;
       }
-      std::cout << o.dump() << '\n';
+      std::cout << jsonLine(o) << '\n';
     } else {
       std::cout << s.main.Lang(kind.english, kind.hebrew) << ": " << text;
       if (calendrical)
@@ -97,11 +97,14 @@ int runPhases(Session& session, MainModel& model, const Inputs& inputs, int coun
     }
     start = t + 7.38;
   }
-  return 0;
+  return true;
 }
 
-int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json) {
-  if (!prepare(session, model, inputs)) return 1;
+// The first (or last) crescents after one input instant; false when a step
+// failed.
+static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld,
+                             bool json) {
+  if (!prepare(session, model, inputs)) return false;
   Session& s = session;
   MoonPhases phases(s);
   bool ok = true;
@@ -113,19 +116,19 @@ int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, in
   for (int n = 0; n < count; ++n) {
     s.messages.progress(s.main.Lang("Lunation ", "חודש ") + std::to_string(n + 1) + " / " + std::to_string(count));
     int32_t day = phases.NextVisibleDate(start, !blnOld, false, ok);
-    if (!ok) return 1;
+    if (!ok) return false;
     std::string text = phases.DayText(day, ok);
-    if (!ok) return 1;
+    if (!ok) return false;
     if (json) {
       Json o;
       o["day"] = day;
       o["date"] = text;
       o["evening"] = !blnOld;
       o["value"] = phases.CrescentValue(day, !blnOld, ok);
-      if (!ok) return 1;
+      if (!ok) return false;
       o["value_outside"] = phases.CrescentValue(blnOld ? day + 1 : day - 1, !blnOld, ok);
-      if (!ok) return 1;
-      std::cout << o.dump() << '\n';
+      if (!ok) return false;
+      std::cout << jsonLine(o) << '\n';
     } else {
       std::cout << text << '\n';
     }
@@ -133,7 +136,16 @@ int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, in
     // already in view (or past), and the search goes on to the next lunation.
     start = day + 1;
   }
-  return 0;
+  return true;
+}
+
+int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json) {
+  return runForEachDate(inputs, [&](const Inputs& line) { return phasesFrom(session, model, line, count, json); });
+}
+
+int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json) {
+  return runForEachDate(
+      inputs, [&](const Inputs& line) { return firstVisibleFrom(session, model, line, count, blnOld, json); });
 }
 
 }  // namespace nemora::cli

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/errors.h"
 #include "app/frmMain.h"
@@ -26,6 +27,13 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --help and --version only print: they need no display.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if ((arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version") &&
+        !displayAvailable())
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   if (!displayAvailable()) {
     std::fputs(
         "nemora: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot open.\n"
@@ -35,6 +43,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
+  QApplication::setOrganizationName("Nemora");
   QApplication::setApplicationName("Nemora");
   QApplication::setApplicationVersion("3.1");
 
@@ -64,8 +73,11 @@ int main(int argc, char** argv) {
     if (parser.value(language) == "Hebrew") session.intLanguage = 1;
     nemora::frmMain window(session);
     windowSink.setParent(&window);
-    window.startUp(nemora::systemClockSerial());
+    // "Now" is an instant: the clock in UT, shown in the place's local time.
+    window.startUp(nemora::systemClockSerialUT(), true);
     if (parser.isSet(convert)) window.chooseConvertMode();
+    // A screenshot keeps the default size; a window remembers its own.
+    if (!parser.isSet(screenshot)) window.rememberGeometry();
     window.show();
     if (parser.isSet(screenshot)) {
       QApplication::processEvents();

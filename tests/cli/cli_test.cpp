@@ -1,0 +1,241 @@
+// End-to-end runs of nemora-cli in a fresh folder: the clock's "now", batch
+// lines, usage errors, place names and JSON read back.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tests/test_support.h"
+
+namespace nemora {
+namespace {
+
+using Json = nlohmann::json;
+
+struct CliRun {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+// Runs nemora-cli with the arguments, standard input and environment
+// settings ("TZ=..." or empty) in a fresh folder without Curloc.txt.
+CliRun runCli(const std::string& arguments, const std::string& input = "", const std::string& env = "") {
+  testing::TempDir dir;
+  dir.write("in.txt", input);
+  std::string command = "cd '" + dir.path().string() + "' && " + (env.empty() ? "" : "env " + env + " ") +
+                        NEMORA_CLI_PATH + " --data-dir " + NEMORA_SOURCE_DATA_DIR + " " + arguments +
+                        " < in.txt 2> err.txt";
+  CliRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
+  int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream err(dir.path() / "err.txt");
+  std::stringstream text;
+  text << err.rdbuf();
+  run.err = text.str();
+  return run;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+size_t count(const std::string& text, const std::string& piece) {
+  size_t n = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
+
+const std::string kJerusalem = "--location Israel/Jerusalem/Center ";
+
+TEST(CliNow, TheClockIsAnInstantWhateverTheComputersZone) {
+  using namespace std::chrono;
+  for (const std::string zone : {"TZ=UTC", "TZ=America/New_York", "TZ=Asia/Kolkata", "TZ=Pacific/Kiritimati"}) {
+    // Fixed day 719163 is 1 January 1970.
+    double before = duration<double>(system_clock::now().time_since_epoch()).count() / 86400 + 719163;
+    CliRun run = runCli("--json " + kJerusalem + "convert --to Gregorian --time-type-out UTC", "", zone);
+    double after = duration<double>(system_clock::now().time_since_epoch()).count() / 86400 + 719163;
+    ASSERT_EQ(run.status, 0) << zone << run.err;
+    double instant = Json::parse(run.out)["instant"].get<double>();
+    // Whole seconds of the clock: at most a second before the run started.
+    EXPECT_GE(instant, before - 1.0 / 86400) << zone;
+    EXPECT_LE(instant, after) << zone;
+  }
+}
+
+TEST(CliRounding, ATimeThatRoundsToMidnightCarriesIntoTheDate) {
+  struct Case {
+    std::string arguments;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"--date 2024-10-03 --time 23:59:59.5 convert --to Gregorian",
+       "Friday 4th October 2024 Gregorian 00:00:00 Local Time"},
+      {"--date 2024-10-03 --time 23:59:59.4 convert --to Gregorian",
+       "Thursday 3rd October 2024 Gregorian 23:59:59 Local Time"},
+      {"--date 2024-12-31 --time 23:59:59.6 --time-type UTC convert --to Julian --time-type-out UTC",
+       "Wednesday 19th December 2024 CE Julian 00:00:00 UTC"},
+      // Past local mean midnight the Hebrew day is no longer its eve.
+      {"--date 2024-12-31 --time 23:59:59.7 convert --to Hebrew",
+       "Wednesday 1st Tevet 5785 Hebrew 00:00:00 Local Time"},
+      {"--date 2024-12-31 --time 23:59:59.7 --time-type UTC convert --to Gregorian --time-type-out UTC",
+       "Wednesday 1st January 2025 Gregorian 00:00:00 UTC"},
+  };
+  for (const Case& c : cases) {
+    CliRun run = runCli(kJerusalem + c.arguments);
+    EXPECT_EQ(run.status, 0) << c.arguments << run.err;
+    EXPECT_EQ(run.out, c.expected + "\n") << c.arguments;
+  }
+}
+
+TEST(CliBatch, BlankAndBadLinesAreNamedAndCrLfIsAccepted) {
+  CliRun run = runCli(kJerusalem + "--date - --time 12:00 convert --to Gregorian",
+                   "2024-1-1\n\n2024-1-3\r\n  2024-1-4 \t\n2024-2-30\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(lines(run.out), (std::vector<std::string>{"Monday 1st January 2024 Gregorian 12:00:00 Local Time", "",
+                                                      "Wednesday 3rd January 2024 Gregorian 12:00:00 Local Time",
+                                                      "Thursday 4th January 2024 Gregorian 12:00:00 Local Time", ""}));
+  EXPECT_NE(run.err.find("Line 2: no date (blank line)\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Line 5: no result for 2024-2-30\n"), std::string::npos) << run.err;
+  EXPECT_EQ(count(run.err, "Line "), 2u) << run.err;
+}
+
+TEST(CliBatch, EveryCommandThatReadsADateTakesStandardInput) {
+  // Command, and the output lines of one date.
+  const std::pair<std::string, size_t> commands[] = {
+      {"convert --to JD", 1},   {"inputs", 1},       {"report --body Sun --parameter Rise", 1},
+      {"body --body Venus", 1}, {"crescent", 1},     {"phases --count 1", 4},
+      {"first-visible --count 1", 1},
+  };
+  for (const auto& [command, perDate] : commands) {
+    CliRun run = runCli("--json " + kJerusalem + "--date - --time 18:00 " + command, "2024-3-10\r\n2024-4-20\n");
+    EXPECT_EQ(run.status, 0) << command << run.err;
+    auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 2 * perDate) << command << run.out;
+    for (const auto& line : out) EXPECT_TRUE(Json::accept(line)) << command << ": " << line;
+    EXPECT_NE(out.front(), out.back()) << command;
+  }
+}
+
+TEST(CliLastLocation, ReadOnlyWhenNoPlaceIsGiven) {
+  const std::string missing = "Error in GetLastLocation File not found: Curloc.txt";
+  for (const std::string& place : {kJerusalem, std::string("--lat 31 --lon 35 --tz 2 ")}) {
+    CliRun run = runCli(place + "convert --to JD");
+    EXPECT_EQ(run.status, 0) << place;
+    EXPECT_EQ(run.err, "") << place;
+  }
+  CliRun run = runCli("convert --to JD");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(count(run.err, missing), 1u) << run.err;
+}
+
+TEST(CliUsage, InputsThatWouldBeIgnoredAreRefusedBeforeAnythingIsComputed) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"--location \"\" convert --to JD", "--location needs a place"},
+      {"--location \"  \" convert --to JD", "--location needs a place"},
+      {kJerusalem + "--lat 10 --lon 10 --tz 0 convert --to JD", "give one or the other"},
+      {kJerusalem + "--height 100 convert --to JD", "give one or the other"},
+      {"--lat nan --lon 35 --tz 2 convert --to JD", "--lat must be a finite number."},
+      {"--lat 31 --lon 35 --tz 2 --height nan convert --to JD", "--height must be a finite number."},
+      {"--lat 31 --lon inf --tz 2 convert --to JD", "--lon must be a finite number."},
+      {"--language French convert --to JD", "French not in"},
+      {"--date-type JD --date 2451545 --bce convert --to Gregorian", "--bce applies to calendar dates only"},
+      {"--bce convert --to JD", "--bce needs --date."},
+      {"--date-type Fixed --date 738000 --time 12:00 convert --to JD", "apply to calendar dates only"},
+      {"--date-type Gregorian --date 2000-1-1 convert --to MJD --time-type-out UTC",
+       "--time-type-out applies to calendar dates only, not to --to MJD."},
+      {"convert --to Tuesday", "Tuesday not in"},
+      {"report --body Sun", "report needs --body and --parameter"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    CliRun run = runCli(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+    EXPECT_NE(run.err.find(message), std::string::npos) << arguments << "\n" << run.err;
+    EXPECT_EQ(run.err.find("GetLastLocation"), std::string::npos) << arguments;
+  }
+}
+
+TEST(CliPlaces, NamesMatchWithoutCaseOrBlanksAndNearNamesAreSuggested) {
+  const std::string exact = runCli(kJerusalem + "--date 2024-1-1 --time 12:00 inputs").out;
+  ASSERT_NE(exact.find("Location: Center, Jerusalem, Israel"), std::string::npos) << exact;
+  EXPECT_EQ(runCli("--location \" israel/JERUSALEM/center \" --date 2024-1-1 --time 12:00 inputs").out, exact);
+  const std::pair<std::string, std::string> unknown[] = {
+      {"Israe/Jerusalem/Center", "Country/State not found: \"Israe\". Nearest names: Israel"},
+      {"Israel/Jerusalm/Center", "City/Town in Israel not found: \"Jerusalm\". Nearest names: Jerusalem"},
+      {"Israel/Jerusalem/Centre", "Neighbourhood in Jerusalem, Israel not found: \"Centre\". Nearest names: Center"},
+  };
+  for (const auto& [place, message] : unknown) {
+    CliRun run = runCli("--location " + place + " convert --to JD");
+    EXPECT_EQ(run.status, 1) << place;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
+  CliRun places = runCli("--json places --country \" ISRAEL\"");
+  EXPECT_EQ(places.status, 0) << places.err;
+  auto out = lines(places.out);
+  ASSERT_GT(out.size(), 5u);
+  Json first = Json::parse(out.front());
+  EXPECT_EQ(first["country"], "Israel");
+  EXPECT_EQ(first["city"], "Jerusalem");
+  EXPECT_EQ(first["neighbourhood"], "Center");
+  EXPECT_NEAR(first["latitude"].get<double>(), 31.78, 0.01);
+  EXPECT_NEAR(first["longitude"].get<double>(), 35.22, 0.01);
+  EXPECT_EQ(first["zone"], 2);
+  EXPECT_EQ(first["dst"], true);
+  CliRun all = runCli("places");
+  EXPECT_GT(lines(all.out).size(), out.size());
+  EXPECT_NE(all.out.find("Israel/Jerusalem/Center  31.782 35.2195 780m UT+2 DST\n"), std::string::npos);
+  EXPECT_EQ(runCli("places --country Atlantis").status, 1);
+}
+
+// Every command's JSON read back: one object per result with its keys.
+TEST(CliJson, EveryCommandWritesObjectsWithItsKeys) {
+  const std::string at = "--json " + kJerusalem + "--date 2024-3-11 --time 18:00 ";
+  const std::pair<std::string, std::vector<std::string>> commands[] = {
+      {"convert --to Hebrew", {"instant", "date", "time", "text"}},
+      {"convert --to JD", {"instant", "date", "text"}},
+      {"inputs",
+       {"instant", "date", "time", "location", "latitude", "longitude", "height", "weather", "observer",
+        "criterion"}},
+      {"report --body Moon --parameter Rise", {"body", "parameter", "instant", "text"}},
+      {"body --body Moon", {"EclLong", "Fix", "MagTotal", "Probability"}},
+      {"crescent", {"evening", "day", "criterion", "moment", "moment_text", "yallop", "visibility"}},
+      {"phases --count 1", {"phase", "instant", "instant_text", "jde"}},
+      {"first-visible --count 1", {"day", "date", "evening", "value", "value_outside"}},
+      {"report --list", {"body", "parameters"}},
+  };
+  for (const auto& [command, keys] : commands) {
+    CliRun run = runCli(at + command);
+    EXPECT_EQ(run.status, 0) << command << run.err;
+    auto out = lines(run.out);
+    ASSERT_FALSE(out.empty()) << command;
+    for (const auto& line : out) {
+      ASSERT_TRUE(Json::accept(line)) << command << ": " << line;
+      Json o = Json::parse(line);
+      for (const auto& key : keys) EXPECT_TRUE(o.contains(key)) << command << " lacks " << key << ": " << line;
+    }
+  }
+  Json report = Json::parse(runCli(at + "report --body Moon --parameter Rise").out);
+  EXPECT_EQ(report["body"], "Moon");
+  EXPECT_EQ(report["parameter"], "Rise");
+  EXPECT_NEAR(report["instant"].get<double>(), 738956 + 16.0 / 24, 1e-6);  // 18:00 at UTC+2
+  EXPECT_EQ(report["text"].get<std::string>().rfind("Geometric Moonrise ", 0), 0u) << report["text"];
+  Json list = Json::parse(lines(runCli("--json report --list").out)[1]);
+  EXPECT_EQ(list["body"], "Moon");
+  EXPECT_EQ(list["parameters"].size(), 16u);
+}
+
+}  // namespace
+}  // namespace nemora
