@@ -1,5 +1,6 @@
 #include "timescale/delta_t.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -35,7 +36,7 @@ constexpr double kConvergence = 100;
 
 struct TableSpec {
   const char* fileName;
-  int entries;
+  int entries;       // 0: as many as the file holds, at least 2
   double firstYear;
   double step;       // years between entries
   double minValue;   // accepted values, seconds, bounds included
@@ -45,6 +46,8 @@ struct TableSpec {
 
 constexpr TableSpec kModern{"DeltaT.txt", clsDeltaT::kModernEntries, 1620, 2, -10, 130, true};
 constexpr TableSpec kHistorical{"PastDeltaT.txt", clsDeltaT::kHistoricalEntries, -500, 50, 100, 17000, false};
+// Yearly values from 2010 on, extended as new years are published.
+constexpr TableSpec kRecent{"RecentDeltaT.txt", 0, clsDeltaT::kRecentFirstYear, 1, -10, 130, true};
 
 // Correction of a tabulated value for the Moon's tidal acceleration, with T
 // the entry's year in centuries. The modern values after 1955.5 rest on atomic
@@ -91,16 +94,25 @@ DeltaTTable readTable(Session& session, const TableSpec& layout, const std::file
             ", the entry is for ", expected, ")");
   };
   DeltaTTable values;
-  values.reserve(layout.entries);
-  for (int k = 0; k < layout.entries; ++k) {
-    auto item = session.main.GetValue(file, "#", "Double", layout.minValue, layout.maxValue, true, true);
-    std::optional<double> value = item ? parseNumber(*item) : std::nullopt;
+  const bool openEnded = layout.entries == 0;
+  for (int k = 0; openEnded || k < layout.entries; ++k) {
+    std::optional<double> value;
+    if (openEnded) {
+      // The end of the file ends the table (after two entries at least).
+      std::string item = session.main.ReadItem(file, "#", false);
+      if (item.empty() && k >= 2) break;
+      value = parseNumber(item);
+      if (value && !(*value >= layout.minValue && *value <= layout.maxValue)) value.reset();
+    } else {
+      auto item = session.main.GetValue(file, "#", "Double", layout.minValue, layout.maxValue, true, true);
+      value = item ? parseNumber(*item) : std::nullopt;
+    }
     if (!value) raise("Data missing in file ", layout.fileName, ", entry ", k, " (line ", file.line(), ")");
     entry = k;
     entryLine = file.line();
     values.push_back(*value + tidalCorrection(layout, layout.firstYear + layout.step * k));
   }
-  std::string rest = session.main.ReadItem(file, "#", false);
+  std::string rest = openEnded ? std::string() : session.main.ReadItem(file, "#", false);
   if (!rest.empty())
     raise("Data left over in file ", layout.fileName, " after entry ", layout.entries - 1, ": ", shownItem(rest),
           " (line ", file.line(), ")");
@@ -134,6 +146,10 @@ std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec
 
 DeltaTTable clsDeltaT::readTableFile(Session& session, const std::filesystem::path& path, bool blnModern) {
   return readTable(session, blnModern ? kModern : kHistorical, path);
+}
+
+DeltaTTable clsDeltaT::readRecentTableFile(Session& session, const std::filesystem::path& path) {
+  return readTable(session, kRecent, path);
 }
 
 double clsDeltaT::DeltaT(double dblFixed, bool blnFromUTC, bool& blnValid) {
@@ -204,12 +220,26 @@ double clsDeltaT::forYear(double y) {
     return main.Interp(std::span<const double>(table).subspan(i, 3), x, 3, true);
   };
 
-  if (y < -500 || y > 2010) {
-    // Outside the tables: the long-term formula, blended over 100 years so
-    // that it meets the table value at each end.
+  if (y > kRecentFirstYear) {
+    // The yearly table, read only when a year after the modern table's is
+    // asked for; after its last year the long-term formula, blended over 100
+    // years so that it starts from the last value.
+    if (!recent_) recent_ = sharedTable(session(), kRecent);
+    const DeltaTTable& r = *recent_;
+    const double last = kRecentFirstYear + static_cast<double>(r.size() - 1);
+    if (y <= last) {
+      auto i = std::min(static_cast<size_t>(y - kRecentFirstYear), r.size() - 2);
+      return linear(r[i], r[i + 1], y - kRecentFirstYear - static_cast<double>(i));
+    }
     double deltaT = longTermFormula(y);
-    if (y > -600 && y < -500) deltaT -= (deltaT - h.front()) * (y + 600) / 100;
-    if (y > 2010 && y < 2110) deltaT -= (deltaT - m.back()) * (2110 - y) / 100;
+    if (y < last + 100) deltaT -= (deltaT - r.back()) * (last + 100 - y) / 100;
+    return deltaT;
+  }
+  if (y < -500) {
+    // Before the tables: the long-term formula, blended over 100 years so
+    // that it meets the table value at -500.
+    double deltaT = longTermFormula(y);
+    if (y > -600) deltaT -= (deltaT - h.front()) * (y + 600) / 100;
     return deltaT;
   }
   if (y < -475) return linear(h[0], h[1], (y + 500) / 50);

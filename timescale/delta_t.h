@@ -1,6 +1,7 @@
-// Delta T = TT - UT in seconds, from two tables of determinations (1620 to
-// 2010 every 2 years, -500 to 1600 every 50 years) with a long-term formula
-// outside them and a 100-year blend onto each end of the tables.
+// Delta T = TT - UT in seconds, from three tables of determinations (-500 to
+// 1600 every 50 years, 1620 to 2010 every 2 years, 2010 to the latest
+// published year and a few years of published predictions every year) with a
+// long-term formula outside them and a 100-year blend onto each end.
 #pragma once
 
 #include <filesystem>
@@ -22,6 +23,8 @@ class clsDeltaT : public SessionBound {
   // Entries of the two tables and the years they are for.
   static constexpr int kModernEntries = 196;      // DeltaT.txt: 1620 + 2k
   static constexpr int kHistoricalEntries = 43;   // PastDeltaT.txt: -500 + 50k
+  // RecentDeltaT.txt: kRecentFirstYear + k, as many entries as it holds.
+  static constexpr int kRecentFirstYear = 2010;
 
   // Delta T in seconds at the instant dblFixed (fixed day number with its
   // fraction): in UT when blnFromUTC is true, else in dynamical time (TT),
@@ -40,6 +43,9 @@ class clsDeltaT : public SessionBound {
   // without the process-wide cache; a missing or bad entry raises its
   // validation error, a missing file the file-not-found error.
   static DeltaTTable readTableFile(Session& session, const std::filesystem::path& path, bool blnModern);
+  // The same for RecentDeltaT.txt (two entries at least, then up to the end
+  // of the file).
+  static DeltaTTable readRecentTableFile(Session& session, const std::filesystem::path& path);
 
   // The decimal year of an instant dblFixed less dblDeltaT seconds.
   static double decimalYear(double dblFixed, double dblDeltaT);
@@ -54,6 +60,7 @@ class clsDeltaT : public SessionBound {
   // Set once loaded: the session's loaded flag.
   std::shared_ptr<const DeltaTTable> modern_;
   std::shared_ptr<const DeltaTTable> historical_;
+  std::shared_ptr<const DeltaTTable> recent_;  // read on the first year after 2010
 };
 
 }  // namespace nemora

@@ -76,19 +76,28 @@ TEST(DeltaT, TableEndsAndBlendsOntoTheLongTermFormula) {
   EXPECT_DOUBLE_EQ(deltaTAt(s.session, 2010, ok), m195);
   EXPECT_DOUBLE_EQ(deltaTAt(s.session, -500, ok), h0);
 
-  // The formula alone (values worked by hand from the formula): 2110 on and
-  // -600 back.
+  // The yearly table from 2010 to its last year, 2030 (a prediction): its
+  // first value is the modern table's last, and 2025 has the observed value
+  // of about 69 s (the formula's blend from 2010 gave 63.6 s there).
+  const double r2030 = 69.97;
+  EXPECT_NEAR(deltaTAt(s.session, 2010 + 1e-7, ok), m195, 1e-4);
+  EXPECT_DOUBLE_EQ(deltaTAt(s.session, 2025, ok), 69.1377);
+  EXPECT_NEAR(deltaTAt(s.session, 2025.5, ok), (69.1377 + 69.1099) / 2, 1e-9);
+  EXPECT_DOUBLE_EQ(deltaTAt(s.session, 2030, ok), r2030);
+
+  // The formula alone (values worked by hand from the formula): 100 years
+  // after the yearly table's end on, and -600 back.
   EXPECT_NEAR(clsDeltaT::longTermFormula(2200), 113.614162, 1e-6);
   EXPECT_NEAR(clsDeltaT::longTermFormula(-1000), 25425.376729, 1e-6);
-  for (double y : {2110.0, 2200.0, 3000.0, -600.0, -1000.0, -5000.0})
+  for (double y : {2130.0, 2200.0, 3000.0, -600.0, -1000.0, -5000.0})
     EXPECT_DOUBLE_EQ(deltaTAt(s.session, y, ok), clsDeltaT::longTermFormula(y)) << y;
 
   // Halfway through each blend the value lies halfway between the two.
-  EXPECT_NEAR(deltaTAt(s.session, 2060, ok), (58.730855 + m195) / 2, 1e-6);
+  EXPECT_NEAR(deltaTAt(s.session, 2080, ok), (64.488395 + r2030) / 2, 1e-6);
   EXPECT_NEAR(deltaTAt(s.session, -550, ok), (17544.113405 + h0) / 2, 1e-6);
 
   // The blends meet the tables without a step.
-  EXPECT_NEAR(deltaTAt(s.session, 2010 + 1e-7, ok), m195, 1e-4);
+  EXPECT_NEAR(deltaTAt(s.session, 2030 + 1e-7, ok), r2030, 1e-4);
   EXPECT_NEAR(deltaTAt(s.session, -500 - 1e-7, ok), h0, 1e-3);
   EXPECT_TRUE(ok);
   EXPECT_TRUE(s.sink.messages.empty());
@@ -106,7 +115,10 @@ TEST(DeltaT, AgreesWithThePublishedValuesItWasBuiltFrom) {
                                   Monthly{728475, 61.2454},    // 1995-07-01
                                   Monthly{731397, 64.5512},    // 2003-07-01
                                   Monthly{732858, 65.3413},    // 2007-07-01
-                                  Monthly{733589, 65.9509}})   // 2009-07-01
+                                  Monthly{733589, 65.9509},    // 2009-07-01
+                                  Monthly{738429, 69.1891},    // 2022-10-01
+                                  Monthly{738794, 69.1723},    // 2023-10-01
+                                  Monthly{739798, 69.1695}})   // 2026-07-01
     EXPECT_NEAR(s.session.deltaT.DeltaT(fixed, true, ok), published, 0.1) << fixed;
 
   // The spline of Stephenson, Morrison and Hohenkerk (2016, revised 2020,
@@ -281,6 +293,41 @@ TEST(DeltaT, EveryKindOfDamageEndsTheProgramWithItsMessage) {
   bool ok = false;
   EXPECT_NEAR(deltaTAt(on.s.session, 2000, ok), 20 + 0.25 * 190, 1e-9);
   EXPECT_TRUE(ok);
+}
+
+TEST(DeltaT, TheYearlyTableRunsToTheEndOfItsFile) {
+  // Read only for a year after 2010; two entries at least; a bad or
+  // out-of-range value or a year comment that does not match ends the program.
+  struct Case {
+    std::string text;
+    std::string message;  // empty: accepted
+  };
+  const std::string e = "Error in clsDeltaT.DeltaT, ";
+  const Case cases[] = {
+      {"# test\n60, # 2010\n61, # 2011\n62, # 2012\n", ""},
+      {"60\n61\n", ""},
+      {"# test\n60, # 2010\n", e + "Data missing in file RecentDeltaT.txt, entry 1 (line 2)"},
+      {"60\n61\nabc\n", e + "Data missing in file RecentDeltaT.txt, entry 2 (line 3)"},
+      {"60\n131\n", e + "Data missing in file RecentDeltaT.txt, entry 1 (line 2)"},
+      {"60, # 2010\n61, # 2012\n",
+       e + "Wrong year in file RecentDeltaT.txt, entry 1: 2012 (RecentDeltaT.txt, line 2, the entry is for 2011)"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.write("DeltaT.txt", tableText(modernValues()));
+    dir.write("PastDeltaT.txt", tableText(historicalValues()));
+    dir.write("RecentDeltaT.txt", c.text);
+    SessionOn on(dir.path());
+    bool ok = false;
+    EXPECT_NEAR(deltaTAt(on.s.session, 2000, ok), 20 + 0.25 * 190, 1e-9);
+    if (c.message.empty()) {
+      EXPECT_NEAR(deltaTAt(on.s.session, 2010.5, ok), 60.5, 1e-9) << c.text;
+      EXPECT_TRUE(on.s.sink.messages.empty()) << c.text;
+    } else {
+      EXPECT_THROW(deltaTAt(on.s.session, 2010.5, ok), ProgramEnd) << c.text;
+      EXPECT_EQ(on.s.sink.messages, std::vector<std::string>{c.message}) << c.text;
+    }
+  }
 }
 
 TEST(DeltaT, AMissingOrUnreadableFileEndsTheProgram) {
