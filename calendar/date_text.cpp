@@ -113,6 +113,7 @@ std::string DateText::WriteDate(const udtDate& date, bool& blnValid, bool blnWit
     } else if (blnNumeric) {
       text = (date.blnCE ? "" : "-") + formatNumber(date.intYear, "######0") + "/" +
              formatNumber(date.intMonth, "00") + "/" + formatNumber(date.intDateOfMonth, "00");
+      if (hebrew) text = ltrIsolate(text);
     } else if (hebrew) {
       if (date.blnEve) text += "אור ל";
       if (blnWeekday) {
@@ -146,8 +147,10 @@ std::string DateText::WriteDate(const udtDate& date, bool& blnValid, bool blnWit
       udtDate g;
       s.gregorian.fixed_gregorian(static_cast<int32_t>(std::floor(fixed)), g, ok);
       abandonUnless(ok);
-      text += " (" + formatNumber(g.intDateOfMonth, "00") + "." + formatNumber(g.intMonth, "00") + "." +
-              formatNumber(g.intYear, "######0") + ")";
+      text += " (" +
+              ltrIsolate(formatNumber(g.intDateOfMonth, "00") + "." + formatNumber(g.intMonth, "00") + "." +
+                         formatNumber(g.intYear, "######0")) +
+              ")";
     } else if (!(type == dtGregorian && blnWithGregorian)) {
       text += main.Lang(kSuffixEnglish[type], kSuffixHebrew[type]);
     }

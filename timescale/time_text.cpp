@@ -94,6 +94,7 @@ std::string TimeText::WriteTime(const udtTime& t, int16_t intPrecision, bool& bl
     std::string text = s.udtTimeIn.bln24Hour ? formatNumber(clock.hours, "00") : std::to_string(clock.hours);
     text += ":" + formatNumber(clock.minutes, "00");
     if (intPrecision >= 0) text += ":" + seconds;
+    if (s.intLanguage == 1) text = ltrIsolate(text);
 
     const Main& main = s.main;
     if (!t.bln24Hour) {

@@ -158,19 +158,15 @@ std::string Main::strAngle(double angle, bool& ok, int16_t places) {
       seconds = generalNumber(std::floor(secondsValue * scale) / scale);
     }
 
+    // Both languages keep reading order; in Hebrew the angle is one
+    // left-to-right unit inside the right-to-left line.
+    if (session().intLanguage != 0 && session().intLanguage != 1) return std::string();
     std::string text;
-    if (session().intLanguage == 0) {
-      if (negative) text += "-";
-      text += degrees + "°";
-      if (places >= -1) text += minutes + "'";
-      if (places >= 0) text += seconds + "\"";
-    } else if (session().intLanguage == 1) {
-      if (places >= 0) text += "\"" + seconds;
-      if (places >= -1) text += "'" + minutes;
-      text += "°" + degrees;
-      if (negative) text += "-";
-    }
-    return text;
+    if (negative) text += "-";
+    text += degrees + "°";
+    if (places >= -1) text += minutes + "'";
+    if (places >= 0) text += seconds + "\"";
+    return session().intLanguage == 1 ? ltrIsolate(text) : text;
   });
 }
 

@@ -35,4 +35,13 @@ std::string concat(const Pieces&... pieces) {
 // Lines joined by the line break that message boxes and reports use.
 inline constexpr std::string_view kLineBreak = "\n";
 
+// A number with its units (an angle, a clock time, a numeric date) as one
+// left-to-right unit inside right-to-left text: wrapped in LEFT-TO-RIGHT
+// ISOLATE (U+2066) and POP DIRECTIONAL ISOLATE (U+2069). Hebrew text is kept
+// in reading order; without the isolate the bidirectional algorithm would
+// show 18°19'09" in a Hebrew line as "09'18°19 (its separators are neutral).
+inline std::string ltrIsolate(std::string_view text) {
+  return "\u2066" + std::string(text) + "\u2069";
+}
+
 }  // namespace nemora

@@ -81,9 +81,12 @@ TEST(StrAngle, EnglishAndHebrewPieces) {
   // Rounding carries into the minutes and degrees.
   EXPECT_EQ(m.strAngle(29.99999, ok, 0), "30°00'00\"");
 
+  // Hebrew keeps reading order, the angle one left-to-right isolate.
   s.session.intLanguage = 1;
-  EXPECT_EQ(m.strAngle(31.5125, ok, 0), "\"45'30°31");
-  EXPECT_EQ(m.strAngle(-0.5, ok, 0), "\"00'30°0-");
+  EXPECT_EQ(m.strAngle(31.5125, ok, 0), "\u206631°30'45\"\u2069");
+  EXPECT_EQ(m.strAngle(-0.5, ok, 0), "\u2066-0°30'00\"\u2069");
+  EXPECT_EQ(m.strAngle(18.319167, ok, 0), "\u206618°19'09\"\u2069");
+  EXPECT_EQ(m.strAngle(10.6, ok, -2), "\u206611°\u2069");
   s.session.intLanguage = 2;
   EXPECT_EQ(m.strAngle(1, ok, 0), "");
   EXPECT_TRUE(s.sink.messages.empty());

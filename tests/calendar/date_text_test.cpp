@@ -72,7 +72,7 @@ TEST(WriteDate, HebrewForms) {
   udtDate yomKippur = calendarDate(dtHebrew, 5784, 7, 10);
   EXPECT_EQ(write(s, yomKippur, false, false, true), "יום שני, י' בתשרי ה'תשפ\"ד עברי");
   // With the Gregorian date of the same day in place of the type's name.
-  EXPECT_EQ(write(s, yomKippur, true, false, false), "י' בתשרי ה'תשפ\"ד (25.09.2023)");
+  EXPECT_EQ(write(s, yomKippur, true, false, false), "י' בתשרי ה'תשפ\"ד (\u206625.09.2023\u2069)");
   yomKippur.blnEve = true;
   EXPECT_EQ(write(s, yomKippur, false, false, true), "אור ליום שני, י' בתשרי ה'תשפ\"ד עברי");
   EXPECT_EQ(write(s, calendarDate(dtGregorian, 2009, 6, 9), false, false, false), "ט' ביוני ב'ט' גרגוריאני");
@@ -88,7 +88,7 @@ TEST(WriteDate, HebrewForms) {
       {dayNumberDate(dtMJD, 51544), "51544 יום יוליאני מוסגל"},
   };
   for (const auto& [date, text] : numbers) EXPECT_EQ(write(s, date, false, false, false), text);
-  EXPECT_EQ(write(s, calendarDate(dtGregorian, 2009, 6, 9), false, true, false), "2009/06/09 גרגוריאני");
+  EXPECT_EQ(write(s, calendarDate(dtGregorian, 2009, 6, 9), false, true, false), "\u20662009/06/09\u2069 גרגוריאני");
   EXPECT_TRUE(rs.sink.messages.empty());
 }
 

@@ -107,7 +107,7 @@ TEST(WriteTime, NamesAndMarksInBothLanguages) {
     s.session.intLanguage = 0;
     EXPECT_EQ(text.WriteTime(t, 0, ok, true), "09:08:07" + english[type]);
     s.session.intLanguage = 1;
-    EXPECT_EQ(text.WriteTime(t, 0, ok, true), "09:08:07" + hebrew[type]);
+    EXPECT_EQ(text.WriteTime(t, 0, ok, true), "\u206609:08:07\u2069" + hebrew[type]);
   }
   s.session.udtTimeIn.bln24Hour = false;
   struct Case {
@@ -115,11 +115,11 @@ TEST(WriteTime, NamesAndMarksInBothLanguages) {
     std::string english, hebrew;
   };
   for (const Case& c : std::vector<Case>{
-           {clock12(ttUTC, 3, 0, 0, true), "3:00 p.m.", "3:00 אחה\"צ"},
-           {clock12(ttUTC, 3, 0, 0, false), "3:00 a.m.", "3:00 לפה\"צ"},
-           {clock12(ttSeasonal, 3, 0, 0, true), "3:00 day", "3:00 יום"},
-           {clock12(ttSeasonal, 3, 0, 0, false), "3:00 night", "3:00 לילה"},
-           {clock24(ttGMST, 0, 1, 0, true), "0:01 2nd ocurrence", "0:01 מקרה שני"},
+           {clock12(ttUTC, 3, 0, 0, true), "3:00 p.m.", "\u20663:00\u2069 אחה\"צ"},
+           {clock12(ttUTC, 3, 0, 0, false), "3:00 a.m.", "\u20663:00\u2069 לפה\"צ"},
+           {clock12(ttSeasonal, 3, 0, 0, true), "3:00 day", "\u20663:00\u2069 יום"},
+           {clock12(ttSeasonal, 3, 0, 0, false), "3:00 night", "\u20663:00\u2069 לילה"},
+           {clock24(ttGMST, 0, 1, 0, true), "0:01 2nd ocurrence", "\u20660:01\u2069 מקרה שני"},
        }) {
     s.session.intLanguage = 0;
     EXPECT_EQ(text.WriteTime(c.t, -1, ok, false), c.english);
