@@ -72,8 +72,8 @@ frmMain::frmMain(Session& session, QWidget* parent)
   resize(860, 680);
 }
 
-void frmMain::startUp(double dblClockSerial) {
-  model_.startUp(dblClockSerial);
+void frmMain::startUp(double dblClockSerial, bool blnClockIsUT) {
+  model_.startUp(dblClockSerial, blnClockIsUT);
   refresh();
 }
 

@@ -25,8 +25,9 @@ class frmMain : public QMainWindow {
   explicit frmMain(Session& session, QWidget* parent = nullptr);
 
   // The window's load: start-up of the model, then the controls show it.
-  // Ends the program (ProgramEnd) when start-up fails.
-  void startUp(double dblClockSerial);
+  // Ends the program (ProgramEnd) when start-up fails. blnClockIsUT: the
+  // serial is the clock in UT (MainModel::startUp).
+  void startUp(double dblClockSerial, bool blnClockIsUT = false);
 
   // Chooses "Convert Date" mode as its option button does.
   void chooseConvertMode();
