@@ -47,6 +47,8 @@ class clsLocationData : public SessionBound {
   void GetLocationData(const std::filesystem::path& path);
 
   bool loaded() const { return data_ != nullptr; }
+  // Uses the database another session loaded (read once, shared).
+  void shareFrom(const clsLocationData& other) { data_ = other.data_; }
   int16_t intNCountries() const { return data_ ? data_->intNCountries : 0; }
   // Empty until loaded.
   const std::vector<udtCountry>& udtCountries() const;
