@@ -25,6 +25,8 @@
 #include <cstdlib>
 
 #include "app/errors.h"
+#include "app/frmGraph.h"
+#include "graphs/graph_texts.h"
 #include "app/gui/help_window.h"
 #include "app/gui/qt_message_sink.h"
 #include "app/gui/widget_factory.h"
@@ -70,6 +72,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
   // The window grows with the results; below this the controls would crowd.
   setMinimumSize(600, 480);
   resize(860, 680);
+  graph_ = new frmGraph(session_, this);
 }
 
 void frmMain::startUp(double dblClockSerial, bool blnClockIsUT) {
@@ -291,6 +294,12 @@ void frmMain::refresh() {
   showList(cboOption_, lblOption_, model_.cboOption);
   showList(cboOption2_, lblOption2_, model_.cboOption2);
   cmdChangeTime_->setEnabled(!isDayNumberType(session_.udtDateIn.enmDateType));
+  // The graph window follows the result; when the graph changes the
+  // report's tense, the report is written again.
+  if (graph_ && graph_->follow(model_)) {
+    model_.Evaluate();
+    refresh();
+  }
 }
 
 void frmMain::saveToOutTxt() {
@@ -311,6 +320,10 @@ void frmMain::print() {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(file);
   }
+  printTo(printer);
+}
+
+void frmMain::printTo(QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) {
     session_.showMessage("The printer could not be started.");
@@ -327,6 +340,18 @@ void frmMain::print() {
       painter.drawText(0, y, piece);
       y += metrics.height();
     }
+  }
+  // With the graph window open: its legend line, then the graph from two
+  // text heights lower to the foot of the page.
+  if (graph_ && graph_->isVisible()) {
+    const int line = metrics.boundingRect("0").height();
+    if (y + 2 * line > painter.viewport().height() / 2) {
+      printer.newPage();
+      y = metrics.height();
+    }
+    painter.drawText(0, y, QString::fromUtf8(kLegendThreeClasses));
+    y += 2 * line;
+    graph_->drawOn(painter, QRectF(0, y, painter.viewport().width(), painter.viewport().height() - y), false);
   }
   painter.end();
 }

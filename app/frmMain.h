@@ -13,11 +13,13 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QPrinter;
 class QRadioButton;
 
 namespace nemora {
 
 class Session;
+class frmGraph;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -40,6 +42,11 @@ class frmMain : public QMainWindow {
   void rememberGeometry();
 
   MainModel& model() { return model_; }
+  // The graph window that follows the results (hidden while there is no graph).
+  frmGraph* graphWindow() const { return graph_; }
+  // Prints the inputs and the result, and with the graph window open its
+  // legend line and graph on the same page, on the printer given.
+  void printTo(QPrinter& printer);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -65,6 +72,7 @@ class frmMain : public QMainWindow {
 
   Session& session_;
   MainModel model_;
+  frmGraph* graph_ = nullptr;
   bool blnRememberGeometry_ = false;
 
   QWidget* central_ = nullptr;

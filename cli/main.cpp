@@ -17,6 +17,7 @@
 #include "ephemeris/hbody_data.h"
 #include "cli/cli_inputs.h"
 #include "cli/crescent_command.h"
+#include "cli/graph_command.h"
 #include "cli/phases_command.h"
 #include "cli/json_output.h"
 #include "cli/place_names.h"
@@ -237,6 +238,9 @@ int main(int argc, char** argv) {
   firstVisible->add_flag("--old", old, "The last morning of each old crescent instead");
 
 
+  nemora::cli::GraphOptions graphOptions;
+  auto* graphCommand = nemora::cli::addGraphCommand(app, graphOptions);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -284,6 +288,7 @@ int main(int argc, char** argv) {
       return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json);
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
     if (report->parsed()) return runReport(session, model, inputs, bodyName, parameterName, json);
+    if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
   } catch (const nemora::AppError& e) {

@@ -124,6 +124,23 @@ Axis timeAxis(double minDays, double maxDays, double offsetDays, const QString& 
 PlotFrame::PlotFrame(QPainter& painter, const QRectF& picture, const QStringList& titles, Axis x, Axis y,
                      bool rightToLeft)
     : picture_(picture), titles_(titles), x_(std::move(x)), y_(std::move(y)), rtl_(rightToLeft) {
+  layout(painter);
+}
+
+PlotFrame::PlotFrame(QPainter& painter, const QRectF& picture, const QStringList& titles, Axis x, Axis y, Axis right,
+                     bool rightToLeft)
+    : picture_(picture),
+      titles_(titles),
+      x_(std::move(x)),
+      y_(std::move(y)),
+      right_(std::move(right)),
+      hasRight_(true),
+      rtl_(rightToLeft) {
+  layout(painter);
+}
+
+void PlotFrame::layout(QPainter& painter) {
+  const QRectF& picture = picture_;
   const double ts = textSize(picture);
   const double margin = 0.6 * ts;
   const QFontMetricsF titleFont(plotFont(picture, 1.25, true), painter.device());
@@ -140,7 +157,12 @@ PlotFrame::PlotFrame(QPainter& painter, const QRectF& picture, const QStringList
   const double left = margin + (y_.title.isEmpty() ? 0 : textFont.height() + 0.3 * ts) + yLabelWidth + 0.3 * ts +
                       tickLength;
   const double lastX = x_.ticks.empty() ? 0 : tickFont.horizontalAdvance(x_.ticks.back().label) / 2;
-  const double right = margin + lastX;
+  double right = margin + lastX;
+  if (hasRight_) {
+    double w = 0;
+    for (const Tick& t : right_.ticks) w = std::max(w, tickFont.horizontalAdvance(t.label));
+    right = std::max(right, margin + tickLength + 0.3 * ts + w + (right_.title.isEmpty() ? 0 : textFont.height() + 0.3 * ts));
+  }
   const double top = margin + titleHeight_ + tickFont.height() / 2;
   const double bottom = margin + tickLength + 0.2 * ts + tickFont.height() +
                         (x_.title.isEmpty() ? 0 : textFont.height() + 0.2 * ts);
@@ -152,6 +174,12 @@ PlotFrame::PlotFrame(QPainter& painter, const QRectF& picture, const QStringList
 QPointF PlotFrame::map(double x, double y) const {
   const double fx = (x - x_.min) / (x_.max - x_.min);
   const double fy = (y - y_.min) / (y_.max - y_.min);
+  return {area_.left() + fx * area_.width(), area_.bottom() - fy * area_.height()};
+}
+
+QPointF PlotFrame::mapRight(double x, double y) const {
+  const double fx = (x - x_.min) / (x_.max - x_.min);
+  const double fy = (y - right_.min) / (right_.max - right_.min);
   return {area_.left() + fx * area_.width(), area_.bottom() - fy * area_.height()};
 }
 
@@ -180,7 +208,7 @@ void PlotFrame::draw(QPainter& painter) const {
   // Background and grid.
   painter.fillRect(area_, Qt::white);
   QPen grid(kGrid, lineWidth(picture_, 0.6));
-  painter.setPen(grid);
+  painter.setPen(showGrid ? grid : QPen(Qt::NoPen));
   for (const Tick& t : x_.ticks) {
     const double px = map(t.value, y_.min).x();
     painter.drawLine(QPointF(px, area_.top()), QPointF(px, area_.bottom()));
@@ -212,6 +240,16 @@ void PlotFrame::draw(QPainter& painter) const {
                      t.label);
   }
 
+  if (hasRight_) {
+    for (const Tick& t : right_.ticks) {
+      const double py = mapRight(x_.min, t.value).y();
+      painter.drawLine(QPointF(area_.right(), py), QPointF(area_.right() + tickLength, py));
+      const double x0 = area_.right() + tickLength + 0.3 * ts;
+      painter.drawText(QRectF(x0, py - tickHeight / 2, picture_.right() - x0, tickHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, t.label);
+    }
+  }
+
   // Axis titles.
   painter.setFont(plotFont(picture_));
   painter.setPen(Qt::black);
@@ -226,6 +264,14 @@ void PlotFrame::draw(QPainter& painter) const {
     painter.rotate(-90);
     painter.drawText(QRectF(-area_.height() / 2, -textHeight / 2, area_.height(), textHeight), Qt::AlignCenter,
                      y_.title);
+    painter.restore();
+  }
+  if (hasRight_ && !right_.title.isEmpty()) {
+    painter.save();
+    painter.translate(picture_.right() - margin - textHeight / 2, area_.center().y());
+    painter.rotate(90);
+    painter.drawText(QRectF(-area_.height() / 2, -textHeight / 2, area_.height(), textHeight), Qt::AlignCenter,
+                     right_.title);
     painter.restore();
   }
   painter.restore();

@@ -74,14 +74,22 @@ class PlotFrame {
   // device.
   PlotFrame(QPainter& painter, const QRectF& picture, const QStringList& titles, Axis x, Axis y,
             bool rightToLeft = false);
+  // The same with a second vertical axis on the right (e.g. magnitudes
+  // beside sky brightness); mapRight() places points on it.
+  PlotFrame(QPainter& painter, const QRectF& picture, const QStringList& titles, Axis x, Axis y, Axis right,
+            bool rightToLeft = false);
 
   const QRectF& picture() const { return picture_; }
   const QRectF& plotArea() const { return area_; }
   const Axis& xAxis() const { return x_; }
   const Axis& yAxis() const { return y_; }
   bool rightToLeft() const { return rtl_; }
-  // Picture point of the data point (x, y).
+  // Picture point of the data point (x, y); mapRight() by the right axis.
+  // An axis whose min is above its max runs downwards (magnitudes).
   QPointF map(double x, double y) const;
+  QPointF mapRight(double x, double y) const;
+  // Grid lines behind the data (on by default; sketches leave them out).
+  bool showGrid = true;
 
   // Draws the titles, grid, frame, ticks, tick labels and axis titles. The
   // painter's pen, brush, font and clip are restored afterwards.
@@ -93,8 +101,10 @@ class PlotFrame {
  private:
   QRectF picture_, area_;
   QStringList titles_;
-  Axis x_, y_;
+  Axis x_, y_, right_;
+  bool hasRight_ = false;
   bool rtl_;
+  void layout(QPainter& painter);
   double titleHeight_ = 0;
 };
 
