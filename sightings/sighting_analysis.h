@@ -1,0 +1,208 @@
+// How well each crescent criterion and the photometric model predict recorded
+// sightings: every record's verdicts and probabilities, then the scores
+// (confusion tables, accuracy, Brier score, log loss) per criterion and per
+// observing method, a table by year, the Delta T test, the limiting-sightings
+// lines, the planet table and, for Yallop's own records, the agreement of our
+// Yallop classes with his.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/helpers/numeric.h"
+#include "sightings/sighting_file.h"
+#include "visibility/criterion_types.h"
+
+namespace nemora {
+
+class Session;
+
+// One criterion's judgement of one record. The naked-eye and optical-aid
+// verdicts differ only for Yallop (classes A-C and A-D) and Odeh (zones A-B
+// and A-C); Maimonides and Ilyas judge by their own q >= 0, the others by the
+// normalised value z >= 0.
+struct CriterionVerdict {
+  bool blnValid = false;
+  double dblDarkness = 0;    // the criterion's darkness measure
+  double dblBrightness = 0;  // and brightness measure
+  double dblZ = 0;           // normalised value
+  double dblValue = 0;       // the published test's value: Yallop's q, Odeh's V, the Ilyas or Maimonides q, else z
+  char chClass = 0;          // Yallop's class or Odeh's zone, else 0
+  bool blnEye = false;       // predicted visible to the naked eye
+  bool blnAid = false;       // predicted visible with optical aid
+};
+
+// Number of criterion columns: index 0 the user criterion (used only when it
+// is the criterion in force), 1 to 8 the named ones.
+inline constexpr size_t kVerdictCount = kCritLastType + 1;
+
+struct SightingResult {
+  bool blnValid = false;  // every value below was computed
+  std::array<CriterionVerdict, kVerdictCount> criteria{};
+  // The photometric model: the greatest probability of the evening (or
+  // morning) and its instant (UT); at the observation time when the record
+  // gives one. A body on the other side of the Sun that day has 0.
+  double dblPBest = 0;
+  double dblTBest = 0;
+  bool blnHasPAt = false;
+  double dblPAt = 0;
+  double dblTAt = 0;
+  // Yallop's geometry at his best time, from which his q is found: the
+  // geocentric airless arc of vision (degrees) and the crescent width (arc
+  // minutes) of the Moon's geocentric elongation.
+  double dblARCV = 0;
+  double dblWidth = 0;
+  // Delta T test: the shift tried (seconds, both ways) and which verdicts
+  // changed under it.
+  double dblDeltaTShift = 0;
+  std::array<bool, kVerdictCount> blnDeltaTChanged{};
+  bool blnPDeltaTChanged = false;
+
+  // The probability scored: at the observation time when given, else the
+  // evening's best.
+  double P() const { return blnHasPAt ? dblPAt : dblPBest; }
+};
+
+// The verdict that counts for a record: the optical-aid one for a sighting
+// with optical aid, else the naked-eye one.
+bool predicted(const CriterionVerdict& v, const udtSighting& r);
+// The photometric model's verdict: probability 0.5 or more.
+inline bool predictedByProbability(double P) { return P >= 0.5; }
+
+struct Confusion {
+  int seenPredicted = 0;
+  int seenNotPredicted = 0;
+  int notSeenPredicted = 0;
+  int notSeenNotPredicted = 0;
+  int count() const { return seenPredicted + seenNotPredicted + notSeenPredicted + notSeenNotPredicted; }
+  // Share of right verdicts; 0 for no records.
+  double accuracy() const;
+  void add(bool seen, bool predicted);
+};
+
+struct ScoreRow {
+  std::string strName;  // the criterion's name, or "Photometric model"
+  Confusion confusion;
+  bool blnProbability = false;  // the photometric model: Brier score and log loss follow
+  double dblBrier = 0;
+  double dblLogLoss = 0;
+};
+
+struct ScoreTable {
+  std::string strGroup;  // "Naked eye", "Optical aid"
+  int lngRecords = 0;
+  int lngSeen = 0;
+  std::vector<ScoreRow> rows;
+};
+
+struct YearRow {
+  int32_t lngYear = 0;
+  int lngRecords = 0;
+  int lngSeen = 0;
+  std::vector<int> correct;  // right verdicts per criterion column, then the photometric model
+};
+
+// The line below which no naked-eye sighting lies, in a criterion's darkness
+// (y) and brightness (x) measures: the least-squares line through the
+// lowest sighting of each band of brightness, lowered until no sighting is
+// below it.
+struct LimitLine {
+  std::string strName;
+  std::string strDarkness;
+  std::string strBrightness;
+  int lngSightings = 0;  // naked-eye sightings used
+  int lngPoints = 0;     // limiting sightings the line was fitted to
+  bool blnValid = false;
+  LineFitResult fit;           // of the limiting sightings
+  double dblIntercept = 0;     // the lowered line: y = dblIntercept + fit.b x
+  int lngNotSeenAbove = 0;     // naked-eye non-sightings on or above the lowered line
+  int lngNotSeen = 0;
+};
+
+// Our Yallop class against the one Yallop published for the same record.
+struct YallopComparison {
+  int lngRecords = 0;      // records of the file that carry his class
+  int lngSameClass = 0;
+  int lngSameVerdict = 0;  // same side of the naked-eye limit (A-C against D-F)
+  std::vector<size_t> disagreements;  // indices of records whose classes differ
+};
+
+struct SightingsAnalysis {
+  SightingsFile file;
+  std::vector<int16_t> columns;  // criterion types scored, in column order
+  std::vector<SightingResult> results;  // one per record of the file
+  bool blnComplete = false;             // false when cancelled
+  bool blnDeltaTTest = true;
+  std::vector<int> failed;              // indices of records that could not be evaluated
+
+  std::vector<ScoreTable> scores;  // naked eye, then optical aid
+  std::vector<YearRow> years;
+  std::vector<int> deltaTChanges;  // per column, then the photometric model
+  std::vector<LimitLine> limits;
+  std::vector<size_t> planets;     // indices of the planet records
+  bool blnHasYallop = false;
+  YallopComparison yallop;
+};
+
+struct AnalysisSettings {
+  unsigned threads = 0;     // 0: one per hardware thread
+  bool blnDeltaTTest = true;
+};
+
+// The name of a criterion column ("Yallop", "User defined", ...).
+std::string columnName(int16_t intType);
+
+// The standard uncertainty of Delta T (seconds) in a year.
+double DeltaTUncertainty(double dblYear);
+
+// Evaluates one record in a worker session (moved to the record's place).
+SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std::vector<int16_t>& columns,
+                                bool blnDeltaTTest);
+
+// The columns scored: the named criteria, and the user criterion first when
+// it is the criterion in force.
+std::vector<int16_t> AnalysisColumns(const Session& session);
+
+// Evaluates every record of the file in sessions prepared like
+// `session` (observer: the average one) and scores them. Progress gets the
+// fraction done; setting *cancel stops the run (blnComplete false). Returns
+// the analysis (scored over the records done).
+SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, const AnalysisSettings& settings,
+                                   const std::function<void(double)>& progress = {},
+                                   const std::atomic<bool>* cancel = nullptr);
+
+// Fills the scores, the year table, the Delta T counts, the limit lines, the
+// planet list and the Yallop comparison from file, columns and results.
+void ScoreSightings(SightingsAnalysis& a);
+
+// The whole analysis as text (Output.txt).
+std::string AnalysisText(const SightingsAnalysis& a);
+
+// The scatter plot's data: every Moon record at its arc of vision (y,
+// degrees) and crescent width (x, arc minutes), and the limit curves.
+struct ScatterPoint {
+  double dblWidth = 0;
+  double dblARCV = 0;
+  bool blnSeen = false;
+  bool blnOptical = false;
+};
+struct ScatterCurve {
+  std::string strName;
+  std::vector<std::pair<double, double>> points;  // (width, ARCV)
+  bool blnOptical = false;                         // an optical-aid limit
+  bool blnOdeh = false;
+};
+struct ScatterData {
+  std::string strTitle;
+  std::vector<ScatterPoint> points;
+  std::vector<ScatterCurve> curves;
+  double dblMaxWidth = 2;
+  double dblMaxARCV = 20;
+};
+ScatterData SightingsScatter(const SightingsAnalysis& a);
+
+}  // namespace nemora
