@@ -17,6 +17,7 @@
 #include "ephemeris/hbody_data.h"
 #include "cli/cli_inputs.h"
 #include "cli/crescent_command.h"
+#include "cli/sightings_command.h"
 #include "cli/graph_command.h"
 #include "cli/phases_command.h"
 #include "cli/json_output.h"
@@ -236,6 +237,8 @@ int main(int argc, char** argv) {
       "first-visible", "The first evening of each new crescent under the criterion in force at the input place");
   firstVisible->add_option("--count", visibleCount, "Lunations to search (default 12)")->check(CLI::Range(1, 10000));
   firstVisible->add_flag("--old", old, "The last morning of each old crescent instead");
+  nemora::cli::SightingsOptions sightingsOptions;
+  auto* sightingsCommand = nemora::cli::addSightingsCommand(app, sightingsOptions);
 
 
   nemora::cli::GraphOptions graphOptions;
@@ -283,6 +286,8 @@ int main(int argc, char** argv) {
     }
     if (inputsCommand->parsed()) return runInputs(session, model, inputs, json);
     if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
+    if (sightingsCommand->parsed())
+      return nemora::cli::runSightings(session, model, inputs, sightingsOptions, json);
     if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json);
     if (firstVisible->parsed())
       return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json);

@@ -1,0 +1,221 @@
+#include "cli/sightings_command.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "app/errors.h"
+#include "app/helpers/atomic_file.h"
+#include "app/main_model.h"
+#include "app/session.h"
+#include "cli/json_output.h"
+#include "plot/picture_file.h"
+#include "plot/sightings_painter.h"
+#include "sightings/sighting_analysis.h"
+
+namespace nemora::cli {
+namespace {
+
+// A number, or null when it is not one (a Maimonides q below the limit).
+Json number(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }
+
+Json recordJson(const SightingsAnalysis& a, size_t i) {
+  const udtSighting& r = a.file.records[i];
+  const SightingResult& res = a.results[i];
+  Json o;
+  o["line"] = r.lngLine;
+  o["date"] = r.strDate;
+  o["fixed"] = r.lngFix;
+  if (r.blnHasTime) o["clock"] = r.dblClock;
+  o["place"] = r.strPlace;
+  o["latitude"] = r.location.dblLatitude;
+  o["longitude"] = r.location.dblLongitude;
+  o["height"] = r.location.dblHeight;
+  o["body"] = r.strBody;
+  o["evening"] = r.blnEvening;
+  o["method"] = methodName(r.method);
+  o["seen"] = r.blnSeen;
+  if (r.blnHasClouds) o["clouds"] = r.dblClouds;
+  if (!r.strSource.empty()) o["source"] = r.strSource;
+  for (size_t c = 0; c < a.file.extraColumns.size() && c < r.extra.size(); ++c) o[a.file.extraColumns[c]] = r.extra[c];
+  o["evaluated"] = res.blnValid;
+  if (!res.blnValid) return o;
+  if (r.strBody == "Moon") {
+    Json criteria;
+    for (int16_t t : a.columns) {
+      const CriterionVerdict& v = res.criteria[static_cast<size_t>(t)];
+      Json c;
+      c["darkness"] = number(v.dblDarkness);
+      c["brightness"] = number(v.dblBrightness);
+      c["z"] = number(v.dblZ);
+      c["value"] = number(v.dblValue);
+      if (v.chClass) c["class"] = std::string(1, v.chClass);
+      c["naked_eye"] = v.blnEye;
+      c["optical_aid"] = v.blnAid;
+      c["right"] = predicted(v, r) == r.blnSeen;
+      criteria[columnName(t)] = c;
+    }
+    o["criteria"] = criteria;
+    o["arcv"] = res.dblARCV;
+    o["width"] = res.dblWidth;
+  }
+  o["p_best"] = res.dblPBest;
+  o["t_best"] = res.dblTBest;
+  if (res.blnHasPAt) {
+    o["p_at_time"] = res.dblPAt;
+    o["t_at_time"] = res.dblTAt;
+  }
+  o["p"] = res.P();
+  if (a.blnDeltaTTest) {
+    o["delta_t_shift"] = res.dblDeltaTShift;
+    Json changed = Json::array();
+    for (int16_t t : a.columns)
+      if (res.blnDeltaTChanged[static_cast<size_t>(t)]) changed.push_back(columnName(t));
+    if (res.blnPDeltaTChanged) changed.push_back("Photometric model");
+    o["delta_t_changed"] = changed;
+  }
+  return o;
+}
+
+Json summaryJson(const SightingsAnalysis& a) {
+  Json s;
+  s["file"] = a.file.strName;
+  s["records"] = a.file.records.size();
+  s["skipped"] = a.file.problems;
+  s["complete"] = a.blnComplete;
+  Json failed = Json::array();
+  for (int i : a.failed) failed.push_back(a.file.records[static_cast<size_t>(i)].lngLine);
+  s["not_evaluated_lines"] = failed;
+  Json scores = Json::array();
+  for (const ScoreTable& t : a.scores) {
+    Json g;
+    g["group"] = t.strGroup;
+    g["records"] = t.lngRecords;
+    g["seen"] = t.lngSeen;
+    Json rows = Json::array();
+    for (const ScoreRow& r : t.rows) {
+      Json row;
+      row["name"] = r.strName;
+      row["seen_predicted"] = r.confusion.seenPredicted;
+      row["seen_not_predicted"] = r.confusion.seenNotPredicted;
+      row["not_seen_predicted"] = r.confusion.notSeenPredicted;
+      row["not_seen_not_predicted"] = r.confusion.notSeenNotPredicted;
+      row["accuracy"] = r.confusion.count() ? Json(r.confusion.accuracy()) : Json(nullptr);
+      if (r.blnProbability && r.confusion.count()) {
+        row["brier"] = r.dblBrier;
+        row["log_loss"] = r.dblLogLoss;
+      }
+      rows.push_back(row);
+    }
+    g["rows"] = rows;
+    scores.push_back(g);
+  }
+  s["scores"] = scores;
+  Json names = Json::array();
+  for (int16_t t : a.columns) names.push_back(columnName(t));
+  names.push_back("Photometric model");
+  Json years = Json::array();
+  for (const YearRow& y : a.years) {
+    Json row;
+    row["year"] = y.lngYear;
+    row["records"] = y.lngRecords;
+    row["seen"] = y.lngSeen;
+    Json right;
+    for (size_t c = 0; c < y.correct.size() && c < names.size(); ++c) right[names[c].get<std::string>()] = y.correct[c];
+    row["right"] = right;
+    years.push_back(row);
+  }
+  s["years"] = years;
+  if (a.blnDeltaTTest) {
+    Json d;
+    for (size_t c = 0; c < a.deltaTChanges.size() && c < names.size(); ++c)
+      d[names[c].get<std::string>()] = a.deltaTChanges[c];
+    s["delta_t_changes"] = d;
+  }
+  Json limits = Json::array();
+  for (const LimitLine& l : a.limits) {
+    Json row;
+    row["name"] = l.strName;
+    row["darkness"] = l.strDarkness;
+    row["brightness"] = l.strBrightness;
+    row["sightings"] = l.lngSightings;
+    row["valid"] = l.blnValid;
+    if (l.blnValid) {
+      row["intercept"] = l.dblIntercept;
+      row["slope"] = l.fit.b;
+      row["fit_intercept"] = l.fit.a;
+      row["rms"] = l.fit.rms;
+      row["points"] = l.lngPoints;
+      row["not_seen_above"] = l.lngNotSeenAbove;
+      row["not_seen"] = l.lngNotSeen;
+    }
+    limits.push_back(row);
+  }
+  s["limits"] = limits;
+  if (a.blnHasYallop) {
+    Json y;
+    y["records"] = a.yallop.lngRecords;
+    y["same_class"] = a.yallop.lngSameClass;
+    y["same_naked_eye_verdict"] = a.yallop.lngSameVerdict;
+    Json lines = Json::array();
+    for (size_t i : a.yallop.disagreements) lines.push_back(a.file.records[i].lngLine);
+    y["disagreement_lines"] = lines;
+    s["yallop"] = y;
+  }
+  Json o;
+  o["summary"] = s;
+  return o;
+}
+
+}  // namespace
+
+CLI::App* addSightingsCommand(CLI::App& app, SightingsOptions& options) {
+  auto* c = app.add_subcommand(
+      "sightings", "Score every criterion and the photometric model against a file of recorded sightings");
+  c->add_option("FILE", options.file, "The sightings file (CSV; see the README)")->required();
+  c->add_option("--threads", options.threads, "Worker threads (default: one per core)")->check(CLI::Range(0u, 256u));
+  c->add_option("--plot", options.plot, "Also draw the scatter plot to this picture (.png, .svg or .pdf)");
+  c->add_flag("--no-delta-t-test", options.noDeltaTTest, "Skip the re-runs with Delta T moved by its uncertainty");
+  return c;
+}
+
+int runSightings(Session& session, MainModel& model, const Inputs& inputs, const SightingsOptions& options,
+                 bool json) {
+  (void)model;
+  if (!applyInputs(session, inputs)) return 1;
+  SightingsFile file = ReadSightingsFile(session, options.file);
+  if (!file.strError.empty()) {
+    std::cerr << file.strError << '\n';
+    return 1;
+  }
+  for (const std::string& p : file.problems) std::cerr << p << '\n';
+  if (file.records.empty()) {
+    std::cerr << "No record to analyse in " << options.file << '\n';
+    return 1;
+  }
+  AnalysisSettings settings;
+  settings.threads = options.threads;
+  settings.blnDeltaTTest = !options.noDeltaTTest;
+  SightingsAnalysis a = AnalyzeSightings(session, file, settings);
+  std::string text = AnalysisText(a);
+  writeFileAtomically(session.workFile("Output.txt"), text);
+  if (json) {
+    for (size_t i = 0; i < a.file.records.size(); ++i) std::cout << jsonLine(recordJson(a, i)) << '\n';
+    std::cout << jsonLine(summaryJson(a)) << '\n';
+  } else {
+    std::cout << text;
+  }
+  if (!options.plot.empty()) {
+    plot::GuiForPictures gui;
+    ScatterData data = SightingsScatter(a);
+    try {
+      plot::writePicture(options.plot, QSize(1000, 750),
+                         [&](QPainter& p, const QRectF& r) { plot::drawSightings(p, r, data); });
+    } catch (const AppError& e) {
+      std::cerr << e.description << '\n';
+      return 1;
+    }
+  }
+  return a.failed.empty() ? 0 : 1;
+}
+
+}  // namespace nemora::cli

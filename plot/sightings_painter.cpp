@@ -1,0 +1,72 @@
+#include "plot/sightings_painter.h"
+
+#include <QPainterPath>
+
+#include "plot/plot_frame.h"
+
+namespace nemora::plot {
+namespace {
+
+// Seen: a filled disc; not seen: a ring. Naked eye in black, optical aid in
+// blue.
+void drawMarker(QPainter& p, QPointF at, double r, bool seen, bool optical) {
+  QColor colour = optical ? QColor(30, 90, 200) : QColor(Qt::black);
+  p.setPen(QPen(colour, r / 3));
+  p.setBrush(seen ? QBrush(colour) : QBrush(Qt::NoBrush));
+  p.drawEllipse(at, r, r);
+}
+
+QPen curvePenOf(const ScatterCurve& c, const QRectF& rect) {
+  QPen pen(c.blnOdeh ? QColor(200, 40, 40) : QColor(20, 130, 40), lineWidth(rect, 1.5));
+  pen.setStyle(c.blnOptical ? Qt::DashLine : Qt::SolidLine);
+  return pen;
+}
+
+}  // namespace
+
+void drawSightings(QPainter& painter, const QRectF& rect, const ScatterData& data) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (data.points.empty()) {
+    drawMessage(painter, rect, "No Moon records to plot");
+    painter.restore();
+    return;
+  }
+  PlotFrame frame(painter, rect, {QString::fromStdString(data.strTitle)},
+                  numberAxis(0, data.dblMaxWidth, "Crescent width W (arc minutes)"),
+                  numberAxis(0, data.dblMaxARCV, "ARCV (degrees, geocentric)"));
+  frame.draw(painter);
+  painter.save();
+  painter.setClipRect(frame.plotArea());
+  for (const ScatterCurve& c : data.curves) {
+    QPainterPath path;
+    bool first = true;
+    for (const auto& [w, v] : c.points) {
+      QPointF at = frame.map(w, v);
+      if (first) path.moveTo(at);
+      else path.lineTo(at);
+      first = false;
+    }
+    painter.setPen(curvePenOf(c, rect));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+  }
+  double r = textSize(rect, 0.3);
+  // Non-sightings first, so that sightings stay visible on top.
+  for (bool seen : {false, true})
+    for (const ScatterPoint& pt : data.points)
+      if (pt.blnSeen == seen) drawMarker(painter, frame.map(pt.dblWidth, pt.dblARCV), r, pt.blnSeen, pt.blnOptical);
+  painter.restore();
+
+  std::vector<LegendEntry> legend;
+  for (const ScatterCurve& c : data.curves) legend.push_back({curvePenOf(c, rect), QString::fromStdString(c.strName)});
+  QPen eye(Qt::black, lineWidth(rect)), aid(QColor(30, 90, 200), lineWidth(rect));
+  legend.push_back({eye, "Seen, naked eye", QBrush(Qt::black)});
+  legend.push_back({eye, "Not seen, naked eye"});
+  legend.push_back({aid, "Seen, optical aid", QBrush(QColor(30, 90, 200))});
+  legend.push_back({aid, "Not seen, optical aid"});
+  frame.drawLegend(painter, legend, Qt::TopLeftCorner);
+  painter.restore();
+}
+
+}  // namespace nemora::plot
