@@ -216,6 +216,9 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   a.file = file;
   a.columns = AnalysisColumns(session);
   a.blnDeltaTTest = settings.blnDeltaTTest;
+  // The weather of each record comes from the climate of the nearest place
+  // of the location database.
+  if (!session.locations.loaded()) session.locations.GetLocationData();
   const auto& records = a.file.records;
   std::map<std::string, size_t> firstOf;
   std::vector<size_t> unique, slot(records.size());
