@@ -19,6 +19,7 @@
 #include "cli/crescent_command.h"
 #include "cli/sightings_command.h"
 #include "cli/graph_command.h"
+#include "cli/map_command.h"
 #include "cli/phases_command.h"
 #include "cli/json_output.h"
 #include "cli/place_names.h"
@@ -240,9 +241,10 @@ int main(int argc, char** argv) {
   nemora::cli::SightingsOptions sightingsOptions;
   auto* sightingsCommand = nemora::cli::addSightingsCommand(app, sightingsOptions);
 
-
   nemora::cli::GraphOptions graphOptions;
   auto* graphCommand = nemora::cli::addGraphCommand(app, graphOptions);
+  nemora::cli::MapOptions mapOptions;
+  auto* mapCommand = nemora::cli::addMapCommand(app, mapOptions);
 
   try {
     app.parse(argc, argv);
@@ -294,6 +296,7 @@ int main(int argc, char** argv) {
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
     if (report->parsed()) return runReport(session, model, inputs, bodyName, parameterName, json);
     if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);
+    if (mapCommand->parsed()) return nemora::cli::runMap(session, model, inputs, mapOptions, json);
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
   } catch (const nemora::AppError& e) {

@@ -1,0 +1,300 @@
+#include "map/visibility_map.h"
+
+#include <cmath>
+#include <optional>
+
+#include "app/helpers/number_format.h"
+#include "app/helpers/text.h"
+#include "app/session.h"
+#include "app/session_pool.h"
+#include "ephemeris/hbody.h"
+#include "visibility/crescent_verdicts.h"
+#include "visibility/moon_report.h"
+
+namespace nemora {
+
+namespace {
+
+// Probabilities that bound the bands of the photometric map: from 8 % a
+// sighting is possible, from 92 % nearly certain (the windows of the
+// first-visibility report use the same two), and 50 % splits the middle.
+constexpr double kBandLimits[] = {0.92, 0.5, 0.08};
+// Steps the probability search stops at (as the evening's table does).
+constexpr double kProbabilityStep = 0.002;
+
+// Centres of the cells of an axis anchored at `origin`, within [from, to)
+// (to included when it is the end of the axis).
+std::vector<double> axis(double origin, double end, double step, double from, double to) {
+  std::vector<double> centres;
+  if (!(step > 0) || !(from < to)) return centres;
+  for (long k = 0;; ++k) {
+    double c = origin + (static_cast<double>(k) + 0.5) * step;
+    if (c > end) break;
+    if (c >= from && (c < to || (to >= end && c <= end))) centres.push_back(c);
+  }
+  return centres;
+}
+
+constexpr uint32_t kGreen = 0x1a9641, kLightGreen = 0xa6d96a, kYellow = 0xfee08b, kOrange = 0xfdae61,
+                   kRed = 0xd7191c, kBlank = 0xf7f7f7;
+
+}  // namespace
+
+std::vector<double> gridLatitudes(const MapGrid& g) { return axis(-90, 90, g.dblStep, g.dblLatMin, g.dblLatMax); }
+
+std::vector<double> gridLongitudes(const MapGrid& g) {
+  return axis(-180, 180, g.dblStep, g.dblLonMin, g.dblLonMax);
+}
+
+MapScale scaleOf(MapMode mode, int16_t intCriterion) {
+  if (mode == MapMode::Photometric) return MapScale::Probability;
+  if (intCriterion == kCritYallop) return MapScale::YallopClass;
+  if (intCriterion == kCritOdeh) return MapScale::OdehZone;
+  return MapScale::Verdict;
+}
+
+std::vector<MapZone> mapZones(MapScale scale, int16_t language) {
+  auto lang = [language](const char* english, const char* hebrew) { return std::string(language == 1 ? hebrew : english); };
+  switch (scale) {
+    case MapScale::YallopClass: {
+      const uint32_t colours[] = {kGreen, kLightGreen, kYellow, kOrange, kRed, kBlank};
+      std::vector<MapZone> zones;
+      for (int i = 0; i < 6; ++i) {
+        char c = static_cast<char>('A' + i);
+        zones.push_back({std::string(1, c), YallopClassMeaning(c, language), colours[i]});
+      }
+      return zones;
+    }
+    case MapScale::OdehZone: {
+      const uint32_t colours[] = {kGreen, kLightGreen, kOrange, kBlank};
+      std::vector<MapZone> zones;
+      for (int i = 0; i < 4; ++i) {
+        char c = static_cast<char>('A' + i);
+        zones.push_back({std::string(1, c), OdehZoneMeaning(c, language), colours[i]});
+      }
+      return zones;
+    }
+    case MapScale::Verdict:
+      return {{"visible", lang("visible", "נראה"), kGreen}, {"not-visible", lang("not visible", "אינו נראה"), kBlank}};
+    case MapScale::Probability:
+      return {{"A", lang("probability of seeing it 92% or more", "הסתברות לראותו 92% ומעלה"), kGreen},
+              {"B", lang("50% to 92%", "50% עד 92%"), kLightGreen},
+              {"C", lang("8% to 50%", "8% עד 50%"), kOrange},
+              {"D", lang("below 8%", "פחות מ-8%"), kBlank}};
+  }
+  return {};
+}
+
+std::vector<MapZone> specialZones(bool blnEvening, int16_t language) {
+  auto lang = [language](const char* english, const char* hebrew) { return std::string(language == 1 ? hebrew : english); };
+  if (blnEvening)
+    return {{"no-sunset", lang("no sunset that day", "אין שקיעה ביום זה"), 0x5e5e70},
+            {"moon-sets-first", lang("the Moon sets before the Sun", "הירח שוקע לפני השמש"), 0xb4b4be},
+            {"failed", lang("not computed", "לא חושב"), 0xff00ff}};
+  return {{"no-sunrise", lang("no sunrise that day", "אין זריחה ביום זה"), 0x5e5e70},
+          {"moon-rises-last", lang("the Moon rises after the Sun", "הירח זורח אחרי השמש"), 0xb4b4be},
+          {"failed", lang("not computed", "לא חושב"), 0xff00ff}};
+}
+
+const MapZone& cellZone(const VisibilityMap&, const MapCell& cell, const std::vector<MapZone>& zones,
+                        const std::vector<MapZone>& special) {
+  switch (cell.kind) {
+    case CellKind::Value:
+      if (cell.intZone >= 0 && static_cast<size_t>(cell.intZone) < zones.size())
+        return zones[static_cast<size_t>(cell.intZone)];
+      break;
+    case CellKind::NoSunset:
+      return special[0];
+    case CellKind::MoonFirst:
+      return special[1];
+    case CellKind::Failed:
+      break;
+  }
+  return special[2];
+}
+
+std::string mapTitle(Session& s, const VisibilityMap& map) {
+  std::string what;
+  if (map.request.mode == MapMode::Photometric) {
+    what = s.main.Lang("Greatest probability of seeing the crescent", "ההסתברות הגבוהה ביותר לראות את הסהר");
+  } else {
+    const auto& names = criterionTypeNames();
+    std::string name = map.intCriterion >= 0 && static_cast<size_t>(map.intCriterion) < names.size()
+                           ? names[static_cast<size_t>(map.intCriterion)]
+                           : std::string();
+    what = s.main.Lang("Crescent visibility by the " + name + " criterion",
+                       "נראות הסהר לפי קריטריון " + name);
+  }
+  bool ok = true;
+  udtDate date;
+  s.gregorian.fixed_gregorian(map.lngDay, date, ok);
+  std::string day = ok ? s.dateText.WriteDate(date, ok, false, false, false) : std::string();
+  std::string when = map.request.blnEvening ? s.main.Lang(", evening of ", ", ערב ") : s.main.Lang(", morning of ", ", בוקר ");
+  return what + when + day;
+}
+
+MapCell evaluateCell(Session& s, int32_t lngDay, bool blnEvening, MapMode mode, const MapCell& where) {
+  MapCell cell = where;
+  cell.kind = CellKind::Failed;
+  cell.blnHasValue = false;
+  cell.intZone = -1;
+  bool ok = true;
+  clsHBody& hb = s.hbody;
+
+  if (mode == MapMode::Photometric) {
+    // The interval the evening's table searches: from sunset to moonset (a
+    // moonset after local midnight belongs to the next local day), or in
+    // the morning from moonrise to sunrise.
+    bool sunNeverRises = false, sunNeverSets = false, neverRises = false, neverSets = false;
+    double sun = hb.RiseSet("Sun", lngDay, blnEvening, true, sunNeverRises, sunNeverSets, ok);
+    if (!ok) return cell;
+    if (sunNeverRises || sunNeverSets) {
+      cell.kind = CellKind::NoSunset;
+      return cell;
+    }
+    double moon = hb.RiseSet("Moon", lngDay, blnEvening, true, neverRises, neverSets, ok);
+    if (!ok) return cell;
+    if (neverRises) {
+      cell.kind = CellKind::MoonFirst;
+      return cell;
+    }
+    if (blnEvening && moon < sun) {
+      double next = hb.RiseSet("Moon", lngDay + 1, true, true, neverRises, neverSets, ok);
+      if (!ok) return cell;
+      if (next > sun && next - sun < 1) moon = next;
+    } else if (!blnEvening && moon > sun) {
+      double before = hb.RiseSet("Moon", lngDay - 1, false, true, neverRises, neverSets, ok);
+      if (!ok) return cell;
+      if (before < sun && sun - before < 1) moon = before;
+    }
+    double start = blnEvening ? sun : moon, end = blnEvening ? moon : sun;
+    if (end <= start) {
+      cell.kind = CellKind::MoonFirst;
+      return cell;
+    }
+    double t = 0, p = 0;
+    hb.FindP("Moon", start, end, 1.1, kProbabilityStep, t, p, ok);
+    if (!ok) return cell;
+    cell.kind = CellKind::Value;
+    cell.blnHasValue = true;
+    cell.dblValue = p;
+    cell.intZone = 3;
+    for (int i = 0; i < 3; ++i)
+      if (p >= kBandLimits[i]) {
+        cell.intZone = i;
+        break;
+      }
+    return cell;
+  }
+
+  udtCriterion k;
+  hb.moon.SetCriterion(k, false, ok);
+  if (!ok) return cell;
+  udtCriterionResult r;
+  hb.moon.Criterion(lngDay, blnEvening, k, r, ok);
+  if (!ok) return cell;
+  if (r.blnSunNeverRises || r.blnSunNeverSets) {
+    cell.kind = CellKind::NoSunset;
+    return cell;
+  }
+  // The lag runs from the Sun's setting to the Moon's (from the Moon's
+  // rising to the Sun's in the morning).
+  if (r.blnMoonNeverRises || !(r.dblLag > 0)) {
+    cell.kind = CellKind::MoonFirst;
+    return cell;
+  }
+  cell.kind = CellKind::Value;
+  switch (k.intType) {
+    case kCritYallop: {
+      double q = YallopQ(r.dblDALT, r.dblWidth);
+      cell.blnHasValue = true;
+      cell.dblValue = q;
+      cell.intZone = YallopClass(q) - 'A';
+      break;
+    }
+    case kCritOdeh: {
+      double v = OdehV(r.dblDALT, r.dblWidth);
+      cell.blnHasValue = true;
+      cell.dblValue = v;
+      cell.intZone = OdehZone(v) - 'A';
+      break;
+    }
+    case kCritIlyas:
+      cell.blnHasValue = true;
+      cell.dblValue = IlyasQ(r.dblDALT, r.dblDAZ);
+      cell.intZone = cell.dblValue >= 0 ? 0 : 1;
+      break;
+    case kCritMaimonides: {
+      // Below 9 degrees of Orech Rishon the Moon is not visible at all.
+      std::optional<double> q = MaimonidesQ(r.dblKeshetReiyah, r.dblOrechRishon, r.dblV);
+      cell.blnHasValue = q.has_value();
+      cell.dblValue = q.value_or(0);
+      cell.intZone = q && *q >= 0 ? 0 : 1;
+      break;
+    }
+    default:
+      cell.blnHasValue = true;
+      cell.dblValue = r.dblZ;
+      cell.intZone = r.dblZ >= 0 ? 0 : 1;
+      break;
+  }
+  return cell;
+}
+
+bool computeVisibilityMap(Session& s, const MapRequest& request, VisibilityMap& map,
+                          const std::function<void(double)>& progress, const std::atomic<bool>* cancel) {
+  VisibilityMap m;
+  m.request = request;
+  bool ok = true;
+  double day = s.dateText.FixedToDay(s.dblFixDate + s.dblFixTime, ok);
+  if (!ok) return false;
+  m.lngDay = static_cast<int32_t>(day);
+  m.intCriterion = s.udtUserCriterion.intType;
+  m.scale = scaleOf(request.mode, m.intCriterion);
+  m.latitudes = gridLatitudes(request.grid);
+  m.longitudes = gridLongitudes(request.grid);
+  const size_t columns = m.longitudes.size();
+  m.cells.resize(m.latitudes.size() * columns);
+  for (size_t i = 0; i < m.cells.size(); ++i) {
+    m.cells[i].dblLatitude = m.latitudes[i / columns];
+    m.cells[i].dblLongitude = m.longitudes[i % columns];
+  }
+
+  SessionPool pool(s, request.intThreads);
+  const int32_t lngDay = m.lngDay;
+  const bool evening = request.blnEvening;
+  const MapMode mode = request.mode;
+  m.blnComplete = pool.run(
+      m.cells.size(),
+      [&](Session& worker, size_t i) {
+        MapCell& cell = m.cells[i];
+        SessionPool::movePlace(worker, cell.dblLatitude, cell.dblLongitude, 0);
+        cell = evaluateCell(worker, lngDay, evening, mode, cell);
+      },
+      progress, cancel);
+  map = std::move(m);
+  return true;
+}
+
+std::string mapCsv(const VisibilityMap& map) {
+  const std::vector<MapZone> zones = mapZones(map.scale, 0);
+  const std::vector<MapZone> special = specialZones(map.request.blnEvening, 0);
+  // Probabilities and values to a ten-thousandth: finer than any of the
+  // zone limits and than the models' own accuracy.
+  const std::string pattern = "0.0000";
+  std::string out = "lat,lon,value,class\n";
+  out.reserve(map.cells.size() * 28);
+  for (const MapCell& c : map.cells) {
+    out += generalNumber(c.dblLatitude);
+    out += ',';
+    out += generalNumber(c.dblLongitude);
+    out += ',';
+    if (c.blnHasValue) out += formatNumber(c.dblValue, pattern);
+    out += ',';
+    out += cellZone(map, c, zones, special).strCode;
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace nemora

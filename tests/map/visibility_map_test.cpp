@@ -1,0 +1,206 @@
+#include "map/visibility_map.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/errors.h"
+#include "app/helpers/number_format.h"
+#include "app/helpers/text.h"
+#include "map/coastlines.h"
+#include "tests/test_support.h"
+
+namespace nemora {
+namespace {
+
+using testing::TempDir;
+
+// Runs nemora-cli in the folder and gives its standard output.
+std::string runCli(const TempDir& dir, const std::string& arguments, int& status) {
+  std::string command = "cd '" + dir.path().string() + "' && " + NEMORA_CLI_PATH + " --data-dir " +
+                        NEMORA_SOURCE_DATA_DIR + " " + arguments + " 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  int raw = pclose(pipe);
+  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return out;
+}
+
+std::string readText(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The rows of a map's CSV after its header, by "lat,lon".
+struct Row {
+  std::string value, cls;
+};
+std::map<std::string, Row> rowsOf(const std::string& csv) {
+  std::map<std::string, Row> rows;
+  std::stringstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    auto c2 = line.find(',', line.find(',') + 1);
+    auto c3 = line.find(',', c2 + 1);
+    rows[line.substr(0, c2)] = {line.substr(c2 + 1, c3 - c2 - 1), line.substr(c3 + 1)};
+  }
+  return rows;
+}
+
+// The evening of 10 March 2024 (conjunction 09:00 UT that morning): a young
+// Moon of the Americas.
+const std::string kInputs = "--date-type Gregorian --date 2024-3-10 --time 12:00 --time-type UTC --weather Local";
+
+TEST(MapGrid, CellsAreAnchoredSoThatBandsJoinIntoTheWhole) {
+  MapGrid whole;
+  whole.dblStep = 1;
+  EXPECT_EQ(gridLatitudes(whole).size(), 180u);
+  EXPECT_EQ(gridLongitudes(whole).size(), 360u);
+  EXPECT_EQ(gridLatitudes(whole).front(), -89.5);
+  EXPECT_EQ(gridLongitudes(whole).back(), 179.5);
+  // Bands of any bounds, even ones that cut through cells, share their cells
+  // with the whole: each cell belongs to the band holding its centre.
+  for (double step : {1.0, 2.5, 7.0, 0.3}) {
+    whole.dblStep = step;
+    std::vector<double> all = gridLatitudes(whole), joined;
+    for (auto [a, b] : {std::pair{-90.0, -33.3}, {-33.3, 0.0}, {0.0, 90.0}}) {
+      MapGrid band = whole;
+      band.dblLatMin = a;
+      band.dblLatMax = b;
+      for (double c : gridLatitudes(band)) joined.push_back(c);
+    }
+    EXPECT_EQ(joined, all) << step;
+    for (double c : all) EXPECT_TRUE(c > -90 && c < 90);
+  }
+  whole.dblStep = 0;
+  EXPECT_TRUE(gridLatitudes(whole).empty());
+}
+
+TEST(VisibilityMap, CellsEqualTheSinglePlaceCrescentAtTheirCentres) {
+  TempDir dir;
+  int status = -1;
+  // Yallop and Odeh on a 30-degree grid, then the crescent command at the
+  // centres of some cells.
+  std::map<std::string, std::map<std::string, Row>> maps;
+  for (std::string criterion : {"Yallop", "Odeh"}) {
+    runCli(dir, kInputs + " --criterion " + criterion + " map --step 30 --out " + criterion + ".csv", status);
+    ASSERT_EQ(status, 0);
+    maps[criterion] = rowsOf(readText(dir.path() / (criterion + ".csv")));
+    EXPECT_EQ(maps[criterion].size(), 72u);
+  }
+  runCli(dir, kInputs + " --mode photometric map --step 30 --lat-range -30:30 --lon-range -120:-60 --out p.csv",
+         status);
+  ASSERT_EQ(status, 0);
+  std::map<std::string, Row> photometric = rowsOf(readText(dir.path() / "p.csv"));
+  ASSERT_EQ(photometric.size(), 4u);
+
+  const std::pair<double, double> places[] = {{-15, -75}, {15, -105}, {45, -75}, {15, 45}, {-45, 135}, {15, -75}};
+  int values = 0;
+  for (auto [lat, lon] : places) {
+    std::string out = runCli(dir,
+                             kInputs + " --lat " + generalNumber(lat) + " --lon " + generalNumber(lon) +
+                                 " --tz 0 --height 0 --mode photometric --json crescent",
+                             status);
+    ASSERT_EQ(status, 0) << out;
+    auto j = nlohmann::json::parse(out);
+    const std::string key = generalNumber(lat) + "," + generalNumber(lon);
+    const Row& yallop = maps["Yallop"].at(key);
+    const Row& odeh = maps["Odeh"].at(key);
+    if (!(j["lag_minutes"].get<double>() > 0)) {
+      EXPECT_EQ(yallop.cls, "moon-sets-first") << key;
+      EXPECT_EQ(odeh.cls, "moon-sets-first") << key;
+      continue;
+    }
+    ++values;
+    EXPECT_EQ(yallop.value, formatNumber(j["yallop"]["q"].get<double>(), "0.0000")) << key;
+    EXPECT_EQ(yallop.cls, j["yallop"]["class"].get<std::string>()) << key;
+    EXPECT_EQ(odeh.value, formatNumber(j["odeh"]["v"].get<double>(), "0.0000")) << key;
+    EXPECT_EQ(odeh.cls, j["odeh"]["zone"].get<std::string>()) << key;
+    if (photometric.count(key) != 0) {
+      EXPECT_EQ(photometric[key].value, formatNumber(j["visibility"]["probability"].get<double>(), "0.0000"))
+          << key;
+    }
+  }
+  EXPECT_GE(values, 3);
+}
+
+TEST(VisibilityMap, SameCsvWhateverTheThreadsAndBandsJoinOnTheTenthOfMarch2024) {
+  TempDir dir;
+  int status = -1;
+  const std::string map = kInputs + " --criterion Yallop map --step 10 ";
+  runCli(dir, map + "--threads 1 --out one.csv", status);
+  ASSERT_EQ(status, 0);
+  runCli(dir, map + "--threads 2 --out two.csv", status);
+  ASSERT_EQ(status, 0);
+  runCli(dir, map + "--lat-range -90:5 --out south.csv", status);
+  ASSERT_EQ(status, 0);
+  runCli(dir, map + "--lat-range 5:90 --out north.csv", status);
+  ASSERT_EQ(status, 0);
+  const std::string one = readText(dir.path() / "one.csv");
+  EXPECT_EQ(one.substr(0, one.find('\n')), "lat,lon,value,class");
+  EXPECT_EQ(readText(dir.path() / "two.csv"), one);
+  const std::string north = readText(dir.path() / "north.csv");
+  EXPECT_EQ(readText(dir.path() / "south.csv") + north.substr(north.find('\n') + 1), one);
+
+  // Westwards the Sun sets later and the Moon stands higher: along every
+  // parallel of the tropics and middle latitudes the crescent's q grows
+  // westwards across the map, so the zone boundaries lie further west the
+  // later the evening (a map mirrored or shifted by a day breaks this).
+  std::map<std::string, Row> rows = rowsOf(one);
+  auto q = [&](double lat, double lon) {
+    const Row& r = rows.at(generalNumber(lat) + "," + generalNumber(lon));
+    return r.value.empty() ? -10.0 : std::stod(r.value);
+  };
+  for (double lat = -35; lat <= 35; lat += 10) {
+    for (double lon = -175; lon + 40 <= 175; lon += 10) {
+      if (q(lat, lon) == -10 && q(lat, lon + 40) == -10) continue;  // the Moon sets first in both
+      EXPECT_GT(q(lat, lon), q(lat, lon + 40)) << lat << " " << lon;
+    }
+  }
+  // Visible in the Americas (Yallop's A to C somewhere from Mexico to
+  // Chile), not in the Middle East (no better than E from Egypt to Iran).
+  std::string bestAmericas = "F";
+  for (auto [lat, lon] : {std::pair{25.0, -105.0}, {15.0, -95.0}, {-5.0, -75.0}, {-15.0, -75.0}, {-25.0, -65.0}})
+    bestAmericas = std::min(bestAmericas, rows.at(generalNumber(lat) + "," + generalNumber(lon)).cls);
+  EXPECT_LE(bestAmericas, "C");
+  for (auto [lat, lon] : {std::pair{25.0, 35.0}, {35.0, 35.0}, {25.0, 45.0}, {35.0, 45.0}, {25.0, 55.0}}) {
+    std::string cls = rows.at(generalNumber(lat) + "," + generalNumber(lon)).cls;
+    EXPECT_TRUE(cls == "E" || cls == "F" || cls == "moon-sets-first") << lat << " " << lon << " " << cls;
+  }
+}
+
+TEST(Coastlines, ShippedFileReadsAndDamageIsNamed) {
+  auto coast = loadCoastlines(std::filesystem::path(NEMORA_SOURCE_DATA_DIR) / "coastlines.txt");
+  ASSERT_GE(coast->lines.size(), 100u);
+  size_t points = 0;
+  for (const auto& line : coast->lines) points += line.size();
+  EXPECT_GT(points, 4000u);
+  TempDir dir;
+  for (const char* bad : {"1 2 3\n", "100 100 x 3\n", "17000 0 2000 0\n", "0 0 9223372036854775807 0\n"}) {
+    auto file = dir.write("coast.txt", std::string("# comment\n0 0 1 1\n") + bad);
+    try {
+      loadCoastlines(file);
+      ADD_FAILURE() << bad;
+    } catch (const AppError& e) {
+      EXPECT_NE(e.description.find("line 3"), std::string::npos) << e.description;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace nemora
