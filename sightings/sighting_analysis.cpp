@@ -9,6 +9,7 @@
 
 #include "app/helpers/text.h"
 #include "app/session.h"
+#include "app/session_pool.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/visibility_types.h"
@@ -25,30 +26,11 @@ constexpr double kLogLossFloor = 1e-6;
 constexpr double kYallopEye = -0.160, kYallopAid = -0.232;
 constexpr double kOdehEye = 2.0, kOdehAid = -0.96;
 
-// A session for the evaluation, with the caller's settings and location
-// database. (One worker for now: the records run one after the other.)
-void prepareFrom(const Session& from, Session& to) {
-  to.intLanguage = from.intLanguage;
-  to.options = from.options;
-  to.udtObserver = from.udtObserver;
-  to.udtUserCriterion = from.udtUserCriterion;
-  to.strDecimal = from.strDecimal;
-  to.strFormats = from.strFormats;
-  to.udtWeather = from.udtWeather;
-  to.dataDir = from.dataDir;
-  to.workDir = from.workDir;
-  to.locations.shareFrom(from.locations);
-}
-
-// Where a record sits: its place and time zone; nothing kept for the last
-// place is reused.
+// Where a record sits: its place and time zone.
 void moveToRecord(Session& s, const udtSighting& r) {
   const udtLocation& loc = r.location;
+  SessionPool::movePlace(s, loc.dblLatitude, loc.dblLongitude, loc.dblHeight);
   s.udtLocation = loc;
-  s.udtPosition = {loc.dblLatitude, loc.dblLongitude, loc.dblHeight};
-  s.blnPositionsStale = true;
-  s.blnVisibilityStale = true;
-  s.sky.markEmpty();
   s.weather.markEmpty();
   s.hbody.markEmpty();
 }
@@ -193,7 +175,7 @@ SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std
       // A fresh session: what a session keeps per instant (time arguments,
       // positions) was found with the old Delta T.
       Session shifted(worker.messages);
-      prepareFrom(worker, shifted);
+      SessionPool::prepareLike(worker, shifted);
       shifted.deltaT.dblShift = sign * out.dblDeltaTShift;
       moveToRecord(shifted, r);
       shifted.udtObserver.blnOverall = true;
@@ -219,6 +201,9 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   // The weather of each record comes from the climate of the nearest place
   // of the location database.
   if (!session.locations.loaded()) session.locations.GetLocationData();
+  SessionPool pool(session, settings.threads);
+  // Records of the same evening at the same place (several observers, or a
+  // naked-eye and an optical-aid outcome) are evaluated once.
   const auto& records = a.file.records;
   std::map<std::string, size_t> firstOf;
   std::vector<size_t> unique, slot(records.size());
@@ -232,19 +217,13 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
     slot[i] = it->second;
   }
   const auto& columns = a.columns;
-  std::vector<SightingResult> evaluated(unique.size());
-  Session worker(session.messages);
-  prepareFrom(session, worker);
-  if (progress) progress(0);
-  a.blnComplete = true;
-  for (size_t k = 0; k < unique.size(); ++k) {
-    if (cancel && *cancel) {
-      a.blnComplete = false;
-      break;
-    }
-    evaluated[k] = EvaluateSighting(worker, records[unique[k]], columns, settings.blnDeltaTTest);
-    if (progress) progress(static_cast<double>(k + 1) / static_cast<double>(unique.size()));
-  }
+  std::vector<SightingResult> evaluated;
+  a.blnComplete = pool.runCollect(
+      unique.size(), evaluated,
+      [&](Session& worker, size_t k) {
+        return EvaluateSighting(worker, records[unique[k]], columns, settings.blnDeltaTTest);
+      },
+      progress, cancel);
   a.results.resize(records.size());
   for (size_t i = 0; i < records.size(); ++i) a.results[i] = evaluated[slot[i]];
   ScoreSightings(a);

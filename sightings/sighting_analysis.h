@@ -167,7 +167,7 @@ SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std
 // it is the criterion in force.
 std::vector<int16_t> AnalysisColumns(const Session& session);
 
-// Evaluates every record of the file in sessions prepared like
+// Evaluates every record of the file on a pool of sessions prepared like
 // `session` (observer: the average one) and scores them. Progress gets the
 // fraction done; setting *cancel stops the run (blnComplete false). Returns
 // the analysis (scored over the records done).
