@@ -25,6 +25,7 @@
 #include <cstdlib>
 
 #include "app/errors.h"
+#include "app/frmSightings.h"
 #include "app/frmGraph.h"
 #include "graphs/graph_texts.h"
 #include "app/gui/help_window.h"
@@ -58,7 +59,6 @@ frmMain::frmMain(Session& session, QWidget* parent)
   layout->addWidget(fraOutput_, 1);
 
   // The test buttons are hidden in normal use.
-  cmdT_->hide();
   cmdTable_->hide();
   cmdRand_->hide();
 
@@ -170,6 +170,16 @@ void frmMain::wireEvents() {
   connect(cmdCRight_, &QPushButton::clicked, this, &frmMain::showOwnership);
   connect(cmdSave_, &QPushButton::clicked, this, [this] { runEvent([this] { saveToOutTxt(); }); });
   connect(cmdPrint_, &QPushButton::clicked, this, [this] { runEvent([this] { print(); }); });
+  connect(cmdT_, &QPushButton::clicked, this, [this] {
+    // The recorded sightings are judged for the average observer; the
+    // observer's own choice is restored afterwards.
+    const bool overall = session_.udtObserver.blnOverall;
+    session_.udtObserver.blnOverall = true;
+    frmSightings dialog(session_, this);
+    dialog.analyse(frmSightings::bundledFile(session_));
+    dialog.exec();
+    session_.udtObserver.blnOverall = overall;
+  });
   connect(cmdTable_, &QPushButton::clicked, this, [this] {
     runEvent([this] {
       // The new-Moon table makes thousands of visibility searches: a

@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/frmSightings.h"
 #include "app/gui/widget_factory.h"
 #include "app/session.h"
 
@@ -47,10 +48,8 @@ frmCriterion::frmCriterion(Session& session, QWidget* parent) : QDialog(parent),
   cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
   cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
-  // The analysis of recorded sightings comes with the sightings; until then
-  // the button is not offered.
+  // Judges the criterion (stored when valid) against recorded sightings.
   cmdTest_ = makeButton(this, "cmdTest", "Test");
-  cmdTest_->hide();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdTest_);
   buttons->addStretch(1);
@@ -74,6 +73,17 @@ frmCriterion::frmCriterion(Session& session, QWidget* parent) : QDialog(parent),
   connect(cmdCancel_, &QPushButton::clicked, this, [this] {
     entry_.cmdCancel();
     reject();
+  });
+  connect(cmdTest_, &QPushButton::clicked, this, [this] {
+    readControls();
+    if (!entry_.cmdOK()) return;
+    Session& s = entry_.session();
+    const bool overall = s.udtObserver.blnOverall;
+    s.udtObserver.blnOverall = true;
+    frmSightings dialog(s, this);
+    dialog.analyse(frmSightings::bundledFile(s));
+    dialog.exec();
+    s.udtObserver.blnOverall = overall;
   });
 }
 

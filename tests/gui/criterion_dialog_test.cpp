@@ -44,7 +44,7 @@ TEST(CriterionDialog, OpensOnTheUserCriterionAndStoresOnOk) {
   EXPECT_FALSE(cboMoonPart->isEnabled());
   EXPECT_FALSE(cboWhen->isEnabled());
   EXPECT_FALSE(txtWhen->isEnabled());
-  EXPECT_FALSE(control<QPushButton>(dialog, "cmdTest")->isVisible());
+  EXPECT_TRUE(control<QPushButton>(dialog, "cmdTest")->isVisible());
 
   // A user-defined DALT enables the point of the Moon and the moment.
   cboType->setCurrentIndex(0);

@@ -1,0 +1,75 @@
+// The window of the analysis of recorded sightings: the score card of every
+// criterion and of the photometric model (the text written to Output.txt)
+// and the scatter plot of the records under Yallop's and Odeh's limits. The
+// analysis runs on worker threads while a progress bar counts the records;
+// Cancel stops it and the records done are scored. Another file can be
+// chosen with "Open...".
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "app/messages.h"
+#include "sightings/sighting_analysis.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace nemora {
+
+class Session;
+class SightingsPlotView;
+
+class frmSightings : public QDialog {
+  Q_OBJECT
+ public:
+  explicit frmSightings(Session& session, QWidget* parent = nullptr);
+  ~frmSightings() override;
+
+  // The bundled sightings file (Yallop's records).
+  static QString bundledFile(const Session& session);
+  // Starts the analysis of a file (a running one is cancelled first).
+  void analyse(const QString& path);
+  // True while an analysis runs.
+  bool running() const { return worker_.joinable(); }
+  // The last analysis (empty until one has finished).
+  const SightingsAnalysis& analysis() const { return analysis_; }
+
+ signals:
+  // Emitted when an analysis has finished (or was cancelled) and is shown.
+  void finished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void finish();
+  void stop();
+
+  Session& session_;
+  QLabel* lblFile_ = nullptr;
+  QProgressBar* prgProgress_ = nullptr;
+  QPushButton *cmdOpen_ = nullptr, *cmdCancel_ = nullptr, *cmdClose_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  QPlainTextEdit* txtScores_ = nullptr;
+  SightingsPlotView* plot_ = nullptr;
+
+  // The analysis runs in a session of its own (prepared like the window's)
+  // whose messages are kept and shown with the scores.
+  RecordingMessageSink sink_;
+  std::unique_ptr<Session> analysisSession_;
+  std::thread worker_;
+  std::atomic<bool> cancel_{false};
+  SightingsAnalysis result_;    // written by the worker thread
+  SightingsAnalysis analysis_;  // shown
+  QString path_;
+};
+
+}  // namespace nemora
