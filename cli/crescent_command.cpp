@@ -139,7 +139,7 @@ Json crescentJson(Session& session, const CrescentEvening& e) {
   {
     const udtCriterionResult& d = e.named[kCritOdeh];
     Json c = criterionObject(session, d);
-    double v = OdehV(d.dblDALT, d.dblWidth);
+    double v = OdehV(d);
     char k = OdehZone(v);
     c["v"] = v;
     c["zone"] = std::string(1, k);

@@ -33,6 +33,10 @@ char YallopClass(double q) {
 
 double OdehV(double dblARCV, double dblWidth) { return dblARCV - (7.1651 + cubicW(dblWidth)); }
 
+double OdehV(const udtCriterionResult& r) {
+  return OdehV(r.dblARCVTopo, CrescentWidth(r.dblMoonDistanceTopo, r.dblARCLTopo));
+}
+
 char OdehZone(double v) {
   if (v >= 5.65) return 'A';
   if (v >= 2.0) return 'B';

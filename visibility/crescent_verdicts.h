@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "visibility/criterion_types.h"
+
 namespace nemora {
 
 // Yallop, "A Method for Predicting the First Sighting of the New Crescent
@@ -24,6 +26,12 @@ char YallopClass(double dblQ);
 // Astronomy 18, 39-64 (2004): V from the topocentric airless arc of vision
 // (degrees) and the topocentric crescent width (arc minutes).
 double OdehV(double dblARCV, double dblWidth);
+// Odeh's V of an evaluation at his best time: the topocentric airless arc of
+// vision and his crescent width, the topocentric semi-diameter times
+// (1 - cos topocentric elongation). His widths follow this simple formula,
+// not the lit width seen in perspective, which is some 5 % narrower for a
+// thin crescent.
+double OdehV(const udtCriterionResult& r);
 // Odeh's zone 'A' (V >= 5.65), 'B' (V >= 2.00), 'C' (V >= -0.96) or 'D'.
 char OdehZone(double dblV);
 

@@ -180,7 +180,7 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
       break;
     case kCritOdeh: {
       line("According to the Odeh criterion", "לפי קריטריון עודה");
-      double v = OdehV(r.dblDALT, r.dblWidth);
+      double v = OdehV(r);
       line("Odeh's V: ", "V של עודה: ", number(v, 2));
       char z = OdehZone(v);
       line("Odeh's zone ", "האזור של עודה ", std::string(1, z) + ": " + OdehZoneMeaning(z, language));
