@@ -165,6 +165,16 @@ void frmMain::buildButtons() {
 
 void frmMain::chooseConvertMode() { optConvert_->setChecked(true); }
 
+bool frmMain::chooseReport(const QString& body, const QString& parameter) {
+  auto* bodies = findChild<QComboBox*>("cboOption");
+  auto* parameters = findChild<QComboBox*>("cboOption2");
+  if (!bodies || !parameters || bodies->findText(body) < 0) return false;
+  bodies->setCurrentText(body);
+  if (parameters->findText(parameter) < 0) return false;
+  parameters->setCurrentText(parameter);
+  return true;
+}
+
 void frmMain::wireEvents() {
   connect(cmdHelp_, &QPushButton::clicked, this, &frmMain::showHelp);
   connect(cmdCRight_, &QPushButton::clicked, this, &frmMain::showOwnership);

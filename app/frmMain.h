@@ -33,6 +33,9 @@ class frmMain : public QMainWindow {
 
   // Chooses "Convert Date" mode as its option button does.
   void chooseConvertMode();
+  // Chooses a body and one of its parameters in the two lists, as the user
+  // does; false when either is not in its list.
+  bool chooseReport(const QString& body, const QString& parameter);
 
   // Renders the window into a PNG file; false when it cannot be written.
   bool saveScreenshot(const QString& file);

@@ -1,6 +1,7 @@
 // nemora: the calculator window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
@@ -55,7 +56,13 @@ int main(int argc, char** argv) {
   QCommandLineOption dataDir("data-dir", "Folder of the shipped data files.", "DIR");
   QCommandLineOption language("language", "Language of the results: English or Hebrew.", "LANGUAGE");
   QCommandLineOption convert("convert", "Open in Convert Date mode.");
+  QCommandLineOption date("date", "Open on noon of this local date (YYYY-MM-DD) instead of now.", "DATE");
+  QCommandLineOption body("body", "Open on this body's report (with --parameter).", "BODY");
+  QCommandLineOption parameter("parameter", "Open on this parameter of the body's report.", "PARAMETER");
   parser.addOption(convert);
+  parser.addOption(date);
+  parser.addOption(body);
+  parser.addOption(parameter);
   parser.addOption(screenshot);
   parser.addOption(dataDir);
   parser.addOption(language);
@@ -74,8 +81,24 @@ int main(int argc, char** argv) {
     nemora::frmMain window(session);
     windowSink.setParent(&window);
     // "Now" is an instant: the clock in UT, shown in the place's local time.
-    window.startUp(nemora::systemClockSerialUT(), true);
+    if (parser.isSet(date)) {
+      // Serial days since 30 December 1899, at noon on the place's clock.
+      QDate day = QDate::fromString(parser.value(date), Qt::ISODate);
+      if (!day.isValid()) {
+        std::fprintf(stderr, "nemora: --date wants a date as YYYY-MM-DD, not %s\n", qPrintable(parser.value(date)));
+        return 2;
+      }
+      window.startUp(static_cast<double>(QDate(1899, 12, 30).daysTo(day)) + 0.5);
+    } else {
+      window.startUp(nemora::systemClockSerialUT(), true);
+    }
     if (parser.isSet(convert)) window.chooseConvertMode();
+    if ((parser.isSet(body) || parser.isSet(parameter)) &&
+        !window.chooseReport(parser.value(body), parser.value(parameter))) {
+      std::fprintf(stderr, "nemora: no report \"%s\" for the body \"%s\"\n", qPrintable(parser.value(parameter)),
+                   qPrintable(parser.value(body)));
+      return 2;
+    }
     // A screenshot keeps the default size; a window remembers its own.
     if (!parser.isSet(screenshot)) window.rememberGeometry();
     window.show();
