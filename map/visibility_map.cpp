@@ -213,7 +213,7 @@ MapCell evaluateCell(Session& s, int32_t lngDay, bool blnEvening, MapMode mode, 
       break;
     }
     case kCritOdeh: {
-      double v = OdehV(r.dblDALT, r.dblWidth);
+      double v = OdehV(r);
       cell.blnHasValue = true;
       cell.dblValue = v;
       cell.intZone = OdehZone(v) - 'A';

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "app/session.h"
@@ -34,6 +36,7 @@ double moonset(Session& s, size_t i) {
 
 TEST(SessionPool, SameResultsWhateverTheThreadsAndCancelStopsEarly) {
   RecordedSession caller;
+  caller.session.udtWeather.udtBasis = kWeatherGlobal;
   constexpr size_t kJobs = 40;
   std::vector<double> one, two;
   std::vector<double> fractions;
@@ -41,8 +44,11 @@ TEST(SessionPool, SameResultsWhateverTheThreadsAndCancelStopsEarly) {
     SessionPool pool(caller.session, 1);
     EXPECT_TRUE(pool.runCollect(kJobs, one, moonset, [&](double f) { fractions.push_back(f); }));
   }
-  ASSERT_EQ(caller.sink.messages.size(), 1u);  // the same message of jobs 7 and 9, shown once
-  EXPECT_EQ(caller.sink.messages[0].rfind("Error in ", 0), 0u);
+  // Jobs 7 and 9 fail with the same message: it is shown once.
+  const std::string pluto = "Error in cHBody.TrueHBody, Invalid heavenly body name: Pluto";
+  auto shown = [&] { return std::count(caller.sink.messages.begin(), caller.sink.messages.end(), pluto); };
+  EXPECT_EQ(caller.sink.messages.size(), 1u);
+  EXPECT_EQ(shown(), 1);
   ASSERT_GE(fractions.size(), 2u);
   EXPECT_EQ(fractions.front(), 0);
   EXPECT_EQ(fractions.back(), 1);
@@ -57,7 +63,7 @@ TEST(SessionPool, SameResultsWhateverTheThreadsAndCancelStopsEarly) {
     EXPECT_TRUE(pool.runCollect(kJobs, again, moonset));
     EXPECT_EQ(again, two);
   }
-  EXPECT_EQ(caller.sink.messages.size(), 1u);
+  EXPECT_EQ(shown(), 2);  // once in each of the two runs
   EXPECT_EQ(one, two);
   for (size_t i = 0; i < kJobs; ++i) {
     if (i != 7 && i != 9) {
