@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -530,6 +532,30 @@ TEST(CliCrescent, JsonOfTheEveningAndABatchWithAFailingLine) {
   EXPECT_EQ(batch.substr(batch.size() - 3), "}\n\n");
   auto [bad, badStatus] = runCli("--criterion Bruin crescent");
   EXPECT_EQ(badStatus, 1);
+}
+
+TEST(CliCrescent, VisibilityWindowInEitherMode) {
+  // 10 March 2024: not seen in the Middle East; 11 March: easily seen.
+  for (const char* mode : {"criterion", "photometric"}) {
+    for (int day : {10, 11}) {
+      SCOPED_TRACE(std::string(mode) + " " + std::to_string(day));
+      auto [out, status] = runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-3-" +
+                                  std::to_string(day) + " --mode " + mode + " crescent --json");
+      ASSERT_EQ(status, 0) << out;
+      auto v = nlohmann::json::parse(out).at("visibility");
+      EXPECT_EQ(v.at("mode"), mode);
+      EXPECT_EQ(v.at("never_visible").get<bool>(), day == 10);
+      if (day == 10) continue;
+      double t1 = v.at("t1"), t2 = v.at("t2"), t3 = v.at("t3"), t4 = v.at("t4");
+      EXPECT_LE(v.at("start").get<double>(), t1);
+      EXPECT_LE(t1, t2);
+      EXPECT_LT(t2, t3);
+      EXPECT_LE(t3, t4);
+      EXPECT_LE(t4, v.at("end").get<double>());
+      EXPECT_GT(v.at("probability").get<double>(), 0.99);
+      EXPECT_TRUE(v.at("t1_text").get<std::string>().starts_with("Monday 11th March 2024"));
+    }
+  }
 }
 
 }  // namespace
