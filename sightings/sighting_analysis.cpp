@@ -50,7 +50,7 @@ CriterionVerdict judge(int16_t type, const udtCriterionResult& r) {
       v.blnAid = v.dblValue > kYallopAid;
       return v;
     case kCritOdeh:
-      v.dblValue = OdehV(r.dblDALT, r.dblWidth);
+      v.dblValue = OdehV(r);
       v.chClass = OdehZone(v.dblValue);
       v.blnEye = v.dblValue >= kOdehEye;
       v.blnAid = v.dblValue >= kOdehAid;
