@@ -166,12 +166,10 @@ void frmMain::buildButtons() {
 void frmMain::chooseConvertMode() { optConvert_->setChecked(true); }
 
 bool frmMain::chooseReport(const QString& body, const QString& parameter) {
-  auto* bodies = findChild<QComboBox*>("cboOption");
-  auto* parameters = findChild<QComboBox*>("cboOption2");
-  if (!bodies || !parameters || bodies->findText(body) < 0) return false;
-  bodies->setCurrentText(body);
-  if (parameters->findText(parameter) < 0) return false;
-  parameters->setCurrentText(parameter);
+  if (cboOption_->findText(body) < 0) return false;
+  cboOption_->setCurrentText(body);
+  if (cboOption2_->findText(parameter) < 0) return false;
+  cboOption2_->setCurrentText(parameter);
   return true;
 }
 
