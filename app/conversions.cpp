@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "timescale/day_bounds.h"
 #include "timescale/sidereal.h"

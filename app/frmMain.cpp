@@ -24,7 +24,7 @@
 #include <QProgressDialog>
 #include <cstdlib>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/frmSightings.h"
 #include "app/frmGraph.h"
 #include "graphs/graph_texts.h"

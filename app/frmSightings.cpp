@@ -13,9 +13,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/gui/widget_factory.h"
-#include "app/helpers/atomic_file.h"
+#include "base/atomic_file.h"
 #include "app/session.h"
 #include "app/session_pool.h"
 #include "plot/sightings_painter.h"

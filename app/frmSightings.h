@@ -13,7 +13,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "sightings/sighting_analysis.h"
 
 class QLabel;

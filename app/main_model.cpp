@@ -5,8 +5,8 @@
 #include <cmath>
 #include <ctime>
 
-#include "app/helpers/atomic_file.h"
-#include "app/helpers/numeric.h"
+#include "base/atomic_file.h"
+#include "base/numeric.h"
 #include "app/main_lists.h"
 #include "app/session.h"
 #include "ephemeris/coordinate_reports.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/helpers/number_format.h"
+#include "base/number_format.h"
 #include "ephemeris/rise_set.h"
 
 namespace nemora {

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/helpers/main_module.h"
-#include "app/messages.h"
+#include "app/main_module.h"
+#include "base/messages.h"
 #include "calendar/date.h"
 #include "calendar/dms.h"
 #include "calendar/gregorian.h"

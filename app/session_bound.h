@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace nemora {
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 
 namespace nemora {

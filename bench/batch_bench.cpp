@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/main_model.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "calendar/date.h"
 #include "location/location_data.h"

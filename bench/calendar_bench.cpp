@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "visibility/criterion_types.h"

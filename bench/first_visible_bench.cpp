@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "visibility/first_visible.h"
 

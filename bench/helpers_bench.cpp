@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
-#include "app/helpers/number_format.h"
-#include "app/messages.h"
+#include "base/number_format.h"
+#include "base/messages.h"
 #include "app/session.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "visibility/criterion_types.h"
 #include "visibility/phases.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "ephemeris/coordinate_reports.h"
 #include "ephemeris/hbody.h"

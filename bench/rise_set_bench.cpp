@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/conversions.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "calendar/date.h"
 #include "ephemeris/hbody.h"

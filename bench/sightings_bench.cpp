@@ -5,7 +5,7 @@
 // timing.
 #include <benchmark/benchmark.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "sightings/sighting_analysis.h"
 #include "sightings/sighting_file.h"

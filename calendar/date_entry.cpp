@@ -3,9 +3,9 @@
 #include <cmath>
 #include <optional>
 
-#include "app/helpers/main_module.h"
-#include "app/helpers/numeric.h"
-#include "app/helpers/text.h"
+#include "app/main_module.h"
+#include "base/numeric.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "calendar/date.h"
 #include "calendar/date_text.h"

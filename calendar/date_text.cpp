@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/conversions.h"
-#include "app/errors.h"
-#include "app/helpers/main_module.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "app/main_module.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "timescale/time_text.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "calendar/day_arithmetic.h"
 

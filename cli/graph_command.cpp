@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "app/errors.h"
-#include "app/helpers/atomic_file.h"
+#include "base/errors.h"
+#include "base/atomic_file.h"
 #include "app/main_model.h"
 #include "app/session.h"
 #include "graphs/graph_curves.h"

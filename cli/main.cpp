@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/main_lists.h"
 #include "app/main_model.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"

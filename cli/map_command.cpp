@@ -12,8 +12,8 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "app/helpers/atomic_file.h"
-#include "app/helpers/main_module.h"
+#include "base/atomic_file.h"
+#include "app/main_module.h"
 #include "app/main_model.h"
 #include "app/session.h"
 #include "map/coastlines.h"

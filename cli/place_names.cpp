@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "app/helpers/text.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "location/location_data.h"
 

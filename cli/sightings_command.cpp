@@ -3,8 +3,8 @@
 #include <cmath>
 #include <iostream>
 
-#include "app/errors.h"
-#include "app/helpers/atomic_file.h"
+#include "base/errors.h"
+#include "base/atomic_file.h"
 #include "app/main_model.h"
 #include "app/session.h"
 #include "cli/json_output.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/helpers/number_format.h"
+#include "base/number_format.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/helpers/value_reader.h"
+#include "base/value_reader.h"
 #include "app/session_bound.h"
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/hbody_memory.h"

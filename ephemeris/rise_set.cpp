@@ -7,9 +7,9 @@
 #include <limits>
 #include <utility>
 
-#include "app/errors.h"
-#include "app/helpers/numeric.h"
-#include "app/helpers/text.h"
+#include "base/errors.h"
+#include "base/numeric.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"

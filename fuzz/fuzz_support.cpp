@@ -1,6 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
-#include "app/helpers/main_module.h"
+#include "app/main_module.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 
 namespace nemora::fuzz {

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/helpers/atomic_file.h"
-#include "app/helpers/number_format.h"
+#include "base/atomic_file.h"
+#include "base/number_format.h"
 #include "app/session.h"
 #include "calendar/date.h"
 #include "location/location_data.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/helpers/value_reader.h"
+#include "base/value_reader.h"
 #include "app/session_bound.h"
 #include "location/location_types.h"
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
 #include "app/session.h"
 
 namespace nemora {

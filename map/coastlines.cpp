@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace nemora {
 

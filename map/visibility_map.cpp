@@ -3,8 +3,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/helpers/number_format.h"
-#include "app/helpers/text.h"
+#include "base/number_format.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "app/session_pool.h"
 #include "ephemeris/hbody.h"

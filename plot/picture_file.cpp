@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/errors.h"
-#include "app/helpers/atomic_file.h"
+#include "base/errors.h"
+#include "base/atomic_file.h"
 
 namespace nemora::plot {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <set>
 
-#include "app/helpers/text.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "app/session_pool.h"
 #include "ephemeris/hbody.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 #include "sightings/sighting_file.h"
 #include "visibility/criterion_types.h"
 

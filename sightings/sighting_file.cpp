@@ -8,8 +8,8 @@
 #include <fstream>
 #include <optional>
 
-#include "app/helpers/main_module.h"
-#include "app/helpers/text.h"
+#include "app/main_module.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "calendar/gregorian.h"
 

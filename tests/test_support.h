@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 
 namespace nemora::testing {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/session.h"
 
 namespace nemora {

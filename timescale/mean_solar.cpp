@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/session.h"
 #include "calendar/date.h"
 #include "timescale/day_bounds.h"

@@ -1,6 +1,6 @@
 #include "timescale/sunset_day.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/session.h"
 
 namespace nemora {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/helpers/main_module.h"
-#include "app/helpers/text.h"
+#include "app/main_module.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "timescale/time_text.h"
 

@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/helpers/main_module.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "app/main_module.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
 #include "app/session.h"
 
 namespace nemora {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 
 namespace nemora {
 namespace {

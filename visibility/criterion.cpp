@@ -2,8 +2,8 @@
 // evening or a morning, and the search for a phase of the Moon.
 #include <cmath>
 
-#include "app/errors.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"

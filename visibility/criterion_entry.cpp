@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/helpers/main_module.h"
-#include "app/helpers/text.h"
+#include "app/main_module.h"
+#include "base/text.h"
 #include "app/session.h"
 
 namespace nemora {

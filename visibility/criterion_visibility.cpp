@@ -38,8 +38,8 @@
 #include <cmath>
 #include <string>
 
-#include "app/errors.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 

@@ -22,10 +22,10 @@
 #include <cmath>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/helpers/atomic_file.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "base/atomic_file.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"

@@ -24,7 +24,7 @@
 #include <span>
 #include <vector>
 
-#include "app/helpers/value_reader.h"
+#include "base/value_reader.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"

@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
-#include "app/helpers/text.h"
+#include "base/errors.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 #include "app/session.h"
 
 namespace nemora {

@@ -4,11 +4,11 @@
 #include <climits>
 #include <cmath>
 
-#include "app/errors.h"
-#include "app/helpers/atomic_file.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
-#include "app/helpers/text.h"
+#include "base/errors.h"
+#include "base/atomic_file.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "calendar/date.h"
 #include "ephemeris/hbody.h"

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/errors.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "base/number_format.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"

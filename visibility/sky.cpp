@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/errors.h"
-#include "app/helpers/numeric.h"
+#include "base/errors.h"
+#include "base/numeric.h"
 #include "app/session.h"
 
 namespace nemora {

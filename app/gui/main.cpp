@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/frmMain.h"
 #include "app/gui/qt_message_sink.h"
 #include "app/session.h"

@@ -5,7 +5,7 @@
 #include <QProgressDialog>
 #include <QWidget>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 namespace nemora {
 

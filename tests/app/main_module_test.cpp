@@ -1,4 +1,4 @@
-#include "app/helpers/main_module.h"
+#include "app/main_module.h"
 
 #include <gtest/gtest.h>
 

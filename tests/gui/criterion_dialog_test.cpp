@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "visibility/frmCriterion.h"
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "calendar/frmDate.h"
 #include "timescale/frmTime.h"

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "plot/picture_file.h"
 #include "plot/plot_frame.h"
 

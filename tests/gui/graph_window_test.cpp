@@ -15,7 +15,7 @@
 
 #include "app/frmGraph.h"
 #include "app/frmMain.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "graphs/graph_texts.h"
 #include "plot/graph_painter.h"

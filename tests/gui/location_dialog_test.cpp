@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "location/frmLocation.h"
 

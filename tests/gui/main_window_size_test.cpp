@@ -7,7 +7,7 @@
 #include <QSettings>
 
 #include "app/frmMain.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "tests/test_support.h"
 

@@ -8,7 +8,7 @@
 #include <QStyle>
 
 #include "app/frmMain.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "tests/test_support.h"
 

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "visibility/frmObserver.h"
 #include "visibility/frmOptions.h"

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "app/frmSightings.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "tests/test_support.h"
 

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "location/frmWeather.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/helpers/number_format.h"
-#include "app/helpers/text.h"
+#include "base/errors.h"
+#include "base/number_format.h"
+#include "base/text.h"
 #include "map/coastlines.h"
 #include "tests/test_support.h"
 

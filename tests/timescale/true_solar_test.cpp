@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/helpers/text.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "calendar/gregorian.h"
 #include "tests/calendar/calendar_test_support.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "calendar/gregorian.h"
 #include "ephemeris/hbody.h"

@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "tests/test_support.h"

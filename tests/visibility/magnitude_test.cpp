@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 #include "ephemeris/hbody.h"
 #include "tests/test_support.h"
 

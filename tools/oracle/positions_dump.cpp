@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 

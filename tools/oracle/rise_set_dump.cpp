@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/helpers/numeric.h"
-#include "app/helpers/value_reader.h"
+#include "base/numeric.h"
+#include "base/value_reader.h"
 #include "app/session_bound.h"
 
 namespace nemora {

@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "app/helpers/text.h"
+#include "base/text.h"
 
 namespace nemora {
 

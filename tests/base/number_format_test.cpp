@@ -1,8 +1,8 @@
-#include "app/helpers/number_format.h"
+#include "base/number_format.h"
 
 #include <gtest/gtest.h>
 
-#include "app/helpers/text.h"
+#include "base/text.h"
 
 namespace nemora {
 namespace {

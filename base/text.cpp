@@ -1,4 +1,4 @@
-#include "app/helpers/text.h"
+#include "base/text.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/helpers/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace nemora {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/helpers/number_format.h"
+#include "base/number_format.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "app/helpers/main_module.h"
+#include "app/main_module.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "app/helpers/number_format.h"
+#include "base/number_format.h"
 #include "app/session.h"
 
 namespace nemora {

@@ -1,4 +1,4 @@
-#include "app/helpers/numeric.h"
+#include "base/numeric.h"
 
 #include <cmath>
 #include <string>

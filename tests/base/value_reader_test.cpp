@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/helpers/main_module.h"
+#include "app/main_module.h"
 #include "tests/test_support.h"
 
 namespace nemora {

@@ -1,4 +1,4 @@
-#include "app/helpers/value_reader.h"
+#include "base/value_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
