@@ -30,4 +30,34 @@ std::string generalNumber(double x) {
   return s + exponent;
 }
 
+namespace {
+
+// Whether the text opens with a Hebrew letter (U+05D0 to U+05F4, in UTF-8
+// the lead byte 0xD7 and a continuation byte from 0x90).
+bool opensWithHebrewLetter(std::string_view text) {
+  return text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xD7 &&
+         static_cast<unsigned char>(text[1]) >= 0x90 && static_cast<unsigned char>(text[1]) <= 0xB4;
+}
+
+constexpr std::string_view kRightToLeftMark = "\u200F";
+
+}  // namespace
+
+std::string rightToLeftLine(std::string_view line) {
+  if (line.empty() || opensWithHebrewLetter(line) || line.starts_with(kRightToLeftMark)) return std::string(line);
+  return std::string(kRightToLeftMark) + std::string(line);
+}
+
+std::string rightToLeftLines(std::string_view text) {
+  std::string out;
+  size_t from = 0;
+  while (true) {
+    size_t end = text.find('\n', from);
+    out += rightToLeftLine(text.substr(from, end == std::string_view::npos ? std::string_view::npos : end - from));
+    if (end == std::string_view::npos) return out;
+    out += '\n';
+    from = end + 1;
+  }
+}
+
 }  // namespace nemora

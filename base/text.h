@@ -44,4 +44,14 @@ inline std::string ltrIsolate(std::string_view text) {
   return "\u2066" + std::string(text) + "\u2069";
 }
 
+// A line of right-to-left text that opens with a Latin label ("DALT: ",
+// "q: ") or a number would be laid out left to right, since a line takes
+// its direction from its first strong letter. A RIGHT-TO-LEFT MARK (U+200F)
+// in front keeps such a line right to left; lines that open with a Hebrew
+// letter are returned as they are.
+std::string rightToLeftLine(std::string_view line);
+
+// Every line of a right-to-left text through rightToLeftLine.
+std::string rightToLeftLines(std::string_view text);
+
 }  // namespace nemora

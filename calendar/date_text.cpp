@@ -110,6 +110,7 @@ std::string DateText::WriteDate(const udtDate& date, bool& blnValid, bool blnWit
     std::string text;
     if (isDayNumberType(type)) {
       text = generalNumber(date.dblDay);
+      if (hebrew) text = ltrIsolate(text);
     } else if (blnNumeric) {
       text = (date.blnCE ? "" : "-") + formatNumber(date.intYear, "######0") + "/" +
              formatNumber(date.intMonth, "00") + "/" + formatNumber(date.intDateOfMonth, "00");
@@ -175,12 +176,17 @@ std::string DateText::DateTimeText(const udtDate& date, const udtTime& time, std
   bool ok = true;
   std::string dateText = WriteDate(date, ok, false, false, true);
   bool calendar = !isDayNumberType(date.enmDateType);
-  if (blnTimeOnly || (calendar && dateText == lastDateText)) {
+  // A day count carries its time in its fraction: its text stands for the
+  // time too, where a clock time would always read midnight.
+  if (!calendar) {
+    lastDateText = dateText;
+    return dateText;
+  }
+  if (blnTimeOnly || dateText == lastDateText) {
     bool typeName = !(blnNative && time.enmTimeType == ttLocal);
     return s.timeText.WriteTime(time, intPrecision, ok, typeName);
   }
   lastDateText = dateText;
-  if (!calendar) return dateText;
   return dateText + " " + s.timeText.WriteTime(time, intPrecision, ok, !blnNative);
 }
 

@@ -26,6 +26,7 @@
 #include "base/atomic_file.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"
@@ -33,9 +34,6 @@
 
 namespace nemora {
 namespace {
-
-// Left-to-right isolate around a number or a time in Hebrew text.
-std::string ltr(const std::string& text) { return "\u2066" + text + "\u2069"; }
 
 struct HandRow {
   double dblBelow;
@@ -101,7 +99,7 @@ std::string FirstVisibleReport::strAngleHalfDeg(double dblA) const {
     text += "½";
   }
   text += "°";
-  return session().intLanguage == 1 ? ltr(text) : text;
+  return session().intLanguage == 1 ? ltrIsolate(text) : text;
 }
 
 std::string FirstVisibleReport::ProbabilityPercent(double P) {
@@ -176,15 +174,14 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   Session& s = session();
   const Main& m = s.main;
   const bool hebrew = s.intLanguage == 1;
-  auto num = [&](double x, const char* pattern) {
-    std::string t = formatNumber(x, pattern);
-    return hebrew ? ltr(t) : t;
-  };
+  // A number with its units reads as one left-to-right unit in a Hebrew line.
+  auto figure = [&](const std::string& t) { return hebrew ? ltrIsolate(t) : t; };
+  auto num = [&](double x, const char* pattern) { return figure(formatNumber(x, pattern)); };
   bool ok = true;
   std::string last;
   auto timeText = [&](double t) {
-    std::string u = s.dateText.strMoment(t, last, false, true, false);
-    return hebrew ? ltr(u) : u;
+    // The time text isolates its own clock figures in Hebrew.
+    return s.dateText.strMoment(t, last, false, true, false);
   };
   auto body = [&](const std::string& name, double t) {
     udtHBody r;
@@ -212,7 +209,6 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   }
   std::string dateText = s.dateText.strMoment(dblFix, last, true, false, false);
   last.clear();
-  if (hebrew) dateText = ltr(dateText);
   const bool isMoon = strHBody == "Moon";
   const bool isSun = strHBody == "Sun";
   const std::string name = hebrew ? hebrewBodyName(strHBody) : strHBody;
@@ -269,12 +265,12 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
             num(lag, "##0") + m.Lang(" m", " דק'");
   }
   text += m.Lang(" Probability of visibility: ", " הסתברות הנראות: ") +
-          (hebrew ? ltr(ProbabilityPercent(v.dblPMax) + "%") : ProbabilityPercent(v.dblPMax) + "%");
+          figure(ProbabilityPercent(v.dblPMax) + "%");
   if (isMoon) {
     double testimony = Testimony(v, ok);
     if (!ok) abandon();
     text += m.Lang(" of testimony: ", " של עדות: ") +
-            (hebrew ? ltr(ProbabilityPercent(testimony) + "%") : ProbabilityPercent(testimony) + "%");
+            figure(ProbabilityPercent(testimony) + "%");
   }
   if (isSun) return {};
 
@@ -358,7 +354,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
                      " horizon between ",
                  " " + name + (likely ? " צפוי*" : " עשוי") + " להופיע מעל האופק ה" + side + " בין ") +
           timeText(v.dblT1) + m.Lang(" and ", " ל-") + timeText(v.dblT2) + m.Lang(" at azimuth ", " באזימוט ") +
-          (hebrew ? ltr(formatNumber(appear.AzTopo, "##0") + "°") : formatNumber(appear.AzTopo, "##0") + "°") +
+          figure(formatNumber(appear.AzTopo, "##0") + "°") +
           m.Lang(", " + high + " (at arm's length) high.", ", בגובה " + high + " (ביד מושטת).");
   return {};
 }

@@ -105,8 +105,15 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
   if (!blnValid) return {};
 
   std::vector<std::string> lines;
-  auto line = [&](std::string_view english, std::string_view hebrew, const std::string& value = {},
-                  std::string_view unit = {}) { lines.push_back(m.Lang(english, hebrew) + value + std::string(unit)); };
+  auto line = [&](std::string_view english, std::string_view hebrew, const std::string& value = {}) {
+    lines.push_back(m.Lang(english, hebrew) + value);
+  };
+  // A number with its Latin unit reads as one left-to-right unit inside a
+  // Hebrew line (a minus sign would otherwise stand on the number's right).
+  auto quantity = [&](std::string text, std::string_view unit = {}) {
+    text += unit;
+    return language == 1 ? ltrIsolate(text) : text;
+  };
   auto angle = [&](double a) {
     bool ok = true;
     return s.main.strAngle(a, ok, s.options.intPrecision);
@@ -116,27 +123,28 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
   if (r.blnMoonNeverRises) line("Moon never rises", "הירח אינו זורח");
   if (r.blnSunNeverSets) line("Sun never sets", "השמש אינה שוקעת");
   if (r.blnSunNeverRises) line("Sun never rises", "השמש אינה זורחת");
-  line("Lag time: ", "זמן השהייה: ", number(r.dblLag, 1));
+  line("Lag time: ", "זמן השהייה: ", quantity(number(r.dblLag, 1)));
   line("Keshet reiyah: ", "קשת הראייה: ", angle(r.dblKeshetReiyah));
   line("DALT: ", "DALT: ", angle(r.dblDALT));
   if (r.blnSkyBrightness) {
     // As many decimals as show the leading digits of a dim twilight sky.
     int decimals = s.options.intPrecision - static_cast<int>(std::floor(std::log10(r.dblSkyBrightness))) + 1;
-    line("Sky brightness: ", "בהירות השמים: ", formatNumber(r.dblSkyBrightness, s.strFormats[std::clamp(decimals, 0, 8)]),
-         " cd/m^2");
+    std::string brightness = formatNumber(r.dblSkyBrightness, s.strFormats[std::clamp(decimals, 0, 8)]);
+    line("Sky brightness: ", "בהירות השמים: ", quantity(brightness, " cd/m^2"));
   }
-  line("Age: ", "גיל הירח: ", number(r.dblAge, 2));
-  line("Orech Rishon: ", "אורך ראשון: ", number(r.dblOrechRishon, 2));
-  line("Elongation: ", "מרחק זוויתי מהשמש: ", number(r.dblElongation, 2));
-  line("Crescent width: ", "רוחב הסהר: ", number(r.dblWidth, 2));
-  line("Illumination: ", "הארה: ", number(r.dblIllumination, 2), "%");
-  if (r.blnMagnitude) line("Magnitude: ", "בהירות (מגניטודה): ", number(r.dblMagnitude, 2));
-  line("Total: ", "סך הכול: ", number(r.dblV, 2));
-  if (k.intType == kCritMaimonides) line("KR + OR: ", "ק\"ר + א\"ר: ", number(r.dblKeshetReiyah + r.dblOrechRishon, 2));
+  line("Age: ", "גיל הירח: ", quantity(number(r.dblAge, 2)));
+  line("Orech Rishon: ", "אורך ראשון: ", quantity(number(r.dblOrechRishon, 2)));
+  line("Elongation: ", "מרחק זוויתי מהשמש: ", quantity(number(r.dblElongation, 2)));
+  line("Crescent width: ", "רוחב הסהר: ", quantity(number(r.dblWidth, 2)));
+  line("Illumination: ", "הארה: ", quantity(number(r.dblIllumination, 2), "%"));
+  if (r.blnMagnitude) line("Magnitude: ", "בהירות (מגניטודה): ", quantity(number(r.dblMagnitude, 2)));
+  line("Total: ", "סך הכול: ", quantity(number(r.dblV, 2)));
+  if (k.intType == kCritMaimonides)
+    line("KR + OR: ", "ק\"ר + א\"ר: ", quantity(number(r.dblKeshetReiyah + r.dblOrechRishon, 2)));
   if (k.intType == kCritYallop)
-    line("normalized q (not Yallop's q): ", "q מנורמל (לא ה-q של ילופ): ", number(r.dblZ, 3));
+    line("normalized q (not Yallop's q): ", "q מנורמל (לא ה-q של ילופ): ", quantity(number(r.dblZ, 3)));
   else
-    line("q: ", "q: ", number(r.dblZ, 3));
+    line("q: ", "q: ", quantity(number(r.dblZ, 3)));
   bool riseAndSet = !(r.blnMoonNeverSets || r.blnMoonNeverRises || r.blnSunNeverSets || r.blnSunNeverRises);
   if (riseAndSet && r.dblZ >= 0) {
     std::string last;
@@ -155,17 +163,17 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
       if (!q)
         line("The Moon is definately not visible.", "הירח בוודאי אינו נראה.");
       else
-        line("q: ", "q: ", number(*q, 3));
+        line("q: ", "q: ", quantity(number(*q, 3)));
       break;
     }
     case kCritIlyas:
       line("According to the Ilyas C criterion", "לפי קריטריון C של אילייס");
-      line("q: ", "q: ", number(IlyasQ(r.dblDALT, r.dblDAZ), 3));
+      line("q: ", "q: ", quantity(number(IlyasQ(r.dblDALT, r.dblDAZ), 3)));
       break;
     case kCritYallop: {
       line("According to the Yallop criterion", "לפי קריטריון ילופ");
       double q = YallopQ(r.dblDALT, r.dblWidth);
-      line("q: ", "q: ", number(q, 3));
+      line("q: ", "q: ", quantity(number(q, 3)));
       // Beyond the q itself: Yallop's visibility class of it.
       char c = YallopClass(q);
       line("Yallop's visibility class ", "דרגת הנראות של ילופ ",
@@ -174,14 +182,14 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
     }
     case kCritKaraite:
       line("Additional parameters:", "פרמטרים נוספים:");
-      line("Apparent illumination: ", "הארה נראית: ", number(r.dblIlluminationTopo, 2), "%");
-      line("Topocentric distance: ", "מרחק טופוצנטרי: ", number(r.dblMoonDistanceTopo, 0),
-           m.Lang(" km", " ק\"מ"));
+      line("Apparent illumination: ", "הארה נראית: ", quantity(number(r.dblIlluminationTopo, 2), "%"));
+      line("Topocentric distance: ", "מרחק טופוצנטרי: ",
+           quantity(number(r.dblMoonDistanceTopo, 0)) + m.Lang(" km", " ק\"מ"));
       break;
     case kCritOdeh: {
       line("According to the Odeh criterion", "לפי קריטריון עודה");
       double v = OdehV(r);
-      line("Odeh's V: ", "V של עודה: ", number(v, 2));
+      line("Odeh's V: ", "V של עודה: ", quantity(number(v, 2)));
       char z = OdehZone(v);
       line("Odeh's zone ", "האזור של עודה ", std::string(1, z) + ": " + OdehZoneMeaning(z, language));
       break;
@@ -194,7 +202,7 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
     if (!text.empty()) text += kLineBreak;
     text += l;
   }
-  return text;
+  return language == 1 ? rightToLeftLines(text) : text;
 }
 
 }  // namespace nemora

@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
+#include "base/text.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
@@ -324,8 +325,13 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     Session& s = session();
     const double t = s.dblFixDate + s.dblFixTime;
     const int p = std::clamp<int>(s.options.intPrecision, 0, 2);
-    auto F = [&](double x, int decimals) {
-      return formatNumber(x, s.strFormats[static_cast<size_t>(std::clamp(decimals, 0, 8))]);
+    // In Hebrew a figure with its unit is isolated as one left-to-right unit,
+    // and every line keeps its right-to-left direction.
+    const bool hebrew = s.intLanguage == 1;
+    auto figure = [&](const std::string& t) { return hebrew ? ltrIsolate(t) : t; };
+    auto F = [&](double x, int decimals, std::string_view unit = {}) {
+      return figure(formatNumber(x, s.strFormats[static_cast<size_t>(std::clamp(decimals, 0, 8))]) +
+                    std::string(unit));
     };
     bool ok = true;
     udtHBody body;
@@ -343,6 +349,7 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     if (!body.RefrFlag) {
       text += "\n" + s.main.Lang("The " + strHBody + " is well below the horizon.",
                                  strHBody + " נמצא הרבה מתחת לאופק.");
+      if (hebrew) text = rightToLeftLines(text);
       return;
     }
     double extinction = s.sky.DeltaM(t, body.AltTopo, 2, ok);
@@ -351,7 +358,7 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     double B = s.sky.SkyBrightness(t, body.AltRefr, body.AzTopo, 2, false, 0, ok);
     if (!ok) abandon();
     int decimals = std::max(0, p - static_cast<int>(std::floor(std::log10(B))) + 1);
-    text += "\n" + s.main.Lang("Sky brightness ", "בהירות השמים ") + F(B, decimals) + " cd/m^2";
+    text += "\n" + s.main.Lang("Sky brightness ", "בהירות השמים ") + F(B, decimals, " cd/m^2");
     text += "\n" + s.main.Lang("Lg(B) ", "Lg(B) ") + F(std::log10(B), p + 1);
     double P = HBProbVis(strHBody, t, ok);
     if (!ok) abandon();
@@ -359,7 +366,8 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     if (P > 0.99 && P < 0.99999999) n = p - static_cast<int>(std::floor(std::log10(1 - P))) - 1;
     n = std::min(n, 8);
     if (p == 0) n = 0;
-    text += "\n" + s.main.Lang("Probability of visibility", "הסתברות הנראות") + F(100 * P, n) + "%";
+    text += "\n" + s.main.Lang("Probability of visibility", "הסתברות הנראות") + F(100 * P, n, "%");
+    if (hebrew) text = rightToLeftLines(text);
   });
   return text;
 }

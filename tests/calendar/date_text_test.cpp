@@ -82,10 +82,10 @@ TEST(WriteDate, HebrewForms) {
   EXPECT_EQ(write(s, calendarDate(dtIslamic, 1445, 1, 1), false, false, false),
             "א' במוחראם א'תמ\"ה איסלאמי אריתמטי");
   const std::vector<std::pair<udtDate, std::string>> numbers = {
-      {dayNumberDate(dtFixed, 730120), "730120 לפי בסיס קבוע"},
-      {dayNumberDate(dtJD, 2451544.5), "2451544.5 יום יוליאני"},
-      {dayNumberDate(dtJDE, 2451544.5), "2451544.5 יום יוליאני אפמריס"},
-      {dayNumberDate(dtMJD, 51544), "51544 יום יוליאני מוסגל"},
+      {dayNumberDate(dtFixed, 730120), "\u2066730120\u2069 לפי בסיס קבוע"},
+      {dayNumberDate(dtJD, 2451544.5), "\u20662451544.5\u2069 יום יוליאני"},
+      {dayNumberDate(dtJDE, 2451544.5), "\u20662451544.5\u2069 יום יוליאני אפמריס"},
+      {dayNumberDate(dtMJD, 51544), "\u206651544\u2069 יום יוליאני מוסגל"},
   };
   for (const auto& [date, text] : numbers) EXPECT_EQ(write(s, date, false, false, false), text);
   EXPECT_EQ(write(s, calendarDate(dtGregorian, 2009, 6, 9), false, true, false), "\u20662009/06/09\u2069 גרגוריאני");
@@ -198,10 +198,12 @@ TEST(DateTimeText, SameDateWritesTheTimeAlone) {
   EXPECT_EQ(s.dateText.DateTimeText(date, time, last, -1, true, false), "18:30 UTC");
   last.clear();
   EXPECT_EQ(s.dateText.DateTimeText(date, time, last, -1, false, true), "Monday 1st January 2024 Gregorian 18:30");
-  // Day counts have no time and are always written.
+  // Day counts carry their time in the fraction and are always written, also
+  // where only the time is asked for (a clock time would read midnight).
   udtDate fixed = dayNumberDate(dtFixed, 738886.5);
   EXPECT_EQ(s.dateText.DateTimeText(fixed, time, last, 0, false, false), "738886.5 Fixed Radix");
   EXPECT_EQ(s.dateText.DateTimeText(fixed, time, last, 0, false, false), "738886.5 Fixed Radix");
+  EXPECT_EQ(s.dateText.DateTimeText(fixed, time, last, 0, true, false), "738886.5 Fixed Radix");
   EXPECT_TRUE(rs.sink.messages.empty());
 }
 

@@ -496,6 +496,14 @@ TEST(MoonReport, ListsEveryMeasureThenTheVerdictInEitherLanguage) {
   std::string hebrew = MoonReport(p.session).CriterionReport(k11Mar2024, true, ok);
   EXPECT_EQ(hebrew.rfind("זמן השהייה: ", 0), 0u) << hebrew;
   EXPECT_NE(hebrew.find("לפי קריטריון ילופ"), std::string::npos);
+  // Every line stays right to left: those opening with a Latin label get a
+  // right-to-left mark. A negative number is isolated, so that its minus sign
+  // is not shown on its right.
+  std::stringstream hebrewLines(hebrew);
+  for (std::string line; std::getline(hebrewLines, line);)
+    EXPECT_TRUE(static_cast<unsigned char>(line[0]) == 0xD7 || line.rfind("\u200F", 0) == 0) << line;
+  EXPECT_NE(hebrew.find("\n\u200FDALT: \u2066"), std::string::npos) << hebrew;
+  EXPECT_NE(hebrew.find("): \u2066-5."), std::string::npos) << hebrew;
 }
 
 // Runs nemora-cli in a fresh folder: its standard output and status.

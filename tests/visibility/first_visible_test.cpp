@@ -5,6 +5,7 @@
 // that of 11 March 2024 was easily seen (the start of Ramadan 1445).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -173,6 +174,17 @@ TEST(FirstVisible, JerusalemEveningsInBothModes) {
     EXPECT_EQ(hebrew.rfind("הירח החדש נראה לראשונה ב-", 0), 0u) << hebrew;
     EXPECT_TRUE(has(hebrew, "בתנאי שאין עננים")) << hebrew;
     EXPECT_TRUE(has(hebrew, "השמש שוקעת כאן בשעה")) << hebrew;
+    // Only figures are isolated left to right, never a Hebrew phrase around
+    // them: isolates do not nest, and the clock time stands apart from the
+    // Hebrew name of its time scale.
+    int depth = 0, deepest = 0;
+    for (size_t at = 0; at + 2 < hebrew.size(); ++at) {
+      if (hebrew.compare(at, 3, "\u2066") == 0) deepest = std::max(deepest, ++depth);
+      if (hebrew.compare(at, 3, "\u2069") == 0) --depth;
+    }
+    EXPECT_EQ(deepest, 1) << hebrew;
+    EXPECT_EQ(depth, 0) << hebrew;
+    EXPECT_TRUE(has(hebrew, "\u2069 שעון מקומי ל-\u2066")) << hebrew;
   }
 }
 
