@@ -32,6 +32,21 @@ int fixedBodyIndex(const std::string& strName) {
   return -1;
 }
 
+// The true altitude of the body's centre (degrees) at the moment it touches
+// the horizon of a search: the given altitude for the geometric horizon, the
+// upper limb on the dip-depressed sea horizon, or the upper limb at the
+// given apparent altitude over the flat horizon.
+double centreOnHorizon(Session& s, clsHBody& hbody, const udtHBody& body, const udtWeatherNow& now,
+                       bool blnApparent, bool blnSeaLevel, double dblHorizon, bool& ok) {
+  if (blnApparent && blnSeaLevel) return clsSky(s).SeaLevelHorizon(now, ok) - body.Radius;
+  if (blnApparent) {
+    bool refracted = true;
+    double R0 = hbody.Refract(dblHorizon, false, now, refracted, ok);
+    return dblHorizon - body.Radius - R0;
+  }
+  return dblHorizon;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Meridian
@@ -119,18 +134,8 @@ double clsHBody::riseSetStep(const std::string& strName, double dblEstimate, boo
     s.weather.GetWeatherNow(t, now, ok);
     if (!ok) abandon();
 
-    // The true altitude of the body's centre at the moment it touches the
-    // horizon.
-    double h0 = dblHorizon;
-    if (blnApparent && blnSeaLevel) {
-      h0 = clsSky(s).SeaLevelHorizon(now, ok) - body.Radius;
-      if (!ok) abandon();
-    } else if (blnApparent) {
-      bool refracted = true;
-      double R0 = Refract(dblHorizon, false, now, refracted, ok);
-      if (!ok) abandon();
-      h0 = dblHorizon - body.Radius - R0;
-    }
+    double h0 = centreOnHorizon(s, *this, body, now, blnApparent, blnSeaLevel, dblHorizon, ok);
+    if (!ok) abandon();
 
     double phi = s.udtLocation.dblLatitude;
     double delta = body.DeclTopo;
@@ -197,6 +202,7 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
     struct Search {
       double t = 0;
       bool neverRises = false, neverSets = false;
+      bool converged = true;
     };
     auto step = [&](double estimate, Search& found) {
       double next = riseSetStep(strName, estimate, blnSet, blnApparent, found.neverRises, found.neverSets,
@@ -219,6 +225,7 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
         }
         if (n == 10) {
           found.t = (t + next) / 2;
+          found.converged = false;
           return found;
         }
         previousChange = change;
@@ -232,6 +239,65 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       return t;
     };
 
+    // Degrees by which the body's centre stands above the horizon of the
+    // search at t.
+    auto above = [&](double t) {
+      udtHBody b;
+      TrueHBody(strName, t, b, ok);
+      if (!ok) abandon();
+      udtWeatherNow now;
+      session().weather.GetWeatherNow(t, now, ok);
+      if (!ok) abandon();
+      double h0 = centreOnHorizon(session(), *this, b, now, blnApparent, blnSeaLevel, dblHorizon, ok);
+      if (!ok) abandon();
+      return b.AltTopo - h0;
+    };
+    // The day searched by its altitudes every half hour: the crossing of the
+    // search's sense nearest to noon, narrowed by halving to under 0.01 s;
+    // without one, the body stays up (never sets: the instant of its least
+    // altitude) or down (never rises: its greatest altitude) for the search.
+    auto scanDay = [&]() {
+      constexpr int kSamples = 48;
+      std::array<double, kSamples + 1> ts{}, fs{};
+      for (int i = 0; i <= kSamples; ++i) {
+        ts[i] = dayStart + (dayEnd - dayStart) * i / kSamples;
+        fs[i] = above(ts[i]);
+      }
+      Search found;
+      bool crossed = false;
+      for (int i = 0; i < kSamples; ++i) {
+        const bool crosses = blnSet ? fs[i] > 0 && fs[i + 1] <= 0 : fs[i] <= 0 && fs[i + 1] > 0;
+        if (!crosses) continue;
+        double a = ts[i], b = ts[i + 1];
+        const bool upAtA = fs[i] > 0;
+        while (b - a > 1e-7) {
+          double m = (a + b) / 2;
+          if ((above(m) > 0) == upAtA) a = m;
+          else b = m;
+        }
+        double t = (a + b) / 2;
+        if (!crossed || std::fabs(t - noon) < std::fabs(found.t - noon)) found.t = t;
+        crossed = true;
+      }
+      if (crossed) return found;
+      bool upSometime = false, downSometime = false;
+      for (double f : fs) (f > 0 ? upSometime : downSometime) = true;
+      found.neverSets = blnSet ? upSometime : !downSometime;
+      found.neverRises = !found.neverSets;
+      // The lowest sample for a body that stays up, the highest otherwise,
+      // moved to the vertex of the parabola through it and its neighbours.
+      const double sign = found.neverSets ? 1 : -1;
+      int k = 0;
+      for (int i = 1; i <= kSamples; ++i)
+        if (sign * fs[i] < sign * fs[k]) k = i;
+      found.t = ts[k];
+      if (k > 0 && k < kSamples) {
+        double curvature = fs[k - 1] - 2 * fs[k] + fs[k + 1];
+        if (curvature != 0) found.t += (ts[1] - ts[0]) * (fs[k - 1] - fs[k + 1]) / (2 * curvature);
+      }
+      return found;
+    };
+
     Search first;
     Search result = converge(intoDay(step(noon, first)));
     if (result.t < dayStart + 0.005 || result.t > dayEnd - 0.005) {
@@ -240,6 +306,21 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       Search other = converge(result.t > dayEnd - 0.005 ? result.t - 1 : result.t + 1);
       if (std::fabs(other.t - noon) < std::fabs(result.t - noon)) result = other;
     }
+    // The corrections assume that the body's altitude changes mostly with
+    // its hour angle. Near the poles the Moon's declination changes faster
+    // than its hour angle moves it (at 88.5 degrees north its altitude swings
+    // by 3 degrees a day, its declination by 5): the corrections then wander
+    // off the day or do not settle, and a body judged to stay up (or down)
+    // by its declination of one moment may cross the horizon later that
+    // day. Such a result is checked, and the day searched directly when
+    // the check fails.
+    auto holds = [&](const Search& r) {
+      if (r.t < dayStart - 0.1 || r.t > dayEnd + 0.1) return false;
+      if (r.neverSets) return above(dayStart) > 0 && above(r.t) > 0 && above(dayEnd) > 0;
+      if (r.neverRises) return above(dayStart) <= 0 && above(r.t) <= 0 && above(dayEnd) <= 0;
+      return r.converged || std::fabs(above(r.t)) <= 0.01;
+    };
+    if (!holds(result)) result = scanDay();
     if (result.t < dayStart - 0.1 || result.t > dayEnd + 0.1)
       raise("dblRiseSetTime (", result.t, ") out of range (", dayStart, " - ", dayEnd, ")");
     blnNeverRises = result.neverRises;

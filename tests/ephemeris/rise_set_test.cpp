@@ -270,6 +270,34 @@ TEST(RiseSet, PolarDayAndNight) {
   EXPECT_EQ(t.sink.messages,
             (std::vector<std::string>{"Error in cHBody.RiseSet, No sunset at this location on 21st June 2024",
                                       "Error in cHBody.RiseSet, No sunrise at this location on 21st December 2024"}));
+
+  // 88.5 degrees north on 11 March 2024: the Sun stays below the horizon;
+  // the young Moon's declination grows by 5 degrees a day while its hour
+  // angle moves its altitude by only 1.5 either way, so its centre rises
+  // once over the true horizon and does not set that day (its lowest, -0.1
+  // degree, is above the refracted horizon: no rise there). The hour-angle
+  // corrections wander off the day there; the crossing is still found, and
+  // the missing ones are flagged.
+  Observer pole(88.5, -171.5, 0);
+  const int32_t k11Mar2024 = k1Jan2024 + 70;
+  for (bool apparent : {false, true}) {
+    SCOPED_TRACE(apparent);
+    Observer::Event sunset = pole.riseSet("Sun", k11Mar2024, true, apparent);
+    ASSERT_TRUE(sunset.ok);
+    EXPECT_TRUE(sunset.neverRises);
+    Observer::Event moonset = pole.riseSet("Moon", k11Mar2024, true, apparent);
+    ASSERT_TRUE(moonset.ok);
+    EXPECT_TRUE(moonset.neverSets);
+    Observer::Event moonrise = pole.riseSet("Moon", k11Mar2024, false, apparent);
+    ASSERT_TRUE(moonrise.ok);
+    EXPECT_EQ(moonrise.neverSets, apparent);
+    EXPECT_FALSE(moonrise.neverRises);
+    if (!apparent) {
+      EXPECT_NEAR(pole.body("Moon", moonrise.t).AltTopo, 0, 0.001);
+      EXPECT_NEAR(moonrise.t, k11Mar2024 + 0.5 + 171.5 / 360, 0.5);  // within its local day
+    }
+  }
+  EXPECT_EQ(pole.sink.messages, std::vector<std::string>{});
 }
 
 TEST(SunsetSource, HebrewDatesFollowTheRealSunset) {
