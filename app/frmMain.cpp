@@ -27,6 +27,7 @@
 #include "base/errors.h"
 #include "app/frmSightings.h"
 #include "app/frmGraph.h"
+#include "app/frmMap.h"
 #include "graphs/graph_texts.h"
 #include "app/gui/help_window.h"
 #include "app/gui/qt_message_sink.h"
@@ -73,6 +74,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
   setMinimumSize(600, 480);
   resize(860, 680);
   graph_ = new frmGraph(session_, this);
+  map_ = new frmMap(session_, this);
 }
 
 void frmMain::startUp(double dblClockSerial, bool blnClockIsUT) {
@@ -317,6 +319,14 @@ void frmMain::refresh() {
   if (graph_ && graph_->follow(model_)) {
     model_.Evaluate();
     refresh();
+  }
+  // Each evaluation of the Moon's "Visibility map" shows the map window,
+  // which computes the map again only when the inputs changed.
+  if (map_ && model_.blnMapWanted) {
+    model_.blnMapWanted = false;
+    map_->follow();
+  } else if (map_ && map_->isVisible()) {
+    map_->followLanguage();
   }
 }
 

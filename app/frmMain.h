@@ -20,6 +20,7 @@ namespace nemora {
 
 class Session;
 class frmGraph;
+class frmMap;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -47,6 +48,8 @@ class frmMain : public QMainWindow {
   MainModel& model() { return model_; }
   // The graph window that follows the results (hidden while there is no graph).
   frmGraph* graphWindow() const { return graph_; }
+  // The window of the Moon's "Visibility map" (hidden until it is chosen).
+  frmMap* mapWindow() const { return map_; }
   // Prints the inputs and the result, and with the graph window open its
   // legend line and graph on the same page, on the printer given.
   void printTo(QPrinter& printer);
@@ -76,6 +79,7 @@ class frmMain : public QMainWindow {
   Session& session_;
   MainModel model_;
   frmGraph* graph_ = nullptr;
+  frmMap* map_ = nullptr;
   bool blnRememberGeometry_ = false;
 
   QWidget* central_ = nullptr;

@@ -24,7 +24,7 @@ std::vector<std::string> parameterNames(int bodyIndex) {
   if (bodyIndex == 0) names.push_back("Next vernal equinox");
   if (bodyIndex == 1) {
     for (const char* name : {"Visibility by criterion", "Next new Moon", "Next old Moon", "Next conjunction",
-                             "Next full Moon", "Next back-to-back Moon"})
+                             "Next full Moon", "Next back-to-back Moon", "Visibility map"})
       names.push_back(name);
   }
   return names;

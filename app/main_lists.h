@@ -13,7 +13,8 @@ const std::vector<std::string>& timeTypeNames();
 // The seven bodies that precede the catalogue's stars in the body list.
 const std::vector<std::string>& fixedBodyNames();
 // Parameters of a body: ten for every body, the vernal equinox for the Sun
-// (index 0) and the crescent searches for the Moon (index 1).
+// (index 0) and the crescent searches and the world visibility map for the
+// Moon (index 1).
 std::vector<std::string> parameterNames(int bodyIndex);
 
 // A saved parameter above 9 is kept only for the Moon; otherwise it becomes 6

@@ -12,6 +12,7 @@
 #include "ephemeris/coordinate_reports.h"
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/rise_set.h"
+#include "map/visibility_map.h"
 #include "visibility/criterion_types.h"
 #include "visibility/first_visible.h"
 #include "visibility/moon_report.h"
@@ -235,6 +236,10 @@ bool MainModel::bodyResult() {
       text = MoonPhases(s).NextCrescentReport(parameter == "Next new Moon", reported);
     } else if (parameter == "Next back-to-back Moon" && body == "Moon") {
       text = MoonPhases(s).BackToBack(reported);
+    } else if (parameter == "Visibility map" && body == "Moon") {
+      // The map itself is computed on worker threads by its window.
+      text = VisibilityMapReport(s, reported);
+      blnMapWanted = reported;
     } else {
       // The other reports come with magnitudes and visibility; until a
       // report exists the result says so instead of computing.

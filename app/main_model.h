@@ -97,6 +97,9 @@ class MainModel : public SessionBound {
   // False when the last body result only says that its report is not
   // available (the command line then fails and says so).
   bool blnReportAvailable = true;
+  // Set by each evaluation of the Moon's "Visibility map": the window is to
+  // show the map (it clears the flag when it has taken it).
+  bool blnMapWanted = false;
 
  private:
   void FillDateTypes();

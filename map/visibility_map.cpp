@@ -297,4 +297,46 @@ std::string mapCsv(const VisibilityMap& map) {
   return out;
 }
 
+bool inputMapRequest(Session& s, double dblStep, MapRequest& request) {
+  bool ok = true;
+  const bool evening = MoonReport(s).WaxingAt(s.dblFixDate + s.dblFixTime, ok);
+  if (!ok) return false;
+  request = MapRequest{};
+  request.grid.dblStep = dblStep;
+  request.blnEvening = evening;
+  request.mode = s.options.intMoonCalc == kMoonCalcPhotometric ? MapMode::Photometric : MapMode::Criterion;
+  return true;
+}
+
+std::string VisibilityMapReport(Session& s, bool& blnValid) {
+  VisibilityMap header;
+  blnValid = inputMapRequest(s, 1, header.request);
+  if (!blnValid) return {};
+  double day = s.dateText.FixedToDay(s.dblFixDate + s.dblFixTime, blnValid);
+  if (!blnValid) return {};
+  header.lngDay = static_cast<int32_t>(day);
+  header.intCriterion = s.udtUserCriterion.intType;
+  return mapTitle(s, header) + std::string(kLineBreak) +
+         s.main.Lang("The map is drawn in its own window.", "המפה מצוירת בחלון משלה.");
+}
+
+MapWindowTexts mapWindowTexts(int16_t language) {
+  if (language == 1)
+    return {"מפת נראות הסהר", "שמירה כתמונה...", "ביטול", "סגירה", "שמירת המפה כתמונה", "מחשב את המפה...",
+            "החישוב בוטל: המפה לא הושלמה.", "לא ניתן לחשב את המפה."};
+  return {"Visibility map",
+          "Save as picture...",
+          "Cancel",
+          "Close",
+          "Save the map as a picture",
+          "Computing the map...",
+          "Cancelled: the map was not finished.",
+          "The map could not be computed."};
+}
+
+std::string mapDoneText(size_t cells, double seconds, int16_t language) {
+  const std::string n = std::to_string(cells), t = formatNumber(seconds, "0.0");
+  return language == 1 ? n + " משבצות ב-" + t + " שניות" : n + " cells in " + t + " s";
+}
+
 }  // namespace nemora

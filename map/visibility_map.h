@@ -122,4 +122,31 @@ bool computeVisibilityMap(Session& session, const MapRequest& request, Visibilit
 // the map's order. A cell without a value has an empty value.
 std::string mapCsv(const VisibilityMap& map);
 
+// The map the main window shows for the session's input instant: the
+// evening of its civil day while the Moon is east of the Sun (waxing), else
+// the morning, as the Moon's criterion report chooses; by the criterion in
+// force, or by the photometric probability when the Moon calculation mode
+// of the options is photometric; the whole world at dblStep degrees.
+// False when the Moon's position cannot be computed (message shown).
+bool inputMapRequest(Session& session, double dblStep, MapRequest& request);
+
+// The main window's text for the Moon's "Visibility map" parameter: what
+// the map of inputMapRequest shows and that it is drawn in its own window.
+std::string VisibilityMapReport(Session& session, bool& blnValid);
+
+// The texts of the map window in the session's language.
+struct MapWindowTexts {
+  std::string strCaption;    // the window's title
+  std::string strSave;       // the button that saves the picture
+  std::string strCancel;     // the button that stops the computation
+  std::string strClose;      // the button that closes the window
+  std::string strSaveTitle;  // the title of the file dialog
+  std::string strComputing;  // shown on the map while it is computed
+  std::string strCancelled;  // shown when the computation was cancelled
+  std::string strFailed;     // shown when the map could not be computed
+};
+MapWindowTexts mapWindowTexts(int16_t intLanguage);
+// "64800 cells in 8.1 s" (or its Hebrew), for the window's status line.
+std::string mapDoneText(size_t cells, double seconds, int16_t intLanguage);
+
 }  // namespace nemora

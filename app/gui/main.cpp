@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDate>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include "base/errors.h"
 #include "app/frmMain.h"
+#include "app/frmMap.h"
 #include "app/gui/qt_message_sink.h"
 #include "app/session.h"
 
@@ -53,6 +55,9 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   parser.addVersionOption();
   QCommandLineOption screenshot("screenshot", "Render the main window into a PNG file and exit.", "FILE");
+  QCommandLineOption mapScreenshot(
+      "map-screenshot", "With --body Moon --parameter \"Visibility map\": render the map window into a PNG file once its map is done, and exit.",
+      "FILE");
   QCommandLineOption dataDir("data-dir", "Folder of the shipped data files.", "DIR");
   QCommandLineOption language("language", "Language of the results: English or Hebrew.", "LANGUAGE");
   QCommandLineOption convert("convert", "Open in Convert Date mode.");
@@ -64,6 +69,7 @@ int main(int argc, char** argv) {
   parser.addOption(body);
   parser.addOption(parameter);
   parser.addOption(screenshot);
+  parser.addOption(mapScreenshot);
   parser.addOption(dataDir);
   parser.addOption(language);
   parser.process(app);
@@ -72,8 +78,9 @@ int main(int argc, char** argv) {
   // instead of waiting in message boxes.
   nemora::QtMessageSink windowSink;
   nemora::StderrMessageSink unattendedSink;
-  nemora::MessageSink& sink = parser.isSet(screenshot) ? static_cast<nemora::MessageSink&>(unattendedSink)
-                                                         : static_cast<nemora::MessageSink&>(windowSink);
+  const bool unattended = parser.isSet(screenshot) || parser.isSet(mapScreenshot);
+  nemora::MessageSink& sink = unattended ? static_cast<nemora::MessageSink&>(unattendedSink)
+                                         : static_cast<nemora::MessageSink&>(windowSink);
   try {
     nemora::Session session(sink);
     if (parser.isSet(dataDir)) session.dataDir = parser.value(dataDir).toStdString();
@@ -100,8 +107,21 @@ int main(int argc, char** argv) {
       return 2;
     }
     // A screenshot keeps the default size; a window remembers its own.
-    if (!parser.isSet(screenshot)) window.rememberGeometry();
+    if (!unattended) window.rememberGeometry();
     window.show();
+    if (parser.isSet(mapScreenshot)) {
+      nemora::frmMap* map = window.mapWindow();
+      if (map->running()) {
+        QEventLoop wait;
+        QObject::connect(map, &nemora::frmMap::finished, &wait, &QEventLoop::quit);
+        wait.exec();
+      }
+      QApplication::processEvents();
+      const QString file = parser.value(mapScreenshot);
+      bool saved = map->isVisible() && map->grab().save(file, "PNG");
+      if (!saved) std::fprintf(stderr, "nemora: no map window to render into %s\n", qPrintable(file));
+      return saved ? 0 : 1;
+    }
     if (parser.isSet(screenshot)) {
       QApplication::processEvents();
       bool saved = window.saveScreenshot(parser.value(screenshot));

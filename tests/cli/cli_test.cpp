@@ -234,7 +234,8 @@ TEST(CliJson, EveryCommandWritesObjectsWithItsKeys) {
   EXPECT_EQ(report["text"].get<std::string>().rfind("Geometric Moonrise ", 0), 0u) << report["text"];
   Json list = Json::parse(lines(runCli("--json report --list").out)[1]);
   EXPECT_EQ(list["body"], "Moon");
-  EXPECT_EQ(list["parameters"].size(), 16u);
+  EXPECT_EQ(list["parameters"].size(), 17u);
+  EXPECT_EQ(list["parameters"].back(), "Visibility map");
 }
 
 }  // namespace

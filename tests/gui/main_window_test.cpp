@@ -70,7 +70,8 @@ TEST_F(WindowFixture, ListsFollowTheMode) {
   EXPECT_TRUE(control<QRadioButton>("optBody")->isChecked());
   EXPECT_EQ(cboOption->currentText(), "Moon");
   EXPECT_EQ(cboOption2->currentText(), "Visibility by criterion");
-  EXPECT_EQ(cboOption2->count(), 16);
+  EXPECT_EQ(cboOption2->count(), 17);  // the ten common, six of the crescent and the visibility map
+  EXPECT_EQ(cboOption2->itemText(16), "Visibility map");
 
   // A planet has no Moon parameters: the choice falls back to equatorial coordinates.
   cboOption->setCurrentIndex(2);
