@@ -252,15 +252,19 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       if (!ok) abandon();
       return b.AltTopo - h0;
     };
-    // The day searched by its altitudes every half hour: the crossing of the
-    // search's sense nearest to noon, narrowed by halving to under 0.01 s;
-    // without one, the body stays up (never sets: the instant of its least
-    // altitude) or down (never rises: its greatest altitude) for the search.
+    // The day, and the tenth of a day on either side that a crossing may
+    // lie in, searched by the body's altitude every 36 minutes: the
+    // crossing of the search's sense nearest to noon, narrowed by halving
+    // to under 0.01 s. Without one the body stays up for the search (never
+    // sets: the instant of its least altitude, after noon for a set and
+    // before it for a rise, i.e. its lower transit on the side of the day
+    // the search asks about) or down (never rises: its greatest altitude).
     auto scanDay = [&]() {
       constexpr int kSamples = 48;
       std::array<double, kSamples + 1> ts{}, fs{};
+      const double from = dayStart - 0.1, to = dayEnd + 0.1;
       for (int i = 0; i <= kSamples; ++i) {
-        ts[i] = dayStart + (dayEnd - dayStart) * i / kSamples;
+        ts[i] = from + (to - from) * i / kSamples;
         fs[i] = above(ts[i]);
       }
       Search found;
@@ -284,12 +288,15 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       for (double f : fs) (f > 0 ? upSometime : downSometime) = true;
       found.neverSets = blnSet ? upSometime : !downSometime;
       found.neverRises = !found.neverSets;
-      // The lowest sample for a body that stays up, the highest otherwise,
-      // moved to the vertex of the parabola through it and its neighbours.
+      // The extreme sample, moved to the vertex of the parabola through it
+      // and its neighbours.
       const double sign = found.neverSets ? 1 : -1;
-      int k = 0;
-      for (int i = 1; i <= kSamples; ++i)
-        if (sign * fs[i] < sign * fs[k]) k = i;
+      int k = -1;
+      for (int i = 0; i <= kSamples; ++i) {
+        if (found.neverSets && (blnSet ? ts[i] < noon : ts[i] > noon)) continue;
+        if (k < 0 || sign * fs[i] < sign * fs[k]) k = i;
+      }
+      if (k < 0) k = kSamples / 2;  // not reached: noon lies inside the window
       found.t = ts[k];
       if (k > 0 && k < kSamples) {
         double curvature = fs[k - 1] - 2 * fs[k] + fs[k + 1];
@@ -320,7 +327,17 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       if (r.neverRises) return above(dayStart) <= 0 && above(r.t) <= 0 && above(dayEnd) <= 0;
       return r.converged || std::fabs(above(r.t)) <= 0.01;
     };
-    if (!holds(result)) result = scanDay();
+    if (!holds(result)) {
+      Search scanned = scanDay();
+      // Without a crossing, the transit the corrections reached stands for
+      // the day when they judged the body as the search does (a body that
+      // does not set keeps the lower transit they found, as elsewhere).
+      const bool crossing = !scanned.neverRises && !scanned.neverSets;
+      if (!crossing && scanned.neverSets == result.neverSets && result.t >= dayStart - 0.1 &&
+          result.t <= dayEnd + 0.1)
+        scanned.t = result.t;
+      result = scanned;
+    }
     if (result.t < dayStart - 0.1 || result.t > dayEnd + 0.1)
       raise("dblRiseSetTime (", result.t, ") out of range (", dayStart, " - ", dayEnd, ")");
     blnNeverRises = result.neverRises;
