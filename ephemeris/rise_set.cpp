@@ -332,9 +332,8 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       // Without a crossing, the transit the corrections reached stands for
       // the day when they judged the body as the search does (a body that
       // does not set keeps the lower transit they found, as elsewhere).
-      const bool crossing = !scanned.neverRises && !scanned.neverSets;
-      if (!crossing && scanned.neverSets == result.neverSets && result.t >= dayStart - 0.1 &&
-          result.t <= dayEnd + 0.1)
+      if (scanned.neverSets == result.neverSets && scanned.neverRises == result.neverRises &&
+          (result.neverSets || result.neverRises) && result.t >= dayStart - 0.1 && result.t <= dayEnd + 0.1)
         scanned.t = result.t;
       result = scanned;
     }
