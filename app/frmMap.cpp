@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <exception>
+
 #include "app/gui/widget_factory.h"
 #include "app/session.h"
 #include "app/session_pool.h"
@@ -170,6 +172,9 @@ void frmMap::compute(const MapRequest& request) {
           &cancel_);
     } catch (const AppError& e) {
       sink_.message(errorText(e));
+    } catch (const std::exception& e) {
+      // Nothing may leave the thread: the window shows what went wrong.
+      sink_.message(e.what());
     }
     result_ = std::move(m);
     resultOk_ = ok;
@@ -229,8 +234,9 @@ bool frmMap::savePicture(const QString& file) {
 
 void frmMap::askAndSave() {
   const MapWindowTexts t = mapWindowTexts(session_.intLanguage);
-  QString file = QFileDialog::getSaveFileName(this, q(t.strSaveTitle), QDir(q(session_.workDir.string())).filePath("map.png"),
-                                              "PNG (*.png);;SVG (*.svg);;PDF (*.pdf)");
+  const QString start = QDir(q(session_.workDir.string())).filePath("map.png");
+  QString file =
+      QFileDialog::getSaveFileName(this, q(t.strSaveTitle), start, "PNG (*.png);;SVG (*.svg);;PDF (*.pdf)");
   if (file.isEmpty()) return;
   if (QFileInfo(file).suffix().isEmpty()) file += ".png";
   savePicture(file);

@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
   parser.addVersionOption();
   QCommandLineOption screenshot("screenshot", "Render the main window into a PNG file and exit.", "FILE");
   QCommandLineOption mapScreenshot(
-      "map-screenshot", "With --body Moon --parameter \"Visibility map\": render the map window into a PNG file once its map is done, and exit.",
+      "map-screenshot",
+      "With --body Moon --parameter \"Visibility map\": render the map window into a PNG file once its map is "
+      "done, and exit.",
       "FILE");
   QCommandLineOption dataDir("data-dir", "Folder of the shipped data files.", "DIR");
   QCommandLineOption language("language", "Language of the results: English or Hebrew.", "LANGUAGE");
