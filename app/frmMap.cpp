@@ -159,15 +159,22 @@ void frmMap::compute(const MapRequest& request) {
     }
   }
   started_ = std::chrono::steady_clock::now();
-  worker_ = std::thread([this, request] {
+  // What a computation cut short by a new one posts to the window is
+  // dropped: only the latest computation's progress and end are shown.
+  const unsigned generation = ++generation_;
+  worker_ = std::thread([this, request, generation] {
     VisibilityMap m;
     bool ok = false;
     try {
       ok = computeVisibilityMap(
           *mapSession_, request, m,
-          [this](double f) {
+          [this, generation](double f) {
             QMetaObject::invokeMethod(
-                this, [this, f] { prgProgress_->setValue(static_cast<int>(f * 1000)); }, Qt::QueuedConnection);
+                this,
+                [this, f, generation] {
+                  if (generation == generation_) prgProgress_->setValue(static_cast<int>(f * 1000));
+                },
+                Qt::QueuedConnection);
           },
           &cancel_);
     } catch (const AppError& e) {
@@ -178,7 +185,8 @@ void frmMap::compute(const MapRequest& request) {
     }
     result_ = std::move(m);
     resultOk_ = ok;
-    QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, generation] { if (generation == generation_) finish(); }, Qt::QueuedConnection);
   });
 }
 

@@ -94,6 +94,7 @@ class frmMap : public QWidget {
   std::unique_ptr<Session> mapSession_;
   std::thread worker_;
   std::atomic<bool> cancel_{false};
+  unsigned generation_ = 0;  // of the latest computation (read on the window's thread only)
   VisibilityMap result_;  // written by the worker thread
   bool resultOk_ = false;  // written by the worker thread
   VisibilityMap map_;     // shown
