@@ -120,21 +120,30 @@ void frmSightings::analyse(const QString& path) {
   analysisSession_ = std::make_unique<Session>(sink_);
   SessionPool::prepareLike(session_, *analysisSession_);
   const std::filesystem::path file = path.toStdString();
-  worker_ = std::thread([this, file] {
+  // What a run cut short by a new one posts to the window is dropped: only
+  // the latest run's progress and end are shown.
+  const unsigned generation = ++generation_;
+  worker_ = std::thread([this, file, generation] {
     Session& s = *analysisSession_;
     result_ = SightingsAnalysis{};
     SightingsFile sightings = ReadSightingsFile(s, file);
     if (sightings.strError.empty()) {
       result_ = AnalyzeSightings(
-          s, sightings, AnalysisSettings{}, [this](double f) {
+          s, sightings, AnalysisSettings{},
+          [this, generation](double f) {
             QMetaObject::invokeMethod(
-                this, [this, f] { prgProgress_->setValue(static_cast<int>(f * 1000)); }, Qt::QueuedConnection);
+                this,
+                [this, f, generation] {
+                  if (generation == generation_) prgProgress_->setValue(static_cast<int>(f * 1000));
+                },
+                Qt::QueuedConnection);
           },
           &cancel_);
     } else {
       result_.file = sightings;
     }
-    QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, generation] { if (generation == generation_) finish(); }, Qt::QueuedConnection);
   });
 }
 

@@ -67,6 +67,7 @@ class frmSightings : public QDialog {
   std::unique_ptr<Session> analysisSession_;
   std::thread worker_;
   std::atomic<bool> cancel_{false};
+  unsigned generation_ = 0;     // of the latest run (read on the window's thread only)
   SightingsAnalysis result_;    // written by the worker thread
   SightingsAnalysis analysis_;  // shown
   QString path_;

@@ -68,6 +68,16 @@ TEST(SightingsWindow, AnalysesAFileAndWritesOutputTxt) {
   ASSERT_TRUE(waitFinished(window));
   EXPECT_TRUE(window.findChild<QPlainTextEdit*>("txtScores")->toPlainText().contains("cancelled"));
 
+  // A run asked for while another runs replaces it: the first one's end
+  // neither blocks the window nor empties the second one's scores.
+  window.analyse(frmSightings::bundledFile(session));
+  window.analyse(QString::fromStdString(file.string()));
+  ASSERT_TRUE(waitFinished(window));
+  QEventLoop settle;  // anything still posted by the first run arrives
+  QTimer::singleShot(300, &settle, &QEventLoop::quit);
+  settle.exec();
+  EXPECT_TRUE(window.findChild<QPlainTextEdit*>("txtScores")->toPlainText().contains("Naked eye: 2 records, 1 seen"));
+
   // A file that cannot be read says so in place of the scores.
   window.analyse(QString::fromStdString((dir.path() / "missing.csv").string()));
   ASSERT_TRUE(waitFinished(window));
