@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "app/session.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace nemora {
 namespace {
 
+using testing::CliRun;
 using testing::RecordedSession;
 using testing::TempDir;
 
@@ -140,25 +141,10 @@ TEST_F(ModelFixture, SavingTwiceLeavesOnlyTheSecondResult) {
       << text;
 }
 
-// Runs nemora-cli in a fresh folder and gives its standard output and status.
-struct CliRun {
-  std::string out;
-  int status = -1;
-};
+// Runs nemora-cli in a fresh folder, which it must leave without Curloc.txt.
 CliRun runCli(const std::string& arguments, const std::string& input = "") {
   TempDir dir;
-  std::string command = "cd '" + dir.path().string() + "' && ";
-  if (!input.empty()) command += "printf '" + input + "' | ";
-  command += std::string(NEMORA_CLI_PATH) + " --data-dir " + NEMORA_SOURCE_DATA_DIR + " " + arguments +
-             " 2>/dev/null";
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  CliRun run = testing::runCliIn(dir.path(), arguments, input);
   bool wroteLocation = std::filesystem::exists(dir.path() / "Curloc.txt");
   EXPECT_FALSE(wroteLocation) << "the command line never writes Curloc.txt";
   return run;
@@ -187,7 +173,7 @@ TEST(Cli, JsonHasTheInstantTheDateTheTimeAndTheText) {
 
 TEST(Cli, BatchGivesALinePerInputAndFailsAfterTheOthers) {
   CliRun run = runCli("--date-type Gregorian --date - --time 12:00 --time-type UTC convert --to JD",
-                      "2024-1-1\\n2024-2-30\\n2024-12-25\\n");
+                      "2024-1-1\n2024-2-30\n2024-12-25\n");
   EXPECT_EQ(run.out, "2460311 JD\n\n2460670 JD\n");
   EXPECT_EQ(run.status, 1);
 }

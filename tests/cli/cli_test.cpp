@@ -1,14 +1,12 @@
 // End-to-end runs of nemora-cli in a fresh folder: the clock's "now", batch
 // lines, usage errors, place names and JSON read back.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <chrono>
-#include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace nemora {
@@ -16,34 +14,8 @@ namespace {
 
 using Json = nlohmann::json;
 
-struct CliRun {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
-
-// Runs nemora-cli with the arguments, standard input and environment
-// settings ("TZ=..." or empty) in a fresh folder without Curloc.txt.
-CliRun runCli(const std::string& arguments, const std::string& input = "", const std::string& env = "") {
-  testing::TempDir dir;
-  dir.write("in.txt", input);
-  std::string command = "cd '" + dir.path().string() + "' && " + (env.empty() ? "" : "env " + env + " ") +
-                        NEMORA_CLI_PATH + " --data-dir " + NEMORA_SOURCE_DATA_DIR + " " + arguments +
-                        " < in.txt 2> err.txt";
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream err(dir.path() / "err.txt");
-  std::stringstream text;
-  text << err.rdbuf();
-  run.err = text.str();
-  return run;
-}
+using testing::CliRun;
+using testing::runCli;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;

@@ -1,10 +1,8 @@
 #include "map/visibility_map.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -16,27 +14,15 @@
 #include "base/number_format.h"
 #include "base/text.h"
 #include "map/coastlines.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace nemora {
 namespace {
 
+using testing::CliRun;
+using testing::runCliIn;
 using testing::TempDir;
-
-// Runs nemora-cli in the folder and gives its standard output.
-std::string runCli(const TempDir& dir, const std::string& arguments, int& status) {
-  std::string command = "cd '" + dir.path().string() + "' && " + NEMORA_CLI_PATH + " --data-dir " +
-                        NEMORA_SOURCE_DATA_DIR + " " + arguments + " 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  int raw = pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return out;
-}
 
 std::string readText(const std::filesystem::path& file) {
   std::ifstream in(file);
@@ -93,30 +79,29 @@ TEST(MapGrid, CellsAreAnchoredSoThatBandsJoinIntoTheWhole) {
 
 TEST(VisibilityMap, CellsEqualTheSinglePlaceCrescentAtTheirCentres) {
   TempDir dir;
-  int status = -1;
   // Yallop and Odeh on a 30-degree grid, then the crescent command at the
   // centres of some cells.
   std::map<std::string, std::map<std::string, Row>> maps;
   for (std::string criterion : {"Yallop", "Odeh"}) {
-    runCli(dir, kInputs + " --criterion " + criterion + " map --step 30 --out " + criterion + ".csv", status);
-    ASSERT_EQ(status, 0);
+    const std::string arguments = kInputs + " --criterion " + criterion + " map --step 30 --out " + criterion + ".csv";
+    ASSERT_EQ(runCliIn(dir.path(), arguments).status, 0);
     maps[criterion] = rowsOf(readText(dir.path() / (criterion + ".csv")));
     EXPECT_EQ(maps[criterion].size(), 72u);
   }
-  runCli(dir, kInputs + " --mode photometric map --step 30 --lat-range -30:30 --lon-range -120:-60 --out p.csv",
-         status);
-  ASSERT_EQ(status, 0);
+  ASSERT_EQ(runCliIn(dir.path(), kInputs + " --mode photometric map --step 30 --lat-range -30:30 --lon-range -120:-60 "
+                                           "--out p.csv")
+                .status,
+            0);
   std::map<std::string, Row> photometric = rowsOf(readText(dir.path() / "p.csv"));
   ASSERT_EQ(photometric.size(), 4u);
 
   const std::pair<double, double> places[] = {{-15, -75}, {15, -105}, {45, -75}, {15, 45}, {-45, 135}, {15, -75}};
   int values = 0;
   for (auto [lat, lon] : places) {
-    std::string out = runCli(dir,
-                             kInputs + " --lat " + generalNumber(lat) + " --lon " + generalNumber(lon) +
-                                 " --tz 0 --height 0 --mode photometric --json crescent",
-                             status);
-    ASSERT_EQ(status, 0) << out;
+    CliRun run = runCliIn(dir.path(), kInputs + " --lat " + generalNumber(lat) + " --lon " + generalNumber(lon) +
+                                          " --tz 0 --height 0 --mode photometric --json crescent");
+    const std::string& out = run.out;
+    ASSERT_EQ(run.status, 0) << out << run.err;
     auto j = nlohmann::json::parse(out);
     const std::string key = generalNumber(lat) + "," + generalNumber(lon);
     const Row& yallop = maps["Yallop"].at(key);
@@ -141,16 +126,11 @@ TEST(VisibilityMap, CellsEqualTheSinglePlaceCrescentAtTheirCentres) {
 
 TEST(VisibilityMap, SameCsvWhateverTheThreadsAndBandsJoinOnTheTenthOfMarch2024) {
   TempDir dir;
-  int status = -1;
   const std::string map = kInputs + " --criterion Yallop map --step 10 ";
-  runCli(dir, map + "--threads 1 --out one.csv", status);
-  ASSERT_EQ(status, 0);
-  runCli(dir, map + "--threads 2 --out two.csv", status);
-  ASSERT_EQ(status, 0);
-  runCli(dir, map + "--lat-range -90:5 --out south.csv", status);
-  ASSERT_EQ(status, 0);
-  runCli(dir, map + "--lat-range 5:90 --out north.csv", status);
-  ASSERT_EQ(status, 0);
+  ASSERT_EQ(runCliIn(dir.path(), map + "--threads 1 --out one.csv").status, 0);
+  ASSERT_EQ(runCliIn(dir.path(), map + "--threads 2 --out two.csv").status, 0);
+  ASSERT_EQ(runCliIn(dir.path(), map + "--lat-range -90:5 --out south.csv").status, 0);
+  ASSERT_EQ(runCliIn(dir.path(), map + "--lat-range 5:90 --out north.csv").status, 0);
   const std::string one = readText(dir.path() / "one.csv");
   EXPECT_EQ(one.substr(0, one.find('\n')), "lat,lon,value,class");
   EXPECT_EQ(readText(dir.path() / "two.csv"), one);

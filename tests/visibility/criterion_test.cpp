@@ -3,12 +3,10 @@
 // of Yallop and Odeh, the conjunction search against an independent
 // ephemeris, the Moon's criterion report and the crescent command.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,6 +16,7 @@
 #include "app/session.h"
 #include "calendar/gregorian.h"
 #include "ephemeris/hbody.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_entry.h"
@@ -506,25 +505,11 @@ TEST(MoonReport, ListsEveryMeasureThenTheVerdictInEitherLanguage) {
   EXPECT_NE(hebrew.find("): \u2066-5."), std::string::npos) << hebrew;
 }
 
-// Runs nemora-cli in a fresh folder: its standard output and status.
-std::pair<std::string, int> runCli(const std::string& arguments, const std::string& input = "") {
-  testing::TempDir dir;
-  std::string command = "cd '" + dir.path().string() + "' && ";
-  if (!input.empty()) command += "printf '" + input + "' | ";
-  command += std::string(NEMORA_CLI_PATH) + " --data-dir " + NEMORA_SOURCE_DATA_DIR + " " + arguments + " 2>/dev/null";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return {out, -1};
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  int raw = pclose(pipe);
-  return {out, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
-}
+using testing::runCli;
 
 TEST(CliCrescent, JsonOfTheEveningAndABatchWithAFailingLine) {
-  auto [out, status] = runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-3-11 "
-                              "--criterion Yallop crescent --json");
+  auto [out, err, status] = runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-3-11 "
+                                   "--criterion Yallop crescent --json");
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out.find('\n'), out.size() - 1);  // one line
   for (const char* key : {"\"criterion\":\"Yallop\"", "\"sunset_geometric\":", "\"moonset_apparent\":",
@@ -532,13 +517,13 @@ TEST(CliCrescent, JsonOfTheEveningAndABatchWithAFailingLine) {
                           "\"yallop\":{", "\"class\":\"A\"", "\"odeh\":{", "\"zone\":\"A\"", "\"maimonides\":{",
                           "\"ilyas\":{", "\"karaite\":{", "\"sun_altitude\":"})
     EXPECT_NE(out.find(key), std::string::npos) << key << "\n" << out;
-  auto [batch, batchStatus] =
+  auto [batch, batchErr, batchStatus] =
       runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date - crescent --morning --json",
-             "2024-3-8\\n2024-2-30\\n");
+             "2024-3-8\n2024-2-30\n");
   EXPECT_EQ(batchStatus, 1);
   EXPECT_NE(batch.find("\"evening\":false"), std::string::npos);
   EXPECT_EQ(batch.substr(batch.size() - 3), "}\n\n");
-  auto [bad, badStatus] = runCli("--criterion Bruin crescent");
+  auto [bad, badErr, badStatus] = runCli("--criterion Bruin crescent");
   EXPECT_EQ(badStatus, 1);
 }
 
@@ -547,8 +532,8 @@ TEST(CliCrescent, VisibilityWindowInEitherMode) {
   for (const char* mode : {"criterion", "photometric"}) {
     for (int day : {10, 11}) {
       SCOPED_TRACE(std::string(mode) + " " + std::to_string(day));
-      auto [out, status] = runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-3-" +
-                                  std::to_string(day) + " --mode " + mode + " crescent --json");
+      auto [out, err, status] = runCli("--location Israel/Jerusalem/Center --date-type Gregorian --date 2024-3-" +
+                                       std::to_string(day) + " --mode " + mode + " crescent --json");
       ASSERT_EQ(status, 0) << out;
       auto v = nlohmann::json::parse(out).at("visibility");
       EXPECT_EQ(v.at("mode"), mode);
