@@ -11,11 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <exception>
-
 #include "app/gui/widget_factory.h"
 #include "app/session.h"
-#include "app/session_pool.h"
 #include "base/errors.h"
 #include "plot/map_painter.h"
 #include "plot/picture_file.h"
@@ -83,18 +80,14 @@ frmMap::frmMap(Session& session, QWidget* parent) : QWidget(parent, Qt::Window),
   followLanguage();
   resize(1000, 680);
 
-  connect(cmdCancel_, &QPushButton::clicked, this, [this] { cancel_ = true; });
+  connect(cmdCancel_, &QPushButton::clicked, this, [this] { job_.requestStop(); });
   connect(cmdSave_, &QPushButton::clicked, this, &frmMap::askAndSave);
   connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 }
 
 frmMap::~frmMap() { cancel(); }
 
-void frmMap::cancel() {
-  if (!worker_.joinable()) return;
-  cancel_ = true;
-  worker_.join();
-}
+void frmMap::cancel() { job_.stop(); }
 
 void frmMap::closeEvent(QCloseEvent* event) {
   // A closed window computes nothing: a map cut short is computed again
@@ -137,7 +130,6 @@ bool frmMap::follow(double dblStep) {
 
 void frmMap::compute(const MapRequest& request) {
   cancel();
-  cancel_ = false;
   shown_ = false;
   message_ = q(mapWindowTexts(session_.intLanguage).strComputing);
   lblStatus_->clear();
@@ -145,53 +137,27 @@ void frmMap::compute(const MapRequest& request) {
   cmdCancel_->setEnabled(true);
   cmdSave_->setEnabled(false);
   picMap_->update();
-  sink_.clear();
-  // A session of the map's own, so that nothing the workers report reaches
-  // the window's message boxes from another thread.
-  mapSession_ = std::make_unique<Session>(sink_);
-  SessionPool::prepareLike(session_, *mapSession_);
   if (!coast_) {
     try {
       coast_ = loadCoastlines(session_.dataFile("coastlines.txt"));
+      coastProblem_.clear();
     } catch (const AppError& e) {
       // The map is drawn without coastlines; the status line says why.
-      sink_.message(errorText(e));
+      coastProblem_ = q(errorText(e));
     }
   }
   started_ = std::chrono::steady_clock::now();
-  // What a computation cut short by a new one posts to the window is
-  // dropped: only the latest computation's progress and end are shown.
-  const unsigned generation = ++generation_;
-  worker_ = std::thread([this, request, generation] {
-    VisibilityMap m;
-    bool ok = false;
-    try {
-      ok = computeVisibilityMap(
-          *mapSession_, request, m,
-          [this, generation](double f) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, f, generation] {
-                  if (generation == generation_) prgProgress_->setValue(static_cast<int>(f * 1000));
-                },
-                Qt::QueuedConnection);
-          },
-          &cancel_);
-    } catch (const AppError& e) {
-      sink_.message(errorText(e));
-    } catch (const std::exception& e) {
-      // Nothing may leave the thread: the window shows what went wrong.
-      sink_.message(e.what());
-    }
-    result_ = std::move(m);
-    resultOk_ = ok;
-    QMetaObject::invokeMethod(
-        this, [this, generation] { if (generation == generation_) finish(); }, Qt::QueuedConnection);
-  });
+  job_.start(
+      session_,
+      [this, request](Session& s, const BackgroundJob::Progress& progress, const std::atomic<bool>& cancel) {
+        result_ = VisibilityMap{};
+        resultOk_ = false;
+        resultOk_ = computeVisibilityMap(s, request, result_, progress, &cancel);
+      },
+      [this](double f) { prgProgress_->setValue(static_cast<int>(f * 1000)); }, [this] { finish(); });
 }
 
 void frmMap::finish() {
-  if (worker_.joinable()) worker_.join();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   const MapWindowTexts t = mapWindowTexts(session_.intLanguage);
   map_ = std::move(result_);
@@ -209,7 +175,8 @@ void frmMap::finish() {
     prgProgress_->setValue(1000);
     status << q(mapDoneText(map_.cells.size(), seconds, session_.intLanguage));
   }
-  for (const std::string& m : sink_.messages) status << q(m);
+  if (!coastProblem_.isEmpty()) status << coastProblem_;
+  for (const std::string& m : job_.messages()) status << q(m);
   lblStatus_->setText(status.join('\n'));
   cmdSave_->setEnabled(shown_);
   picMap_->update();

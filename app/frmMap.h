@@ -10,13 +10,11 @@
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <thread>
 
-#include "base/messages.h"
+#include "app/gui/background_job.h"
 #include "location/weather.h"
 #include "map/coastlines.h"
 #include "map/visibility_map.h"
@@ -48,7 +46,7 @@ class frmMap : public QWidget {
   // Stops a running computation and waits for its workers.
   void cancel();
   // True while the cells are computed.
-  bool running() const { return worker_.joinable(); }
+  bool running() const { return job_.running(); }
   // The last map computed (blnComplete false when cancelled).
   const VisibilityMap& map() const { return map_; }
   // Writes the finished map as a picture, PNG, SVG or PDF by the file's
@@ -88,21 +86,17 @@ class frmMap : public QWidget {
   QLabel* lblStatus_ = nullptr;
   QPushButton *cmdSave_ = nullptr, *cmdCancel_ = nullptr, *cmdClose_ = nullptr;
 
-  // The computation runs in a session of its own (prepared like the
-  // window's) whose messages are kept and shown in the status line.
-  RecordingMessageSink sink_;
-  std::unique_ptr<Session> mapSession_;
-  std::thread worker_;
-  std::atomic<bool> cancel_{false};
-  unsigned generation_ = 0;  // of the latest computation (read on the window's thread only)
-  VisibilityMap result_;  // written by the worker thread
-  bool resultOk_ = false;  // written by the worker thread
+  // The computation; its messages are shown in the status line.
+  BackgroundJob job_{this};
+  VisibilityMap result_;   // written by the job's thread
+  bool resultOk_ = false;  // written by the job's thread
   VisibilityMap map_;     // shown
   bool shown_ = false;    // map_ is a finished, complete map
   std::optional<Inputs> inputs_;  // of the map shown or being computed
   std::chrono::steady_clock::time_point started_;
   std::shared_ptr<const Coastlines> coast_;
   QString message_;  // shown instead of a map
+  QString coastProblem_;  // why the map is drawn without coastlines
 };
 
 }  // namespace nemora

@@ -17,7 +17,6 @@
 #include "app/gui/widget_factory.h"
 #include "base/atomic_file.h"
 #include "app/session.h"
-#include "app/session_pool.h"
 #include "plot/sightings_painter.h"
 
 namespace nemora {
@@ -84,71 +83,43 @@ frmSightings::frmSightings(Session& session, QWidget* parent) : QDialog(parent),
                                                 "Sightings (*.csv *.txt);;All files (*)");
     if (!file.isEmpty()) analyse(file);
   });
-  connect(cmdCancel_, &QPushButton::clicked, this, [this] { cancel_ = true; });
+  connect(cmdCancel_, &QPushButton::clicked, this, [this] { job_.requestStop(); });
   connect(cmdClose_, &QPushButton::clicked, this, &QDialog::close);
 }
 
-frmSightings::~frmSightings() { stop(); }
+frmSightings::~frmSightings() { job_.stop(); }
 
 QString frmSightings::bundledFile(const Session& session) {
   return QString::fromStdString(session.dataFile("sightings/yallop.csv").string());
 }
 
-void frmSightings::stop() {
-  if (!worker_.joinable()) return;
-  cancel_ = true;
-  worker_.join();
-}
-
 void frmSightings::closeEvent(QCloseEvent* event) {
-  stop();
+  job_.stop();
   QDialog::closeEvent(event);
 }
 
 void frmSightings::analyse(const QString& path) {
-  stop();
   path_ = path;
   lblFile_->setText(path);
   txtScores_->setPlainText("Analysing " + path + " ...");
   prgProgress_->setValue(0);
   cmdCancel_->setEnabled(true);
   cmdOpen_->setEnabled(false);
-  cancel_ = false;
-  sink_.clear();
-  // A session of the analysis's own, so that nothing the workers report
-  // reaches the window's message boxes from another thread.
-  analysisSession_ = std::make_unique<Session>(sink_);
-  SessionPool::prepareLike(session_, *analysisSession_);
   const std::filesystem::path file = path.toStdString();
-  // What a run cut short by a new one posts to the window is dropped: only
-  // the latest run's progress and end are shown.
-  const unsigned generation = ++generation_;
-  worker_ = std::thread([this, file, generation] {
-    Session& s = *analysisSession_;
-    result_ = SightingsAnalysis{};
-    SightingsFile sightings = ReadSightingsFile(s, file);
-    if (sightings.strError.empty()) {
-      result_ = AnalyzeSightings(
-          s, sightings, AnalysisSettings{},
-          [this, generation](double f) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, f, generation] {
-                  if (generation == generation_) prgProgress_->setValue(static_cast<int>(f * 1000));
-                },
-                Qt::QueuedConnection);
-          },
-          &cancel_);
-    } else {
-      result_.file = sightings;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, generation] { if (generation == generation_) finish(); }, Qt::QueuedConnection);
-  });
+  job_.start(
+      session_,
+      [this, file](Session& s, const BackgroundJob::Progress& progress, const std::atomic<bool>& cancel) {
+        result_ = SightingsAnalysis{};
+        SightingsFile sightings = ReadSightingsFile(s, file);
+        if (sightings.strError.empty())
+          result_ = AnalyzeSightings(s, sightings, AnalysisSettings{}, progress, &cancel);
+        else
+          result_.file = sightings;
+      },
+      [this](double f) { prgProgress_->setValue(static_cast<int>(f * 1000)); }, [this] { finish(); });
 }
 
 void frmSightings::finish() {
-  if (worker_.joinable()) worker_.join();
   analysis_ = std::move(result_);
   cmdCancel_->setEnabled(false);
   cmdOpen_->setEnabled(true);
@@ -157,9 +128,9 @@ void frmSightings::finish() {
     text = QString::fromStdString(analysis_.file.strError);
   } else {
     std::string t = AnalysisText(analysis_);
-    if (!sink_.messages.empty()) {
+    if (!job_.messages().empty()) {
       t += "\nMessages\n";
-      for (const std::string& m : sink_.messages) t += m + "\n";
+      for (const std::string& m : job_.messages()) t += m + "\n";
     }
     // The whole analysis goes to Output.txt, as the reports do.
     try {

@@ -9,11 +9,7 @@
 #include <QDialog>
 #include <QString>
 
-#include <atomic>
-#include <memory>
-#include <thread>
-
-#include "base/messages.h"
+#include "app/gui/background_job.h"
 #include "sightings/sighting_analysis.h"
 
 class QLabel;
@@ -38,7 +34,7 @@ class frmSightings : public QDialog {
   // Starts the analysis of a file (a running one is cancelled first).
   void analyse(const QString& path);
   // True while an analysis runs.
-  bool running() const { return worker_.joinable(); }
+  bool running() const { return job_.running(); }
   // The last analysis (empty until one has finished).
   const SightingsAnalysis& analysis() const { return analysis_; }
 
@@ -51,7 +47,6 @@ class frmSightings : public QDialog {
 
  private:
   void finish();
-  void stop();
 
   Session& session_;
   QLabel* lblFile_ = nullptr;
@@ -61,14 +56,9 @@ class frmSightings : public QDialog {
   QPlainTextEdit* txtScores_ = nullptr;
   SightingsPlotView* plot_ = nullptr;
 
-  // The analysis runs in a session of its own (prepared like the window's)
-  // whose messages are kept and shown with the scores.
-  RecordingMessageSink sink_;
-  std::unique_ptr<Session> analysisSession_;
-  std::thread worker_;
-  std::atomic<bool> cancel_{false};
-  unsigned generation_ = 0;     // of the latest run (read on the window's thread only)
-  SightingsAnalysis result_;    // written by the worker thread
+  // The analysis; its messages are shown with the scores.
+  BackgroundJob job_{this};
+  SightingsAnalysis result_;    // written by the job's thread
   SightingsAnalysis analysis_;  // shown
   QString path_;
 };
