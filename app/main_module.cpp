@@ -166,8 +166,12 @@ std::string Main::strAngle(double angle, bool& ok, int16_t places) {
     text += degrees + "°";
     if (places >= -1) text += minutes + "'";
     if (places >= 0) text += seconds + "\"";
-    return session().intLanguage == 1 ? ltrIsolate(text) : text;
+    return Figure(text);
   });
+}
+
+std::string Main::Figure(std::string_view text) const {
+  return session().intLanguage == 1 ? ltrIsolate(text) : std::string(text);
 }
 
 std::string Main::Lang(std::string_view english, std::string_view hebrew) const {

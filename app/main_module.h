@@ -49,6 +49,9 @@ class Main : public SessionBound {
 
   // english when intLanguage is 0, hebrew when 1, "" otherwise.
   std::string Lang(std::string_view english, std::string_view hebrew) const;
+  // A figure with its units (an angle, a clock time, a number): in Hebrew a
+  // left-to-right isolate, so that it reads as one unit in the line.
+  std::string Figure(std::string_view text) const;
   // Name of the 45-degree compass sector of an azimuth in [0, 360).
   std::string CompassName(double az) const;
 

@@ -94,9 +94,8 @@ std::string TimeText::WriteTime(const udtTime& t, int16_t intPrecision, bool& bl
     std::string text = s.udtTimeIn.bln24Hour ? formatNumber(clock.hours, "00") : std::to_string(clock.hours);
     text += ":" + formatNumber(clock.minutes, "00");
     if (intPrecision >= 0) text += ":" + seconds;
-    if (s.intLanguage == 1) text = ltrIsolate(text);
-
     const Main& main = s.main;
+    text = main.Figure(text);
     if (!t.bln24Hour) {
       if (clock.blnSeasonal) {
         text += clock.blnPM ? main.Lang(" day", " יום") : main.Lang(" night", " לילה");

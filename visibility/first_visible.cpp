@@ -26,7 +26,6 @@
 #include "base/atomic_file.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
-#include "base/text.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"
@@ -99,7 +98,7 @@ std::string FirstVisibleReport::strAngleHalfDeg(double dblA) const {
     text += "½";
   }
   text += "°";
-  return session().intLanguage == 1 ? ltrIsolate(text) : text;
+  return session().main.Figure(text);
 }
 
 std::string FirstVisibleReport::ProbabilityPercent(double P) {
@@ -174,9 +173,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   Session& s = session();
   const Main& m = s.main;
   const bool hebrew = s.intLanguage == 1;
-  // A number with its units reads as one left-to-right unit in a Hebrew line.
-  auto figure = [&](const std::string& t) { return hebrew ? ltrIsolate(t) : t; };
-  auto num = [&](double x, const char* pattern) { return figure(formatNumber(x, pattern)); };
+  auto num = [&](double x, const char* pattern) { return m.Figure(formatNumber(x, pattern)); };
   bool ok = true;
   std::string last;
   auto timeText = [&](double t) {
@@ -265,12 +262,12 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
             num(lag, "##0") + m.Lang(" m", " דק'");
   }
   text += m.Lang(" Probability of visibility: ", " הסתברות הנראות: ") +
-          figure(ProbabilityPercent(v.dblPMax) + "%");
+          m.Figure(ProbabilityPercent(v.dblPMax) + "%");
   if (isMoon) {
     double testimony = Testimony(v, ok);
     if (!ok) abandon();
     text += m.Lang(" of testimony: ", " של עדות: ") +
-            figure(ProbabilityPercent(testimony) + "%");
+            m.Figure(ProbabilityPercent(testimony) + "%");
   }
   if (isSun) return {};
 
@@ -354,7 +351,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
                      " horizon between ",
                  " " + name + (likely ? " צפוי*" : " עשוי") + " להופיע מעל האופק ה" + side + " בין ") +
           timeText(v.dblT1) + m.Lang(" and ", " ל-") + timeText(v.dblT2) + m.Lang(" at azimuth ", " באזימוט ") +
-          figure(formatNumber(appear.AzTopo, "##0") + "°") +
+          m.Figure(formatNumber(appear.AzTopo, "##0") + "°") +
           m.Lang(", " + high + " (at arm's length) high.", ", בגובה " + high + " (ביד מושטת).");
   return {};
 }

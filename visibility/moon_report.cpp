@@ -110,9 +110,8 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
   };
   // A number with its Latin unit reads as one left-to-right unit inside a
   // Hebrew line (a minus sign would otherwise stand on the number's right).
-  auto quantity = [&](std::string text, std::string_view unit = {}) {
-    text += unit;
-    return language == 1 ? ltrIsolate(text) : text;
+  auto quantity = [&](const std::string& text, std::string_view unit = {}) {
+    return m.Figure(text + std::string(unit));
   };
   auto angle = [&](double a) {
     bool ok = true;

@@ -325,13 +325,11 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     Session& s = session();
     const double t = s.dblFixDate + s.dblFixTime;
     const int p = std::clamp<int>(s.options.intPrecision, 0, 2);
-    // In Hebrew a figure with its unit is isolated as one left-to-right unit,
-    // and every line keeps its right-to-left direction.
+    // In Hebrew every line keeps its right-to-left direction.
     const bool hebrew = s.intLanguage == 1;
-    auto figure = [&](const std::string& t) { return hebrew ? ltrIsolate(t) : t; };
     auto F = [&](double x, int decimals, std::string_view unit = {}) {
-      return figure(formatNumber(x, s.strFormats[static_cast<size_t>(std::clamp(decimals, 0, 8))]) +
-                    std::string(unit));
+      return s.main.Figure(formatNumber(x, s.strFormats[static_cast<size_t>(std::clamp(decimals, 0, 8))]) +
+                           std::string(unit));
     };
     bool ok = true;
     udtHBody body;
