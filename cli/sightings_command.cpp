@@ -18,6 +18,13 @@ namespace {
 // A number, or null when it is not one (a Maimonides q below the limit).
 Json number(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }
 
+// A value and its interval under key, key_low and key_high (null when not found).
+void putInterval(Json& o, const std::string& key, const Interval& v) {
+  o[key] = number(v.dblValue);
+  o[key + "_low"] = number(v.dblLow);
+  o[key + "_high"] = number(v.dblHigh);
+}
+
 Json recordJson(const SightingsAnalysis& a, size_t i) {
   const udtSighting& r = a.file.records[i];
   const SightingResult& res = a.results[i];
@@ -82,15 +89,19 @@ Json summaryJson(const SightingsAnalysis& a) {
   s["records"] = a.file.records.size();
   s["skipped"] = a.file.problems;
   s["complete"] = a.blnComplete;
+  s["average_observer"] = a.blnAverageObserver;
+  s["bootstrap_resamples"] = kBootstrapResamples;
   Json failed = Json::array();
   for (int i : a.failed) failed.push_back(a.file.records[static_cast<size_t>(i)].lngLine);
   s["not_evaluated_lines"] = failed;
+  s["overcast_not_scored"] = a.lngOvercast;
   Json scores = Json::array();
   for (const ScoreTable& t : a.scores) {
     Json g;
     g["group"] = t.strGroup;
     g["records"] = t.lngRecords;
     g["seen"] = t.lngSeen;
+    g["evenings"] = t.lngEvenings;
     Json rows = Json::array();
     for (const ScoreRow& r : t.rows) {
       Json row;
@@ -102,11 +113,27 @@ Json summaryJson(const SightingsAnalysis& a) {
       row["accuracy"] = r.confusion.count() ? Json(r.confusion.accuracy()) : Json(nullptr);
       if (r.blnProbability && r.confusion.count()) {
         row["brier"] = r.dblBrier;
+        row["brier_low"] = number(r.brier.dblLow);
+        row["brier_high"] = number(r.brier.dblHigh);
         row["log_loss"] = r.dblLogLoss;
       }
+      putInterval(row, "roc_area", r.roc);
+      row["best_accuracy"] = r.confusion.count() ? Json(r.dblBestAccuracy) : Json(nullptr);
+      if (!r.blnProbability) putInterval(row, "p_minus_roc_area", r.modelMinus);
       rows.push_back(row);
     }
     g["rows"] = rows;
+    Json bands = Json::array();
+    for (const ReliabilityBand& b : t.reliability) {
+      Json band;
+      band["p_from"] = b.dblFrom;
+      band["p_to"] = b.dblTo;
+      band["records"] = b.lngRecords;
+      band["mean_p"] = b.lngRecords ? Json(b.dblMeanP) : Json(nullptr);
+      band["seen_share"] = b.lngRecords ? Json(b.dblSeenShare) : Json(nullptr);
+      bands.push_back(band);
+    }
+    g["reliability"] = bands;
     scores.push_back(g);
   }
   s["scores"] = scores;
@@ -174,6 +201,8 @@ CLI::App* addSightingsCommand(CLI::App& app, SightingsOptions& options) {
   c->add_option("FILE", options.file, "The sightings file (CSV; see the README)")->required();
   c->add_option("--threads", options.threads, "Worker threads (default: one per core)")->check(CLI::Range(0u, 256u));
   c->add_option("--plot", options.plot, "Also draw the scatter plot to this picture (.png, .svg or .pdf)");
+  c->add_option("--reliability-plot", options.reliabilityPlot,
+                 "Also draw the photometric probability against the share seen to this picture (.png, .svg or .pdf)");
   c->add_flag("--no-delta-t-test", options.noDeltaTTest, "Skip the re-runs with Delta T moved by its uncertainty");
   return c;
 }
@@ -195,6 +224,8 @@ int runSightings(Session& session, MainModel& model, const Inputs& inputs, const
   AnalysisSettings settings;
   settings.threads = options.threads;
   settings.blnDeltaTTest = !options.noDeltaTTest;
+  // The average observer unless the command names one.
+  settings.blnAverageObserver = inputs.observer.empty();
   SightingsAnalysis a = AnalyzeSightings(session, file, settings);
   std::string text = AnalysisText(a);
   writeFileAtomically(session.workFile("Output.txt"), text);
@@ -204,12 +235,19 @@ int runSightings(Session& session, MainModel& model, const Inputs& inputs, const
   } else {
     std::cout << text;
   }
-  if (!options.plot.empty()) {
+  if (!options.plot.empty() || !options.reliabilityPlot.empty()) {
     plot::GuiForPictures gui;
-    ScatterData data = SightingsScatter(a);
     try {
-      plot::writePicture(options.plot, QSize(1000, 750),
-                         [&](QPainter& p, const QRectF& r) { plot::drawSightings(p, r, data); });
+      if (!options.plot.empty()) {
+        ScatterData data = SightingsScatter(a);
+        plot::writePicture(options.plot, QSize(1000, 750),
+                           [&](QPainter& p, const QRectF& r) { plot::drawSightings(p, r, data); });
+      }
+      if (!options.reliabilityPlot.empty()) {
+        ReliabilityData data = SightingsReliability(a);
+        plot::writePicture(options.reliabilityPlot, QSize(800, 800),
+                           [&](QPainter& p, const QRectF& r) { plot::drawReliability(p, r, data); });
+      }
     } catch (const AppError& e) {
       std::cerr << e.description << '\n';
       return 1;

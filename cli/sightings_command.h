@@ -1,7 +1,8 @@
 // The sightings command: the analysis of a file of recorded sightings (how
 // well each criterion and the photometric model predict them) as the score
 // card, or with --json one object per record and a summary object; --plot
-// draws the scatter plot of the records with Yallop's and Odeh's limits.
+// draws the scatter plot of the records with Yallop's and Odeh's limits,
+// --reliability-plot the photometric probability against the share seen.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -20,6 +21,7 @@ struct SightingsOptions {
   std::string file;          // the sightings file
   unsigned threads = 0;      // 0: one per core
   std::string plot;          // the scatter plot's picture (PNG, SVG or PDF), or empty
+  std::string reliabilityPlot;  // the reliability plot's picture, or empty
   bool noDeltaTTest = false;
 };
 

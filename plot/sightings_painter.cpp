@@ -2,6 +2,9 @@
 
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+
 #include "plot/plot_frame.h"
 
 namespace nemora::plot {
@@ -66,6 +69,56 @@ void drawSightings(QPainter& painter, const QRectF& rect, const ScatterData& dat
   legend.push_back({aid, "Seen, optical aid", QBrush(QColor(30, 90, 200))});
   legend.push_back({aid, "Not seen, optical aid"});
   frame.drawLegend(painter, legend, Qt::TopLeftCorner);
+  painter.restore();
+}
+
+void drawReliability(QPainter& painter, const QRectF& rect, const ReliabilityData& data) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (data.series.empty()) {
+    drawMessage(painter, rect, "No Moon records to plot");
+    painter.restore();
+    return;
+  }
+  PlotFrame frame(painter, rect, {QString::fromStdString(data.strTitle)},
+                  numberAxis(0, 1, "Mean photometric probability P in the band"),
+                  numberAxis(0, 1, "Share of the band's records seen"));
+  frame.draw(painter);
+  painter.save();
+  painter.setClipRect(frame.plotArea());
+  QPen diagonal(Qt::gray, lineWidth(rect), Qt::DashLine);
+  painter.setPen(diagonal);
+  painter.drawLine(frame.map(0, 0), frame.map(1, 1));
+  static const QColor colours[] = {Qt::black, QColor(30, 90, 200), QColor(200, 40, 40), QColor(20, 130, 40),
+                                   QColor(150, 60, 170), QColor(200, 120, 0)};
+  int most = 1;
+  for (const ReliabilitySeries& s : data.series)
+    for (const ReliabilityBand& b : s.bands) most = std::max(most, b.lngRecords);
+  std::vector<LegendEntry> legend;
+  legend.push_back({diagonal, "Perfectly calibrated"});
+  for (size_t k = 0; k < data.series.size(); ++k) {
+    const ReliabilitySeries& s = data.series[k];
+    QColor colour = colours[k % std::size(colours)];
+    QPen pen(colour, lineWidth(rect, 1.5));
+    QPainterPath path;
+    for (size_t j = 0; j < s.bands.size(); ++j) {
+      QPointF at = frame.map(s.bands[j].dblMeanP, s.bands[j].dblSeenShare);
+      if (j == 0) path.moveTo(at);
+      else path.lineTo(at);
+    }
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    painter.setBrush(colour);
+    for (const ReliabilityBand& b : s.bands) {
+      double r = textSize(rect, 0.2) * (1 + 2 * std::sqrt(static_cast<double>(b.lngRecords) / most));
+      painter.drawEllipse(frame.map(b.dblMeanP, b.dblSeenShare), r, r);
+    }
+    legend.push_back({pen, QString::fromStdString(s.strName), QBrush(colour)});
+  }
+  painter.restore();
+  // Calibrated and pessimistic forecasts lie on and above the diagonal.
+  frame.drawLegend(painter, legend, Qt::BottomRightCorner);
   painter.restore();
 }
 

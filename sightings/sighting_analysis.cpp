@@ -92,8 +92,8 @@ bool evaluateOnce(Session& s, const udtSighting& r, const std::vector<int16_t>& 
       }
     }
   }
-  // The photometric model of the average observer over the evening (or
-  // morning) of the record.
+  // The photometric model of the session's observer (the average one in the
+  // usual run) over the evening (or morning) of the record.
   s.options.intMoonCalc = kMoonCalcPhotometric;
   udtVisibility v;
   s.hbody.Visibility(r.strBody, r.lngFix, false, true, false, v, ok);
@@ -126,6 +126,113 @@ std::string pad(const std::string& s, size_t width, bool right = true) {
   return right ? std::string(width - s.size(), ' ') + s : s + std::string(width - s.size(), ' ');
 }
 
+
+// A group of records scored together: the naked eye, every optical aid
+// (binoculars, telescopes, aid of a kind not given), each aid on its own
+// when a file has more than one kind, and cameras apart (a camera is not an
+// eye).
+struct ScoreGroup {
+  std::string strName;
+  std::vector<ObservingMethod> methods;
+  bool holds(ObservingMethod m) const { return std::find(methods.begin(), methods.end(), m) != methods.end(); }
+};
+
+std::vector<ScoreGroup> scoreGroups(const std::vector<udtSighting>& records, size_t n) {
+  using M = ObservingMethod;
+  std::vector<ScoreGroup> groups{{"Naked eye", {M::Eye}}, {"Optical aid", {M::Binoculars, M::Telescope, M::Optical}}};
+  std::set<M> present;
+  for (size_t i = 0; i < n; ++i)
+    if (records[i].strBody == "Moon") present.insert(records[i].method);
+  int aids = static_cast<int>(present.count(M::Binoculars) + present.count(M::Telescope) + present.count(M::Optical));
+  if (aids > 1) {
+    if (present.count(M::Binoculars)) groups.push_back({"Binoculars", {M::Binoculars}});
+    if (present.count(M::Telescope)) groups.push_back({"Telescope", {M::Telescope}});
+    if (present.count(M::Optical)) groups.push_back({"Optical aid of a kind not given", {M::Optical}});
+  }
+  if (present.count(M::Camera)) groups.push_back({"Camera", {M::Camera}});
+  return groups;
+}
+
+// The seed of the scores' bootstrap (any fixed number: the intervals must
+// not change from run to run).
+constexpr uint64_t kBootstrapSeed = 1997;
+
+// One group's scores: the confusion tables, then the ranking of every
+// column's value and of P (ROC area, best accuracy) with intervals from
+// resampling the group's evenings, the model's Brier score and log loss,
+// and its reliability bands.
+ScoreTable scoreGroup(const SightingsAnalysis& a, const std::string& name, const std::vector<size_t>& members) {
+  const auto& records = a.file.records;
+  ScoreTable t;
+  t.strGroup = name;
+  const size_t m = members.size();
+  std::vector<bool> seenFlags(m);
+  std::vector<double> P(m);
+  std::map<std::pair<int32_t, bool>, int> evenings;
+  std::vector<int> cluster(m);
+  for (size_t k = 0; k < m; ++k) {
+    const udtSighting& r = records[members[k]];
+    seenFlags[k] = r.blnSeen;
+    P[k] = a.results[members[k]].P();
+    auto [it, inserted] = evenings.emplace(std::make_pair(r.lngFix, r.blnEvening), static_cast<int>(evenings.size()));
+    cluster[k] = it->second;
+    ++t.lngRecords;
+    if (r.blnSeen) ++t.lngSeen;
+  }
+  t.lngEvenings = static_cast<int>(evenings.size());
+  auto weights = ClusterResampleWeights(cluster, kBootstrapResamples, kBootstrapSeed);
+
+  std::vector<RankScorer> rankers;
+  for (int16_t type : a.columns) {
+    ScoreRow row;
+    row.strName = columnName(type);
+    std::vector<double> value(m);
+    for (size_t k = 0; k < m; ++k) {
+      const udtSighting& r = records[members[k]];
+      const CriterionVerdict& v = a.results[members[k]].criteria[static_cast<size_t>(type)];
+      row.confusion.add(r.blnSeen, predicted(v, r));
+      value[k] = v.dblValue;
+    }
+    rankers.emplace_back(value, seenFlags);
+    t.rows.push_back(row);
+  }
+  ScoreRow model;
+  model.strName = "Photometric model";
+  model.blnProbability = true;
+  for (size_t k = 0; k < m; ++k) model.confusion.add(seenFlags[k], predictedByProbability(P[k]));
+  rankers.emplace_back(P, seenFlags);
+  t.rows.push_back(model);
+
+  // Every row's area on every resample, the model's last.
+  const size_t rows = t.rows.size();
+  std::vector<std::vector<double>> areas(rows);
+  std::vector<double> briers;
+  for (const auto& w : weights) {
+    for (size_t c = 0; c < rows; ++c) areas[c].push_back(rankers[c].area(w));
+    briers.push_back(BrierScore(P, seenFlags, w));
+  }
+  const std::vector<double>& modelAreas = areas.back();
+  for (size_t c = 0; c < rows; ++c) {
+    ScoreRow& row = t.rows[c];
+    double area = rankers[c].area();
+    row.roc = PercentileInterval(area, areas[c]);
+    row.dblBestAccuracy = rankers[c].bestAccuracy();
+    if (c + 1 < rows) {
+      std::vector<double> diff(modelAreas.size());
+      for (size_t b = 0; b < diff.size(); ++b) diff[b] = modelAreas[b] - areas[c][b];
+      row.modelMinus = PercentileInterval(rankers.back().area() - area, diff);
+    }
+  }
+  if (m > 0) {
+    std::vector<double> ones(m, 1.0);
+    ScoreRow& last = t.rows.back();
+    last.dblBrier = BrierScore(P, seenFlags, ones);
+    last.dblLogLoss = LogLoss(P, seenFlags, kLogLossFloor);
+    last.brier = PercentileInterval(last.dblBrier, briers);
+  }
+  t.reliability = Reliability(P, seenFlags);
+  return t;
+}
 }  // namespace
 
 bool predicted(const CriterionVerdict& v, const udtSighting& r) { return isOpticalAid(r.method) ? v.blnAid : v.blnEye; }
@@ -164,10 +271,10 @@ std::vector<int16_t> AnalysisColumns(const Session& session) {
 }
 
 SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std::vector<int16_t>& columns,
-                                bool blnDeltaTTest) {
+                                bool blnDeltaTTest, bool blnAverageObserver) {
   SightingResult out;
   moveToRecord(worker, r);
-  worker.udtObserver.blnOverall = true;
+  if (blnAverageObserver) worker.udtObserver.blnOverall = true;
   if (!evaluateOnce(worker, r, columns, out)) return out;
   if (blnDeltaTTest) {
     out.dblDeltaTShift = DeltaTUncertainty(r.lngYear + 0.5);
@@ -178,7 +285,7 @@ SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std
       SessionPool::prepareLike(worker, shifted);
       shifted.deltaT.dblShift = sign * out.dblDeltaTShift;
       moveToRecord(shifted, r);
-      shifted.udtObserver.blnOverall = true;
+      if (blnAverageObserver) shifted.udtObserver.blnOverall = true;
       SightingResult moved;
       if (!evaluateOnce(shifted, r, columns, moved)) return out;
       for (int16_t t : columns) {
@@ -198,6 +305,7 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   a.file = file;
   a.columns = AnalysisColumns(session);
   a.blnDeltaTTest = settings.blnDeltaTTest;
+  a.blnAverageObserver = settings.blnAverageObserver;
   // The weather of each record comes from the climate of the nearest place
   // of the location database.
   if (!session.locations.loaded()) session.locations.GetLocationData();
@@ -221,7 +329,8 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   a.blnComplete = pool.runCollect(
       unique.size(), evaluated,
       [&](Session& worker, size_t k) {
-        return EvaluateSighting(worker, records[unique[k]], columns, settings.blnDeltaTTest);
+        return EvaluateSighting(worker, records[unique[k]], columns, settings.blnDeltaTTest,
+                                settings.blnAverageObserver);
       },
       progress, cancel);
   a.results.resize(records.size());
@@ -236,46 +345,23 @@ void ScoreSightings(SightingsAnalysis& a) {
   a.failed.clear();
   for (size_t i = 0; i < n; ++i)
     if (!a.results[i].blnValid) a.failed.push_back(static_cast<int>(i));
-  auto usable = [&](size_t i) { return a.results[i].blnValid; };
+  // A record under an overcast sky says nothing about the crescent: it is
+  // evaluated but not scored.
+  auto overcast = [&](size_t i) { return records[i].blnHasClouds && records[i].dblClouds >= 1; };
+  a.lngOvercast = 0;
+  for (size_t i = 0; i < n; ++i)
+    if (overcast(i)) ++a.lngOvercast;
+  auto usable = [&](size_t i) { return a.results[i].blnValid && !overcast(i); };
   auto isMoon = [&](size_t i) { return records[i].strBody == "Moon"; };
 
   // Scores by observing method, over the Moon's records.
   a.scores.clear();
-  for (bool optical : {false, true}) {
-    ScoreTable t;
-    t.strGroup = optical ? "Optical aid" : "Naked eye";
-    for (int16_t type : a.columns) {
-      ScoreRow row;
-      row.strName = columnName(type);
-      t.rows.push_back(row);
-    }
-    ScoreRow model;
-    model.strName = "Photometric model";
-    model.blnProbability = true;
-    double brier = 0, logLoss = 0;
-    for (size_t i = 0; i < n; ++i) {
-      const udtSighting& r = records[i];
-      if (!usable(i) || !isMoon(i) || isOpticalAid(r.method) != optical) continue;
-      const SightingResult& res = a.results[i];
-      ++t.lngRecords;
-      if (r.blnSeen) ++t.lngSeen;
-      for (size_t c = 0; c < a.columns.size(); ++c)
-        t.rows[c].confusion.add(r.blnSeen, predicted(res.criteria[static_cast<size_t>(a.columns[c])], r));
-      double P = res.P();
-      model.confusion.add(r.blnSeen, predictedByProbability(P));
-      double o = r.blnSeen ? 1 : 0;
-      brier += Square(P - o);
-      double p = std::clamp(P, kLogLossFloor, 1 - kLogLossFloor);
-      logLoss -= r.blnSeen ? std::log(p) : std::log(1 - p);
-    }
-    if (t.lngRecords > 0) {
-      model.dblBrier = brier / t.lngRecords;
-      model.dblLogLoss = logLoss / t.lngRecords;
-    }
-    t.rows.push_back(model);
-    a.scores.push_back(std::move(t));
+  for (const ScoreGroup& g : scoreGroups(records, n)) {
+    std::vector<size_t> members;
+    for (size_t i = 0; i < n; ++i)
+      if (usable(i) && isMoon(i) && g.holds(records[i].method)) members.push_back(i);
+    a.scores.push_back(scoreGroup(a, g.strName, members));
   }
-
   // By year: right verdicts per column and of the photometric model.
   std::map<int32_t, YearRow> years;
   for (size_t i = 0; i < n; ++i) {
@@ -386,12 +472,24 @@ std::string AnalysisText(const SightingsAnalysis& a) {
   line(concat(records.size(), " records read, ", a.file.problems.size(), " rows skipped, ",
               a.blnComplete ? concat(a.failed.size(), " records not evaluated")
                             : std::string("cancelled: scored over the records done")));
+  if (a.lngOvercast > 0)
+    line(concat(a.lngOvercast, " records under an overcast sky (clouds 1) are not scored"));
   line("Verdicts: Yallop classes A-C (optical aid A-D), Odeh zones A-B (optical aid A-C), Maimonides and Ilyas");
   line("by their q >= 0, the other criteria by z >= 0; the photometric model by a probability of 0.5 or more");
-  line("(the average observer, at the observation time when given, else the evening's best).");
+  line(concat("(", a.blnAverageObserver ? "the average observer" : "the observer's own level",
+              ", at the observation time when given, else the evening's best)."));
   line("A = seen and predicted, B = seen and not predicted, C = not seen and predicted, D = not seen and not");
   line("predicted; Brier score and log loss of the photometric probability (lower is better).");
+  line("Ranking: the area under the ROC curve of each criterion's value (Yallop's q, Odeh's V, the Ilyas or");
+  line("Maimonides q, else z) and of P (0.5 ranks by chance, 1 perfectly), the best accuracy any limit on that");
+  line(concat("value reaches, and P's area minus the criterion's; 95 % intervals from ", kBootstrapResamples,
+              " resamples of whole evenings."));
 
+  auto interval = [](const Interval& v, int decimals) {
+    if (!v.valid()) return std::string("-");
+    if (std::isnan(v.dblLow)) return fixed(v.dblValue, decimals);
+    return concat(fixed(v.dblValue, decimals), " (", fixed(v.dblLow, decimals), " to ", fixed(v.dblHigh, decimals), ")");
+  };
   for (const ScoreTable& s : a.scores) {
     line();
     line(concat(s.strGroup, ": ", s.lngRecords, " records, ", s.lngSeen, " seen"));
@@ -405,6 +503,23 @@ std::string AnalysisText(const SightingsAnalysis& a) {
                         pad(c.count() ? fixed(100 * c.accuracy(), 1) + "%" : "-", 10);
       if (r.blnProbability && c.count()) row += pad(fixed(r.dblBrier, 3), 8) + pad(fixed(r.dblLogLoss, 3), 10);
       line(row);
+    }
+    if (s.lngRecords == 0) continue;
+    line(concat("Ranking over ", s.lngEvenings, " evenings"));
+    line(pad("", 18, false) + pad("ROC area (95 % interval)", 28, false) + pad("Best acc.", 11, false) +
+         "P's area minus it");
+    for (const ScoreRow& r : s.rows)
+      line(pad(r.strName, 18, false) + pad(interval(r.roc, 3), 28, false) +
+           pad(r.confusion.count() ? fixed(100 * r.dblBestAccuracy, 1) + "%" : "-", 11, false) +
+           (r.blnProbability ? std::string() : interval(r.modelMinus, 3)));
+    const ScoreRow& model = s.rows.back();
+    line("Brier score of P (95 % interval): " + interval(model.brier, 3));
+    line("Reliability of P: the share seen against the mean probability, in bands of P");
+    line(pad("P from", 8) + pad("to", 6) + pad("Records", 9) + pad("Mean P", 8) + pad("Seen", 8));
+    for (const ReliabilityBand& b : s.reliability) {
+      if (b.lngRecords == 0) continue;
+      line(pad(fixed(b.dblFrom, 1), 8) + pad(fixed(b.dblTo, 1), 6) + pad(toText(b.lngRecords), 9) +
+           pad(fixed(b.dblMeanP, 3), 8) + pad(fixed(b.dblSeenShare, 3), 8));
     }
   }
 
@@ -494,6 +609,19 @@ std::string AnalysisText(const SightingsAnalysis& a) {
       for (int i : a.failed) line(concat("Line ", records[static_cast<size_t>(i)].lngLine, ": could not be evaluated"));
   }
   return t;
+}
+
+ReliabilityData SightingsReliability(const SightingsAnalysis& a) {
+  ReliabilityData d;
+  d.strTitle = "Reliability of the photometric probability: " + a.file.strName;
+  for (const ScoreTable& t : a.scores) {
+    ReliabilitySeries s;
+    s.strName = concat(t.strGroup, " (", t.lngRecords, ")");
+    for (const ReliabilityBand& b : t.reliability)
+      if (b.lngRecords > 0) s.bands.push_back(b);
+    if (!s.bands.empty()) d.series.push_back(std::move(s));
+  }
+  return d;
 }
 
 ScatterData SightingsScatter(const SightingsAnalysis& a) {

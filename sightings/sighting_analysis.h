@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/numeric.h"
+#include "sightings/score_statistics.h"
 #include "sightings/sighting_file.h"
 #include "visibility/criterion_types.h"
 
@@ -90,14 +91,30 @@ struct ScoreRow {
   bool blnProbability = false;  // the photometric model: Brier score and log loss follow
   double dblBrier = 0;
   double dblLogLoss = 0;
+  // How well the row's value ranks the records (the criterion's published
+  // value, or P): ROC area with its bootstrap interval, and the best
+  // accuracy any limit on that value reaches.
+  Interval roc;
+  double dblBestAccuracy = 0;
+  // The photometric model's ROC area minus this row's, with its interval
+  // from the same resamples (not for the model's own row).
+  Interval modelMinus;
+  Interval brier;  // the model's Brier score with its interval
 };
 
 struct ScoreTable {
-  std::string strGroup;  // "Naked eye", "Optical aid"
+  std::string strGroup;  // "Naked eye", "Optical aid", "Binoculars", "Telescope", "Camera", ...
   int lngRecords = 0;
   int lngSeen = 0;
+  int lngEvenings = 0;  // distinct evenings (or mornings) of its records: the bootstrap's units
   std::vector<ScoreRow> rows;
+  // The photometric probability in ten bands against the share seen.
+  std::vector<ReliabilityBand> reliability;
 };
+
+// The bootstrap of the scores' intervals: this many resamples of whole
+// evenings, from a fixed seed so that a file always gives the same intervals.
+inline constexpr int kBootstrapResamples = 2000;
 
 struct YearRow {
   int32_t lngYear = 0;
@@ -137,7 +154,9 @@ struct SightingsAnalysis {
   std::vector<SightingResult> results;  // one per record of the file
   bool blnComplete = false;             // false when cancelled
   bool blnDeltaTTest = true;
+  bool blnAverageObserver = true;       // P of the average observer, else of the session's
   std::vector<int> failed;              // indices of records that could not be evaluated
+  int lngOvercast = 0;                  // records under an overcast sky (clouds 1), left out of the scores
 
   std::vector<ScoreTable> scores;  // naked eye, then optical aid
   std::vector<YearRow> years;
@@ -151,6 +170,9 @@ struct SightingsAnalysis {
 struct AnalysisSettings {
   unsigned threads = 0;     // 0: one per hardware thread
   bool blnDeltaTTest = true;
+  // The probability of the average observer (the usual run); false keeps
+  // the session's observer (a personal level).
+  bool blnAverageObserver = true;
 };
 
 // The name of a criterion column ("Yallop", "User defined", ...).
@@ -161,14 +183,15 @@ double DeltaTUncertainty(double dblYear);
 
 // Evaluates one record in a worker session (moved to the record's place).
 SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std::vector<int16_t>& columns,
-                                bool blnDeltaTTest);
+                                bool blnDeltaTTest, bool blnAverageObserver = true);
 
 // The columns scored: the named criteria, and the user criterion first when
 // it is the criterion in force.
 std::vector<int16_t> AnalysisColumns(const Session& session);
 
 // Evaluates every record of the file on a pool of sessions prepared like
-// `session` (observer: the average one) and scores them. Progress gets the
+// `session` (observer: the average one unless the settings keep the
+// session's) and scores them. Progress gets the
 // fraction done; setting *cancel stops the run (blnComplete false). Returns
 // the analysis (scored over the records done).
 SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, const AnalysisSettings& settings,
@@ -204,5 +227,17 @@ struct ScatterData {
   double dblMaxARCV = 20;
 };
 ScatterData SightingsScatter(const SightingsAnalysis& a);
+
+// The reliability plot's data: per group of records, the mean probability
+// and the share seen in each band of probability that holds records.
+struct ReliabilitySeries {
+  std::string strName;
+  std::vector<ReliabilityBand> bands;  // non-empty bands only
+};
+struct ReliabilityData {
+  std::string strTitle;
+  std::vector<ReliabilitySeries> series;
+};
+ReliabilityData SightingsReliability(const SightingsAnalysis& a);
 
 }  // namespace nemora

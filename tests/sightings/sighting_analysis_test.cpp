@@ -71,6 +71,62 @@ TEST(SightingsScores, ConfusionBrierAndLogLossByHand) {
   EXPECT_EQ(a.years[3].correct, (std::vector<int>{1, 1}));
 }
 
+TEST(SightingsScores, GroupsByMethodRankingsAndOvercastSkies) {
+  // Two evenings of naked-eye records that Yallop's q ranks perfectly and P
+  // backwards, optical aid of two kinds, a camera, and an overcast evening
+  // whose "not seen" must not count.
+  SightingsAnalysis a;
+  a.columns = {kCritYallop};
+  struct Row {
+    int32_t fix;
+    bool seen;
+    ObservingMethod method;
+    double q, P;
+    double clouds;
+  } rows[] = {
+      {100, true, ObservingMethod::Eye, 0.5, 0.2, 0},      {100, false, ObservingMethod::Eye, -0.5, 0.9, 0},
+      {200, true, ObservingMethod::Eye, 0.4, 0.3, 0.5},    {200, false, ObservingMethod::Eye, -0.4, 0.8, 0},
+      {300, false, ObservingMethod::Eye, 0.9, 0.9, 1},     {100, true, ObservingMethod::Binoculars, 0, 0.95, 0},
+      {200, false, ObservingMethod::Telescope, 0, 0.05, 0}, {200, true, ObservingMethod::Camera, 0, 0.5, 0},
+  };
+  for (const Row& r : rows) {
+    udtSighting s;
+    s.lngFix = r.fix;
+    s.blnSeen = r.seen;
+    s.method = r.method;
+    s.blnHasClouds = r.clouds > 0;
+    s.dblClouds = r.clouds;
+    a.file.records.push_back(s);
+    SightingResult res;
+    res.blnValid = true;
+    res.criteria[kCritYallop] = CriterionVerdict{true, 0, 0, 0, r.q, 'A', r.q > 0, r.q > 0};
+    res.dblPBest = r.P;
+    a.results.push_back(res);
+  }
+  ScoreSightings(a);
+  EXPECT_EQ(a.lngOvercast, 1);
+  std::vector<std::string> groups;
+  for (const ScoreTable& t : a.scores) groups.push_back(t.strGroup);
+  EXPECT_EQ(groups, (std::vector<std::string>{"Naked eye", "Optical aid", "Binoculars", "Telescope", "Camera"}));
+  const ScoreTable& eye = a.scores[0];
+  EXPECT_EQ(eye.lngRecords, 4);  // the overcast record is left out
+  EXPECT_EQ(eye.lngEvenings, 2);
+  EXPECT_DOUBLE_EQ(eye.rows[0].roc.dblValue, 1.0);
+  EXPECT_DOUBLE_EQ(eye.rows[1].roc.dblValue, 0.0);
+  EXPECT_DOUBLE_EQ(eye.rows[0].modelMinus.dblValue, -1.0);
+  EXPECT_DOUBLE_EQ(eye.rows[1].brier.dblValue, (0.64 + 0.81 + 0.49 + 0.64) / 4);
+  EXPECT_EQ(eye.reliability[2].lngRecords + eye.reliability[3].lngRecords, 2);
+  EXPECT_DOUBLE_EQ(eye.reliability[8].dblSeenShare + eye.reliability[9].dblSeenShare, 0.0);
+  const ScoreTable& aid = a.scores[1];
+  EXPECT_EQ(aid.lngRecords, 2);  // binoculars and telescope, not the camera
+  EXPECT_DOUBLE_EQ(aid.rows[1].roc.dblValue, 1.0);
+  EXPECT_EQ(a.scores[4].lngRecords, 1);
+  EXPECT_FALSE(a.scores[4].rows[1].roc.valid());  // one outcome only: no ranking
+  std::string text = AnalysisText(a);
+  EXPECT_NE(text.find("1 records under an overcast sky (clouds 1) are not scored"), std::string::npos) << text;
+  EXPECT_NE(text.find("Ranking over 2 evenings"), std::string::npos) << text;
+}
+
 TEST(SightingsScores, LimitLineLiesBelowEveryNakedEyeSighting) {
   SightingsAnalysis a;
   a.columns = {kCritYallop};
