@@ -9,6 +9,7 @@
 #include "base/atomic_file.h"
 #include "app/main_model.h"
 #include "app/session.h"
+#include "cli/json_output.h"
 #include "graphs/graph_curves.h"
 #include "graphs/graph_texts.h"
 #include "plot/graph_painter.h"
@@ -102,19 +103,23 @@ int runGraph(Session& session, MainModel& model, const Inputs& inputs, const Gra
     const udtGraphTexts texts = GraphTexts(o.body, request->intGraphKind, session.intLanguage);
     plot::GraphLook look;
     look.intLanguage = session.intLanguage;
+    if (curves.hasCurve()) look.whereWhen = QString::fromStdString(GraphWhereWhen(session, curves));
     plot::writePicture(o.out, QSize(o.width, o.height),
                        [&](QPainter& p, const QRectF& r) { plot::drawGraph(p, r, curves, look); },
                        QString::fromStdString(texts.strCaption));
   }
   if (json) {
-    nlohmann::ordered_json result;
+    Json result;
     result["kind"] = o.kind;
-    result["graph_kind"] = request->intGraphKind;
+    if (o.kind == "finder") result["plot_mode"] = o.plotMode.empty() ? "full" : o.plotMode;
     result["body"] = o.body;
+    result["instant"] = instantJson(session, session.dblFixDate + session.dblFixTime);
+    result["place"] = placeJson(session);
+    result["criterion"] = criterionName(session);
     result["out"] = o.out;
-    result["message"] = curves.strMessage;
+    result["message"] = jsonText(curves.strMessage);
     result["points"] = curves.grid.dblTime.size();
-    std::cout << result.dump() << '\n';
+    std::cout << jsonLine(result) << '\n';
   } else if (!curves.strMessage.empty()) {
     std::cout << curves.strMessage << '\n';
   }

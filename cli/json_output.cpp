@@ -1,41 +1,165 @@
 #include "cli/json_output.h"
 
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "app/main_lists.h"
+#include "app/session.h"
+#include "visibility/criterion_types.h"
+
 namespace nemora::cli {
+
+namespace {
+
+// Fixed day number of 1 January 1970, the epoch of the system clock's days.
+constexpr int64_t kFixedOf1970 = 719163;
+
+// Floor division of whole numbers (days before the epoch count down).
+int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
+
+}  // namespace
+
+std::string isoDate(int64_t fixed) {
+  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{fixed - kFixedOf1970}}};
+  const int year = static_cast<int>(ymd.year());
+  char text[32];
+  if (year >= 0 && year <= 9999)
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", year, static_cast<unsigned>(ymd.month()),
+                  static_cast<unsigned>(ymd.day()));
+  else
+    std::snprintf(text, sizeof text, "%c%05d-%02u-%02u", year < 0 ? '-' : '+', std::abs(year),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+  return text;
+}
+
+std::string jsonText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') continue;
+    // U+200E, U+200F (E2 80 8E/8F) and U+2066 to U+2069 (E2 81 A6 to A9).
+    if (c == 0xE2 && i + 2 < text.size()) {
+      const unsigned char b = static_cast<unsigned char>(text[i + 1]);
+      const unsigned char d = static_cast<unsigned char>(text[i + 2]);
+      if ((b == 0x80 && (d == 0x8E || d == 0x8F)) || (b == 0x81 && d >= 0xA6 && d <= 0xA9)) {
+        i += 2;
+        continue;
+      }
+    }
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
+std::string snakeKey(const std::string& name) {
+  std::string key;
+  for (unsigned char c : name) {
+    if (std::isalnum(c))
+      key += static_cast<char>(std::tolower(c));
+    else if (!key.empty() && key.back() != '_')
+      key += '_';
+  }
+  while (!key.empty() && key.back() == '_') key.pop_back();
+  return key;
+}
+
+std::string isoUt(double t) {
+  const int64_t seconds = std::llround(t * 86400.0);
+  const int64_t day = floorDiv(seconds, 86400);
+  const int64_t second = seconds - day * 86400;
+  char clock[16];
+  std::snprintf(clock, sizeof clock, "T%02d:%02d:%02dZ", static_cast<int>(second / 3600),
+                static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
+  return isoDate(day) + clock;
+}
+
+Json instantJson(Session& session, double t) {
+  if (!std::isfinite(t)) return nullptr;
+  std::string last;
+  Json o;
+  o["fixed"] = t;
+  o["jd"] = t + 1721424.5;
+  o["ut"] = isoUt(t);
+  o["text"] = jsonText(session.dateText.strMoment(t, last, false, false, false));
+  return o;
+}
+
+Json dayJson(Session& session, int32_t day) {
+  std::string last;
+  Json o;
+  o["fixed"] = day;
+  o["date"] = isoDate(day);
+  // Local noon of the day, so that the zone cannot move it to a neighbour.
+  const double noon = day + 0.5 - session.udtLocation.dblTZ / 24;
+  o["text"] = jsonText(session.dateText.strMoment(noon, last, true, false, false));
+  return o;
+}
+
+Json placeJson(const Session& session) {
+  const udtLocation& place = session.udtLocation;
+  Json o;
+  if (place.blnPlaceValid)
+    o["name"] = place.strCountry + "/" + place.strCity + "/" + place.strNeighborhood;
+  else
+    o["name"] = nullptr;
+  o["latitude"] = place.dblLatitude;
+  o["longitude"] = place.dblLongitude;
+  o["height"] = place.dblHeight;
+  // A place of the database: the standard zone of its history's epoch at
+  // the input instant.
+  double zone = place.dblTZ;
+  if (place.blnAutoTZ && !place.udtTZ.empty()) {
+    const double t = session.dblFixDate + session.dblFixTime;
+    for (const udtTZHistory& epoch : place.udtTZ) {
+      zone = epoch.dblTZ;
+      if (!epoch.blnLast || t <= epoch.dblLastDate) break;
+    }
+  }
+  o["zone"] = zone;
+  return o;
+}
+
+std::string criterionName(const Session& session) {
+  const auto& names = criterionTypeNames();
+  const auto type = static_cast<size_t>(session.udtUserCriterion.intType);
+  return type < names.size() ? names[type] : std::to_string(type);
+}
 
 Json dateJson(const udtDate& date) {
   Json o;
-  o["enmDateType"] = date.enmDateType;
-  o["dblDay"] = date.dblDay;
-  o["intDateOfMonth"] = date.intDateOfMonth;
-  o["intMonth"] = date.intMonth;
-  o["intYear"] = date.intYear;
-  o["blnCE"] = date.blnCE;
-  o["blnEve"] = date.blnEve;
+  const auto& names = dateTypeNames();
+  o["date_type"] = static_cast<size_t>(date.enmDateType) < names.size()
+                       ? Json(names[static_cast<size_t>(date.enmDateType)])
+                       : Json(date.enmDateType);
+  if (date.enmDateType < dtGregorian) {
+    o["day_number"] = date.dblDay;
+    return o;
+  }
+  o["year"] = date.intYear;
+  o["month"] = date.intMonth;
+  o["day"] = date.intDateOfMonth;
+  o["ce"] = date.blnCE;
+  o["eve"] = date.blnEve;
   return o;
 }
 
 Json timeJson(const udtTime& time) {
   const udtDms& d = time.udtDms;
-  Json dms;
-  dms["intDegreesHours"] = d.intDegreesHours;
-  dms["intMinutes"] = d.intMinutes;
-  dms["dblSeconds"] = d.dblSeconds;
-  dms["blnPositive"] = d.blnPositive;
   Json o;
-  o["enmTimeType"] = time.enmTimeType;
-  o["bln24Hour"] = time.bln24Hour;
-  o["blnPM"] = time.blnPM;
-  o["udtDms"] = dms;
-  o["blnSecondTime"] = time.blnSecondTime;
-  return o;
-}
-
-Json resultJson(double instant, const udtDate& date, const udtTime& time, const std::string& text) {
-  Json o;
-  o["instant"] = instant;
-  o["date"] = dateJson(date);
-  if (date.enmDateType >= dtGregorian) o["time"] = timeJson(time);
-  o["text"] = text;
+  const auto& names = timeTypeNames();
+  o["time_type"] = static_cast<size_t>(time.enmTimeType) < names.size()
+                       ? Json(names[static_cast<size_t>(time.enmTimeType)])
+                       : Json(time.enmTimeType);
+  o["hours"] = d.intDegreesHours;
+  o["minutes"] = d.intMinutes;
+  o["seconds"] = d.dblSeconds;
+  o["negative"] = !d.blnPositive;
+  o["clock_24_hour"] = time.bln24Hour;
+  o["pm"] = time.blnPM;
+  o["second_occurrence"] = time.blnSecondTime;
   return o;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "base/errors.h"
@@ -32,16 +33,21 @@ using nemora::cli::Json;
 using nemora::cli::jsonLine;
 using nemora::cli::plainText;
 
-// Prints one result: its text, or a JSON object with the instant, the
-// converted date and time and the text.
-void printResult(const nemora::Session& session, const nemora::MainModel& model, bool json) {
+// Prints one result: its text, or a JSON object with the instant, the place,
+// the converted date and time and the text.
+void printResult(nemora::Session& session, const nemora::MainModel& model, bool json) {
   if (!json) {
     std::cout << plainText(model.labels.lblOutput3) << '\n';
     return;
   }
-  std::cout << jsonLine(nemora::cli::resultJson(session.dblFixDate + session.dblFixTime, model.resultDate,
-                                                model.resultTime, plainText(model.labels.lblOutput3)))
-            << '\n';
+  Json o;
+  o["instant"] = nemora::cli::instantJson(session, session.dblFixDate + session.dblFixTime);
+  o["place"] = nemora::cli::placeJson(session);
+  o["criterion"] = nemora::cli::criterionName(session);
+  o["date"] = nemora::cli::dateJson(model.resultDate);
+  if (model.resultDate.enmDateType >= nemora::dtGregorian) o["time"] = nemora::cli::timeJson(model.resultTime);
+  o["text"] = nemora::cli::jsonText(model.labels.lblOutput3);
+  std::cout << jsonLine(o) << '\n';
 }
 
 int runConvert(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, int toType,
@@ -62,18 +68,17 @@ int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& 
     if (!nemora::cli::applyInputs(session, lineInputs) || !model.chooseConvertAndEvaluate()) return false;
     const nemora::MainLabels& l = model.labels;
     if (json) {
-      const nemora::udtLocation& place = session.udtLocation;
+      using nemora::cli::jsonText;
       Json o;
-      o["instant"] = session.dblFixDate + session.dblFixTime;
-      o["date"] = plainText(l.lblDate);
-      o["time"] = plainText(l.lblTime);
-      o["location"] = plainText(l.lblLocation);
-      o["latitude"] = place.dblLatitude;
-      o["longitude"] = place.dblLongitude;
-      o["height"] = place.dblHeight;
-      o["weather"] = plainText(l.lblWeather);
-      o["observer"] = plainText(l.lblObserver);
-      o["criterion"] = plainText(l.lblCriterion);
+      o["instant"] = nemora::cli::instantJson(session, session.dblFixDate + session.dblFixTime);
+      o["place"] = nemora::cli::placeJson(session);
+      o["criterion"] = nemora::cli::criterionName(session);
+      o["date_text"] = jsonText(l.lblDate);
+      o["time_text"] = jsonText(l.lblTime);
+      o["location_text"] = jsonText(l.lblLocation);
+      o["weather_text"] = jsonText(l.lblWeather);
+      o["observer_text"] = jsonText(l.lblObserver);
+      o["criterion_text"] = jsonText(l.lblCriterion);
       std::cout << jsonLine(o) << '\n';
       return true;
     }
@@ -101,8 +106,10 @@ int runReport(nemora::Session& session, nemora::MainModel& model, const Inputs& 
       Json o;
       o["body"] = body;
       o["parameter"] = parameter;
-      o["instant"] = session.dblFixDate + session.dblFixTime;
-      o["text"] = text;
+      o["instant"] = nemora::cli::instantJson(session, session.dblFixDate + session.dblFixTime);
+      o["place"] = nemora::cli::placeJson(session);
+      o["criterion"] = nemora::cli::criterionName(session);
+      o["text"] = nemora::cli::jsonText(text);
       std::cout << jsonLine(o) << '\n';
     } else {
       std::cout << text;
@@ -155,6 +162,49 @@ bool addPhotometry(nemora::Session& session, const std::string& body, const nemo
   return true;
 }
 
+// The JSON key of a position record's field or photometric value (angles in
+// degrees, distances in km, sky brightness in cd/m^2); the empty text for the
+// instant, which the object gives in its own shape.
+const char* jsonKeyOfField(const std::string& name) {
+  static const std::pair<const char*, const char*> keys[] = {
+      {"EclLong", "ecliptic_longitude_geocentric"},
+      {"EclDecl", "ecliptic_latitude_geocentric"},
+      {"EclElong", "elongation_in_longitude_geocentric"},
+      {"EclLongTopo", "ecliptic_longitude_topocentric"},
+      {"EclDeclTopo", "ecliptic_latitude_topocentric"},
+      {"EclElongTopo", "elongation_in_longitude_topocentric"},
+      {"DistanceGeo", "distance_geocentric_km"},
+      {"DistanceTopo", "distance_topocentric_km"},
+      {"RAGeo", "right_ascension_geocentric"},
+      {"RATopo", "right_ascension_topocentric"},
+      {"DeclGeo", "declination_geocentric"},
+      {"DeclTopo", "declination_topocentric"},
+      {"HourAngGeo", "hour_angle_geocentric"},
+      {"HourAngTopo", "hour_angle_topocentric"},
+      {"AltGeo", "altitude_geocentric"},
+      {"AzGeo", "azimuth_geocentric"},
+      {"AltTopo", "altitude_topocentric"},
+      {"AzTopo", "azimuth_topocentric"},
+      {"AltRefr", "altitude_refracted"},
+      {"RefrFlag", "refraction_computed"},
+      {"Radius", "semi_diameter_topocentric"},
+      {"Phase", "illuminated_fraction"},
+      {"WidthTopo", "lit_width_topocentric"},
+      {"ElongationGeo", "elongation_geocentric"},
+      {"ElongationTopo", "elongation_topocentric"},
+      {"Fix", ""},
+      {"MagTotal", "magnitude"},
+      {"MagFoveal", "magnitude_foveal"},
+      {"MagPeripheral", "magnitude_peripheral"},
+      {"MagGround", "magnitude_at_ground"},
+      {"SkyBrightness", "sky_brightness_cd_m2"},
+      {"Probability", "probability"},
+  };
+  for (const auto& [field, key] : keys)
+    if (name == field) return key;
+  throw std::logic_error("no JSON key for the field " + name);
+}
+
 // The position record of a body at the input instant: one "field value" line
 // per field, or one JSON object keyed by the field names.
 int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, const std::string& body,
@@ -174,7 +224,17 @@ int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& in
     if (!addPhotometry(session, body, record, fields)) return false;
     if (json) {
       Json o;
-      for (const auto& [name, value] : fields) o[name] = value;
+      o["body"] = body;
+      o["instant"] = nemora::cli::instantJson(session, record.Fix);
+      o["place"] = nemora::cli::placeJson(session);
+      o["criterion"] = nemora::cli::criterionName(session);
+      for (const auto& [name, value] : fields) {
+        const char* key = jsonKeyOfField(name);
+        if (name == "RefrFlag")
+          o[key] = value != 0;
+        else if (key[0] != '\0')
+          o[key] = value;
+      }
       std::cout << jsonLine(o) << '\n';
     } else {
       for (const auto& [name, value] : fields) std::cout << name << ' ' << nemora::generalNumber(value) << '\n';
@@ -232,12 +292,18 @@ int main(int argc, char** argv) {
   auto* phasesCommand = app.add_subcommand(
       "phases", "The next new Moons, first quarters, full Moons and last quarters, with the molad and nigud");
   phasesCommand->add_option("--count", phaseCount, "Lunations to list (default 12)")->check(CLI::Range(1, 10000));
+  std::string phasesIcs;
+  phasesCommand->add_option("--ics", phasesIcs, "Also write the phases to this iCalendar file, one event each");
   int visibleCount = 12;
   bool old = false;
   auto* firstVisible = app.add_subcommand(
       "first-visible", "The first evening of each new crescent under the criterion in force at the input place");
   firstVisible->add_option("--count", visibleCount, "Lunations to search (default 12)")->check(CLI::Range(1, 10000));
   firstVisible->add_flag("--old", old, "The last morning of each old crescent instead");
+  std::string visibleIcs;
+  firstVisible->add_option("--ics", visibleIcs,
+                           "Also write the crescents to this iCalendar file, one event each with the place, the "
+                           "criterion, the best time and the probability");
   nemora::cli::SightingsOptions sightingsOptions;
   auto* sightingsCommand = nemora::cli::addSightingsCommand(app, sightingsOptions);
 
@@ -290,9 +356,9 @@ int main(int argc, char** argv) {
     if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
     if (sightingsCommand->parsed())
       return nemora::cli::runSightings(session, model, inputs, sightingsOptions, json);
-    if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json);
+    if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json, phasesIcs);
     if (firstVisible->parsed())
-      return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json);
+      return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json, visibleIcs);
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
     if (report->parsed()) return runReport(session, model, inputs, bodyName, parameterName, json);
     if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);

@@ -16,6 +16,7 @@
 #include "app/main_module.h"
 #include "app/main_model.h"
 #include "app/session.h"
+#include "cli/json_output.h"
 #include "map/coastlines.h"
 #include "map/visibility_map.h"
 #include "plot/map_painter.h"
@@ -28,13 +29,16 @@ namespace {
 // A wrong option: the usage status, as for the options CLI11 refuses.
 constexpr int kBadOption = 2;
 
-// "A:B" with A below B, both within [lowest, highest].
-std::optional<std::pair<double, double>> parseRange(const std::string& text, double lowest, double highest) {
+// "A:B" with A below B, both within [lowest, highest]; with wraps, A may
+// also lie above B (a range of longitudes across the date line).
+std::optional<std::pair<double, double>> parseRange(const std::string& text, double lowest, double highest,
+                                                    bool wraps = false) {
   auto colon = text.find(':', text.empty() ? 0 : 1);
   if (colon == std::string::npos) return std::nullopt;
   auto a = parseNumber(text.substr(0, colon));
   auto b = parseNumber(text.substr(colon + 1));
-  if (!a || !b || !(*a < *b) || *a < lowest || *b > highest) return std::nullopt;
+  if (!a || !b || *a < lowest || *a > highest || *b < lowest || *b > highest) return std::nullopt;
+  if (!(*a < *b) && !(wraps && *a > *b)) return std::nullopt;
   return std::make_pair(*a, *b);
 }
 
@@ -52,7 +56,8 @@ CLI::App* addMapCommand(CLI::App& app, MapOptions& o) {
   map->add_flag("--morning", o.morning, "The morning of the old Moon instead of the evening of the new Moon");
   map->add_option("--step", o.step, "Size of the cells in degrees (default 1)")->check(CLI::Range(0.01, 90.0));
   map->add_option("--lat-range", o.latRange, "SOUTH:NORTH, degrees (default -90:90)");
-  map->add_option("--lon-range", o.lonRange, "WEST:EAST, degrees (default -180:180)");
+  map->add_option("--lon-range", o.lonRange,
+                  "WEST:EAST, degrees (default -180:180; WEST above EAST spans the date line, e.g. 170:-170)");
   map->add_option("--threads", o.threads, "Worker threads (default: every core)")->check(CLI::Range(1u, 1024u));
   map->add_option("--out", o.out, "FILE.png, FILE.svg, FILE.pdf (picture) or FILE.csv (lat,lon,value,class)");
   map->add_option("--width", o.width, "Picture width: pixels (PNG) or points (SVG, PDF)")
@@ -72,9 +77,10 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
     std::cerr << "--lat-range must be SOUTH:NORTH within -90:90: " << o.latRange << '\n';
     return kBadOption;
   }
-  auto lon = parseRange(o.lonRange, -180, 180);
+  auto lon = parseRange(o.lonRange, -180, 180, true);
   if (!lon) {
-    std::cerr << "--lon-range must be WEST:EAST within -180:180: " << o.lonRange << '\n';
+    std::cerr << "--lon-range must be WEST:EAST within -180:180 (170:-170 spans the date line): " << o.lonRange
+              << '\n';
     return kBadOption;
   }
   if (inputs.date == "-") {
@@ -124,20 +130,27 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
     const std::vector<MapZone> special = specialZones(map.request.blnEvening, 0);
     std::map<std::string, size_t> counts;
     for (const MapCell& c : map.cells) ++counts[cellZone(map, c, zones, special).strCode];
-    nlohmann::ordered_json result;
+    Json result;
     result["out"] = o.out;
     result["mode"] = request.mode == MapMode::Photometric ? "photometric" : "criterion";
     result["criterion"] = criterionTypeNames()[static_cast<size_t>(map.intCriterion)];
-    result["day"] = map.lngDay;
+    result["day"] = dayJson(session, map.lngDay);
     result["evening"] = map.request.blnEvening;
+    // The map's region: every place of the grid, not one.
+    Json region;
+    region["south"] = lat->first;
+    region["north"] = lat->second;
+    region["west"] = lon->first;
+    region["east"] = lon->second;
+    result["region"] = region;
     result["step"] = o.step;
     result["cells"] = map.cells.size();
-    nlohmann::ordered_json classes = nlohmann::ordered_json::object();
+    Json classes = Json::object();
     for (const auto* list : {&zones, &special})
       for (const MapZone& z : *list)
         if (counts.count(z.strCode) != 0) classes[z.strCode] = counts[z.strCode];
     result["classes"] = classes;
-    std::cout << result.dump() << '\n';
+    std::cout << jsonLine(result) << '\n';
   }
   return 0;
 }

@@ -1,14 +1,20 @@
 #include "cli/phases_command.h"
 
+#include <chrono>
 #include <cmath>
 #include <iostream>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "app/main_model.h"
 #include "app/session.h"
+#include "base/atomic_file.h"
+#include "cli/calendar_file.h"
 #include "cli/json_output.h"
 #include "ephemeris/hbody.h"
+#include "visibility/options.h"
 #include "visibility/phases.h"
+#include "visibility/visibility_types.h"
 
 namespace nemora::cli {
 namespace {
@@ -22,7 +28,9 @@ struct PhaseKind {
   const char* english;
   const char* hebrew;
 };
-constexpr PhaseKind kPhases[4] = {{0, "new", "New Moon", "מולד"},
+// The new Moon is the true conjunction; the molad printed beside it is the
+// calendar's mean one, so the two get different names in Hebrew too.
+constexpr PhaseKind kPhases[4] = {{0, "new", "New Moon", "ירח חדש"},
                                   {90, "first_quarter", "First quarter", "רבע ראשון"},
                                   {180, "full", "Full Moon", "מילוי"},
                                   {-90, "last_quarter", "Last quarter", "רבע אחרון"}};
@@ -32,10 +40,51 @@ bool prepare(Session& session, MainModel& model, const Inputs& inputs) {
   return model.chooseConvertAndEvaluate();
 }
 
+// The place as a calendar application shows it: its name, or its
+// coordinates when they were typed.
+std::string placeText(const Session& session) {
+  const Json place = placeJson(session);
+  if (place["name"].is_string()) return place["name"].get<std::string>();
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4f, %.4f", session.udtLocation.dblLatitude, session.udtLocation.dblLongitude);
+  return text;
+}
+
+// An identifier of an event that stays the same from run to run: what,
+// which day or instant, where.
+std::string eventUid(const Session& session, const std::string& what, long long when) {
+  char text[160];
+  std::snprintf(text, sizeof text, "%s-%lld-%.4f-%.4f-%.0f@nemora", what.c_str(), when,
+                session.udtLocation.dblLatitude, session.udtLocation.dblLongitude, session.udtLocation.dblHeight);
+  return text;
+}
+
+// The calendar events found by one run, written to their file at its end.
+struct CalendarOut {
+  std::string file;
+  std::vector<CalendarEvent> events;
+};
+
+// Writes the events of a run (after its last line) to the calendar file;
+// false, after a message, when that cannot be done.
+bool writeCalendar(Session& session, const CalendarOut& out) {
+  if (out.file.empty()) return true;
+  try {
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count() / 86400 + 719163;
+    writeFileAtomically(out.file, icalendarText(out.events, now));
+  } catch (const std::exception& e) {
+    session.showMessage(e.what());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // The phases after one input instant; false when a step failed.
-static bool phasesFrom(Session& session, MainModel& model, const Inputs& inputs, int count, bool json) {
+static bool phasesFrom(Session& session, MainModel& model, const Inputs& inputs, int count, bool json,
+                       CalendarOut& calendar) {
   if (!prepare(session, model, inputs)) return false;
   Session& s = session;
   const double t0 = s.dblFixDate + s.dblFixTime;
@@ -81,19 +130,32 @@ static bool phasesFrom(Session& session, MainModel& model, const Inputs& inputs,
     if (json) {
       Json o;
       o["phase"] = kind.key;
-      o["instant"] = t;
-      o["instant_text"] = text;
+      o["name"] = s.main.Lang(kind.english, kind.hebrew);
+      o["instant"] = instantJson(s, t);
       o["jde"] = jde;
-      if (calendrical) {
-        o[full ? "nigud" : "molad"] = c;
-        o[full ? "nigud_text" : "molad_text"] = cText;
-      }
+      if (calendrical) o[full ? "nigud" : "molad"] = instantJson(s, c);
+      o["place"] = placeJson(s);
+      o["criterion"] = criterionName(s);
       std::cout << jsonLine(o) << '\n';
     } else {
       std::cout << s.main.Lang(kind.english, kind.hebrew) << ": " << text;
       if (calendrical)
         std::cout << "; " << (full ? s.main.Lang("nigud", "ניגוד") : s.main.Lang("molad", "מולד")) << ": " << cText;
       std::cout << '\n';
+    }
+    if (!calendar.file.empty()) {
+      CalendarEvent e;
+      e.uid = eventUid(s, kind.key, std::llround(t * 1440));
+      e.start = t;
+      e.summary = jsonText(s.main.Lang(kind.english, kind.hebrew));
+      e.location = placeText(s);
+      e.description = jsonText(s.main.Lang(kind.english, kind.hebrew) + ": " + text);
+      if (calendrical)
+        e.description +=
+            "\n" + jsonText((full ? s.main.Lang("Nigud", "ניגוד") : s.main.Lang("Molad", "מולד")) + ": " + cText);
+      e.description += "\n" + jsonText(s.main.Lang("Place: ", "מקום: ")) + e.location;
+      e.geo = std::make_pair(s.udtLocation.dblLatitude, s.udtLocation.dblLongitude);
+      calendar.events.push_back(e);
     }
     start = t + 7.38;
   }
@@ -103,7 +165,7 @@ static bool phasesFrom(Session& session, MainModel& model, const Inputs& inputs,
 // The first (or last) crescents after one input instant; false when a step
 // failed.
 static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld,
-                             bool json) {
+                             bool json, CalendarOut& calendar) {
   if (!prepare(session, model, inputs)) return false;
   Session& s = session;
   MoonPhases phases(s);
@@ -119,11 +181,21 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
     if (!ok) return false;
     std::string text = phases.DayText(day, ok);
     if (!ok) return false;
+    // The best time of the evening (morning) and its probability, from the
+    // Moon's visibility table in the calculation mode in force.
+    const bool byCriterion = s.options.intMoonCalc == kMoonCalcByCriterion;
+    udtVisibility v;
+    s.hbody.Visibility("Moon", day, byCriterion, !byCriterion, byCriterion, v, ok);
+    if (!ok) return false;
     if (json) {
       Json o;
-      o["day"] = day;
-      o["date"] = text;
+      o["day"] = dayJson(s, day);
+      o["day"]["text"] = jsonText(text);
       o["evening"] = !blnOld;
+      o["place"] = placeJson(s);
+      o["criterion"] = criterionName(s);
+      o["best_time"] = instantJson(s, v.dblTMax);
+      o["probability"] = v.dblPMax;
       o["value"] = phases.CrescentValue(day, !blnOld, ok);
       if (!ok) return false;
       o["value_outside"] = phases.CrescentValue(blnOld ? day + 1 : day - 1, !blnOld, ok);
@@ -132,6 +204,24 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
     } else {
       std::cout << text << '\n';
     }
+    if (!calendar.file.empty()) {
+      std::string last;
+      const std::string best = s.dateText.strMoment(v.dblTMax, last, false, false, false);
+      CalendarEvent e;
+      e.uid = eventUid(s, blnOld ? "last-visible" : "first-visible", day);
+      e.start = v.dblTMax;
+      e.summary = jsonText(blnOld ? s.main.Lang("Last old crescent", "הירח הישן נראה לאחרונה")
+                                  : s.main.Lang("First new crescent", "הירח החדש נראה לראשונה")) +
+                  " (" + criterionName(s) + ")";
+      e.location = placeText(s);
+      e.description = jsonText(text) + "\n" + jsonText(s.main.Lang("Place: ", "מקום: ")) + e.location + "\n" +
+                      jsonText(s.main.Lang("Criterion: ", "קריטריון: ")) + criterionName(s) + "\n" +
+                      jsonText(s.main.Lang("Best time: ", "הזמן הטוב ביותר: ")) + jsonText(best) + "\n" +
+                      jsonText(s.main.Lang("Probability of visibility: ", "הסתברות הנראות: ")) +
+                      std::to_string(static_cast<int>(std::lround(v.dblPMax * 100))) + "%";
+      e.geo = std::make_pair(s.udtLocation.dblLatitude, s.udtLocation.dblLongitude);
+      calendar.events.push_back(e);
+    }
     // The next search starts the day after: the crescent found is then
     // already in view (or past), and the search goes on to the next lunation.
     start = day + 1;
@@ -139,13 +229,21 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
   return true;
 }
 
-int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json) {
-  return runForEachDate(inputs, [&](const Inputs& line) { return phasesFrom(session, model, line, count, json); });
+int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json,
+              const std::string& icsFile) {
+  CalendarOut calendar{icsFile, {}};
+  int status = runForEachDate(
+      inputs, [&](const Inputs& line) { return phasesFrom(session, model, line, count, json, calendar); });
+  return writeCalendar(session, calendar) ? status : 1;
 }
 
-int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json) {
-  return runForEachDate(
-      inputs, [&](const Inputs& line) { return firstVisibleFrom(session, model, line, count, blnOld, json); });
+int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json,
+                    const std::string& icsFile) {
+  CalendarOut calendar{icsFile, {}};
+  int status = runForEachDate(inputs, [&](const Inputs& line) {
+    return firstVisibleFrom(session, model, line, count, blnOld, json, calendar);
+  });
+  return writeCalendar(session, calendar) ? status : 1;
 }
 
 }  // namespace nemora::cli

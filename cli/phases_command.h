@@ -4,6 +4,8 @@
 // one, under the criterion in force at the input place).
 #pragma once
 
+#include <string>
+
 #include "cli/cli_inputs.h"
 
 namespace nemora {
@@ -13,8 +15,11 @@ class MainModel;
 
 namespace nemora::cli {
 
-// Returns the exit status.
-int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json);
-int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json);
+// Returns the exit status. With icsFile not empty the phases (crescents)
+// found are also written to that iCalendar file, one event each.
+int runPhases(Session& session, MainModel& model, const Inputs& inputs, int count, bool json,
+              const std::string& icsFile);
+int runFirstVisible(Session& session, MainModel& model, const Inputs& inputs, int count, bool blnOld, bool json,
+                    const std::string& icsFile);
 
 }  // namespace nemora::cli

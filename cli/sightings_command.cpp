@@ -30,20 +30,30 @@ Json recordJson(const SightingsAnalysis& a, size_t i) {
   const SightingResult& res = a.results[i];
   Json o;
   o["line"] = r.lngLine;
-  o["date"] = r.strDate;
-  o["fixed"] = r.lngFix;
-  if (r.blnHasTime) o["clock"] = r.dblClock;
-  o["place"] = r.strPlace;
-  o["latitude"] = r.location.dblLatitude;
-  o["longitude"] = r.location.dblLongitude;
-  o["height"] = r.location.dblHeight;
+  Json day;
+  day["fixed"] = r.lngFix;
+  day["date"] = isoDate(r.lngFix);
+  day["text"] = jsonText(r.strDate);
+  o["day"] = day;
+  if (r.blnHasTime) o["clock_hours"] = r.dblClock;
+  Json place;
+  place["name"] = jsonText(r.strPlace);
+  place["latitude"] = r.location.dblLatitude;
+  place["longitude"] = r.location.dblLongitude;
+  place["height"] = r.location.dblHeight;
+  place["zone"] = r.location.dblTZ;
+  o["place"] = place;
   o["body"] = r.strBody;
   o["evening"] = r.blnEvening;
   o["method"] = methodName(r.method);
   o["seen"] = r.blnSeen;
   if (r.blnHasClouds) o["clouds"] = r.dblClouds;
   if (!r.strSource.empty()) o["source"] = r.strSource;
-  for (size_t c = 0; c < a.file.extraColumns.size() && c < r.extra.size(); ++c) o[a.file.extraColumns[c]] = r.extra[c];
+  // The file's own columns keep the names its header gives them.
+  Json extra = Json::object();
+  for (size_t c = 0; c < a.file.extraColumns.size() && c < r.extra.size(); ++c)
+    extra[a.file.extraColumns[c]] = r.extra[c];
+  o["extra_columns"] = extra;
   o["evaluated"] = res.blnValid;
   if (!res.blnValid) return o;
   if (r.strBody == "Moon") {
@@ -59,7 +69,7 @@ Json recordJson(const SightingsAnalysis& a, size_t i) {
       c["naked_eye"] = v.blnEye;
       c["optical_aid"] = v.blnAid;
       c["right"] = predicted(v, r) == r.blnSeen;
-      criteria[columnName(t)] = c;
+      criteria[snakeKey(columnName(t))] = c;
     }
     o["criteria"] = criteria;
     o["arcv"] = res.dblARCV;
@@ -147,7 +157,7 @@ Json summaryJson(const SightingsAnalysis& a) {
     row["records"] = y.lngRecords;
     row["seen"] = y.lngSeen;
     Json right;
-    for (size_t c = 0; c < y.correct.size() && c < names.size(); ++c) right[names[c].get<std::string>()] = y.correct[c];
+    for (size_t c = 0; c < y.correct.size() && c < names.size(); ++c) right[snakeKey(names[c].get<std::string>())] = y.correct[c];
     row["right"] = right;
     years.push_back(row);
   }
@@ -155,7 +165,7 @@ Json summaryJson(const SightingsAnalysis& a) {
   if (a.blnDeltaTTest) {
     Json d;
     for (size_t c = 0; c < a.deltaTChanges.size() && c < names.size(); ++c)
-      d[names[c].get<std::string>()] = a.deltaTChanges[c];
+      d[snakeKey(names[c].get<std::string>())] = a.deltaTChanges[c];
     s["delta_t_changes"] = d;
   }
   Json limits = Json::array();

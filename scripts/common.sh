@@ -4,9 +4,9 @@
 NEMORA_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libical-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  tzdata python3 python3-numpy
+  tzdata python3 python3-numpy python3-jsonschema
   clang libclang-rt-14-dev
   fonts-dejavu-core
 )

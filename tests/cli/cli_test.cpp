@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -16,6 +18,13 @@ using Json = nlohmann::json;
 
 using testing::CliRun;
 using testing::runCli;
+using testing::runCliIn;
+using testing::TempDir;
+
+std::string readText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
@@ -40,7 +49,7 @@ TEST(CliNow, TheClockIsAnInstantWhateverTheComputersZone) {
     CliRun run = runCli("--json " + kJerusalem + "convert --to Gregorian --time-type-out UTC", "", zone);
     double after = duration<double>(system_clock::now().time_since_epoch()).count() / 86400 + 719163;
     ASSERT_EQ(run.status, 0) << zone << run.err;
-    double instant = Json::parse(run.out)["instant"].get<double>();
+    double instant = Json::parse(run.out)["instant"]["fixed"].get<double>();
     // Whole seconds of the clock: at most a second before the run started.
     EXPECT_GE(instant, before - 1.0 / 86400) << zone;
     EXPECT_LE(instant, after) << zone;
@@ -172,20 +181,21 @@ TEST(CliPlaces, NamesMatchWithoutCaseOrBlanksAndNearNamesAreSuggested) {
   EXPECT_EQ(runCli("places --country Atlantis").status, 1);
 }
 
-// Every command's JSON read back: one object per result with its keys.
+// Every command's JSON read back: one object per result with its keys (the
+// full vocabulary is checked against docs/schemas by its own test), and the
+// one shape of an instant, a place and a criterion.
 TEST(CliJson, EveryCommandWritesObjectsWithItsKeys) {
   const std::string at = "--json " + kJerusalem + "--date 2024-3-11 --time 18:00 ";
   const std::pair<std::string, std::vector<std::string>> commands[] = {
-      {"convert --to Hebrew", {"instant", "date", "time", "text"}},
-      {"convert --to JD", {"instant", "date", "text"}},
-      {"inputs",
-       {"instant", "date", "time", "location", "latitude", "longitude", "height", "weather", "observer",
-        "criterion"}},
-      {"report --body Moon --parameter Rise", {"body", "parameter", "instant", "text"}},
-      {"body --body Moon", {"EclLong", "Fix", "MagTotal", "Probability"}},
-      {"crescent", {"evening", "day", "criterion", "moment", "moment_text", "yallop", "visibility"}},
-      {"phases --count 1", {"phase", "instant", "instant_text", "jde"}},
-      {"first-visible --count 1", {"day", "date", "evening", "value", "value_outside"}},
+      {"convert --to Hebrew", {"instant", "place", "criterion", "date", "time", "text"}},
+      {"convert --to JD", {"instant", "place", "criterion", "date", "text"}},
+      {"inputs", {"instant", "place", "criterion", "date_text", "time_text", "location_text", "criterion_text"}},
+      {"report --body Moon --parameter Rise", {"body", "parameter", "instant", "place", "criterion", "text"}},
+      {"body --body Moon", {"instant", "place", "criterion", "ecliptic_longitude_geocentric", "magnitude", "probability"}},
+      {"crescent", {"evening", "day", "place", "criterion", "moment", "yallop", "visibility"}},
+      {"phases --count 1", {"phase", "name", "instant", "jde", "place", "criterion"}},
+      {"first-visible --count 1",
+       {"day", "evening", "place", "criterion", "best_time", "probability", "value", "value_outside"}},
       {"report --list", {"body", "parameters"}},
   };
   for (const auto& [command, keys] : commands) {
@@ -197,17 +207,100 @@ TEST(CliJson, EveryCommandWritesObjectsWithItsKeys) {
       ASSERT_TRUE(Json::accept(line)) << command << ": " << line;
       Json o = Json::parse(line);
       for (const auto& key : keys) EXPECT_TRUE(o.contains(key)) << command << " lacks " << key << ": " << line;
+      if (o.contains("place")) {
+        EXPECT_EQ(o["place"]["name"], "Israel/Jerusalem/Center") << command;
+        EXPECT_NEAR(o["place"]["latitude"].get<double>(), 31.78, 0.01) << command;
+      }
+      if (o.contains("criterion")) EXPECT_EQ(o["criterion"], "Yallop") << command << ": the default criterion";
+      if (o.contains("place")) EXPECT_EQ(o["place"]["zone"], 2) << command;
     }
   }
   Json report = Json::parse(runCli(at + "report --body Moon --parameter Rise").out);
   EXPECT_EQ(report["body"], "Moon");
   EXPECT_EQ(report["parameter"], "Rise");
-  EXPECT_NEAR(report["instant"].get<double>(), 738956 + 16.0 / 24, 1e-6);  // 18:00 at UTC+2
+  // 18:00 at UTC+2 in every form of an instant.
+  EXPECT_NEAR(report["instant"]["fixed"].get<double>(), 738956 + 16.0 / 24, 1e-6);
+  EXPECT_NEAR(report["instant"]["jd"].get<double>(), 738956 + 16.0 / 24 + 1721424.5, 1e-6);
+  EXPECT_EQ(report["instant"]["ut"], "2024-03-11T16:00:00Z");
+  EXPECT_NE(report["instant"]["text"].get<std::string>().find("11th March 2024"), std::string::npos)
+      << report["instant"];
   EXPECT_EQ(report["text"].get<std::string>().rfind("Geometric Moonrise ", 0), 0u) << report["text"];
   Json list = Json::parse(lines(runCli("--json report --list").out)[1]);
   EXPECT_EQ(list["body"], "Moon");
   EXPECT_EQ(list["parameters"].size(), 17u);
   EXPECT_EQ(list["parameters"].back(), "Visibility map");
+  // Typed coordinates have no name; Hebrew text in JSON carries no
+  // direction marks (they are for a display only).
+  Json typed = Json::parse(runCli("--json --lat -33.9 --lon 18.4 --tz 2 --language Hebrew --date 2024-3-11 "
+                                  "--criterion Odeh first-visible --count 1")
+                               .out);
+  EXPECT_TRUE(typed["place"]["name"].is_null());
+  EXPECT_EQ(typed["criterion"], "Odeh");
+  const std::string text = typed.dump();
+  for (const char* mark : {"\u2066", "\u2069", "\u200f", "\u200e"})
+    EXPECT_EQ(text.find(mark), std::string::npos) << text;
+}
+
+// Calendar files: one event per crescent (or phase) at its best time (or
+// instant), with the place, the criterion and the probability, that the same
+// run's JSON agrees with.
+TEST(CliCalendar, FirstVisibleAndPhasesWriteOneEventEach) {
+  TempDir dir;
+  const std::string at = "--json " + kJerusalem + "--date 2025-1-1 --criterion Yallop ";
+  CliRun visible = runCliIn(dir.path(), at + "first-visible --count 3 --ics crescents.ics");
+  ASSERT_EQ(visible.status, 0) << visible.err;
+  CliRun phases = runCliIn(dir.path(), at + "phases --count 2 --ics phases.ics");
+  ASSERT_EQ(phases.status, 0) << phases.err;
+  const std::string crescents = readText(dir.path() / "crescents.ics");
+  const std::string phaseFile = readText(dir.path() / "phases.ics");
+  for (const std::string* file : {&crescents, &phaseFile}) {
+    EXPECT_EQ(file->rfind("BEGIN:VCALENDAR\r\n", 0), 0u) << *file;
+    EXPECT_NE(file->find("VERSION:2.0\r\n"), std::string::npos);
+    EXPECT_NE(file->find("PRODID:"), std::string::npos);
+    EXPECT_NE(file->find("END:VCALENDAR\r\n"), std::string::npos);
+    // Lines end in CR LF and are folded at 75 octets.
+    std::stringstream in(*file);
+    for (std::string line; std::getline(in, line);) {
+      ASSERT_FALSE(line.empty());
+      EXPECT_EQ(line.back(), '\r') << line;
+      EXPECT_LE(line.size(), 76u) << line;
+    }
+  }
+  EXPECT_EQ(count(crescents, "BEGIN:VEVENT"), 3u);
+  EXPECT_EQ(count(phaseFile, "BEGIN:VEVENT"), 8u);
+  const std::string unfolded = [&] {
+    std::string u;
+    for (size_t i = 0; i < crescents.size(); ++i) {
+      if (crescents.compare(i, 3, "\r\n ") == 0) {
+        i += 2;
+        continue;
+      }
+      u += crescents[i];
+    }
+    return u;
+  }();
+  for (const auto& line : lines(visible.out)) {
+    Json o = Json::parse(line);
+    std::string ut = o["best_time"]["ut"].get<std::string>();  // 2025-01-31T15:20:05Z
+    std::string stamp;
+    for (char c : ut)
+      if (c != '-' && c != ':') stamp += c;
+    EXPECT_NE(unfolded.find("DTSTART:" + stamp), std::string::npos) << stamp << unfolded;
+    const std::string percent = std::to_string(std::lround(o["probability"].get<double>() * 100)) + "%";
+    EXPECT_NE(unfolded.find("Probability of visibility: " + percent), std::string::npos) << percent;
+  }
+  EXPECT_NE(unfolded.find("LOCATION:Israel/Jerusalem/Center"), std::string::npos);
+  EXPECT_NE(unfolded.find("Criterion: Yallop"), std::string::npos);
+  EXPECT_NE(unfolded.find("GEO:31.78"), std::string::npos);
+  // The same crescents keep their identifiers from run to run.
+  ASSERT_EQ(runCliIn(dir.path(), at + "first-visible --count 3 --ics again.ics").status, 0);
+  const std::string again = readText(dir.path() / "again.ics");
+  for (size_t at = crescents.find("UID:"); at != std::string::npos; at = crescents.find("UID:", at + 1))
+    EXPECT_NE(again.find(crescents.substr(at, crescents.find('\r', at) - at)), std::string::npos);
+  // A calendar file that cannot be written fails the run.
+  CliRun bad = runCliIn(dir.path(), at + "phases --count 1 --ics no/such/folder/p.ics");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_FALSE(bad.err.empty());
 }
 
 }  // namespace
