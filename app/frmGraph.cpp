@@ -114,6 +114,7 @@ void frmGraph::drawOn(QPainter& painter, const QRectF& rect, bool onScreen) cons
     plot::drawMessage(painter, rect, QString::fromUtf8(kTooSmall));
     return;
   }
+  if (drawn_ && curves_.hasCurve()) look.whereWhen = QString::fromStdString(GraphWhereWhen(session_, curves_));
   plot::drawGraph(painter, rect, curves_, look);
 }
 

@@ -157,7 +157,7 @@ void frmMain::buildButtons() {
   cmdOptions_ = makeButton(central_, "cmdOptions", "Options");
   cmdHelp_ = makeButton(central_, "cmdHelp", "Help");
   cmdPrint_ = makeButton(central_, "cmdPrint", "Print");
-  cmdSave_ = makeButton(central_, "cmdSave", "Saveto out.txt");
+  cmdSave_ = makeButton(central_, "cmdSave", "Save to out.txt");
   cmdTable_ = makeButton(central_, "cmdTable", "Make table");
   cmdT_ = makeButton(central_, "cmdT", "Test");
   cmdRand_ = makeButton(central_, "cmdRand", "Random Test");

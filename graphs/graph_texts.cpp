@@ -1,5 +1,9 @@
 #include "graphs/graph_texts.h"
 
+#include <cmath>
+#include <cstdio>
+
+#include "app/session.h"
 #include "ephemeris/rise_set.h"
 #include "graphs/graph_curves.h"
 
@@ -14,9 +18,12 @@ udtGraphTexts GraphTexts(const std::string& strHBody, int32_t intGraphKind, int1
   udtGraphTexts t;
   t.strNotVisible = lang("not visible", "לא נראה");
   t.strMayBeVisible = lang("May be visible", "ייתכן שנראה");
-  t.strDefinitely = lang("Definately visible", "נראה בוודאות");
+  t.strDefinitely = lang("Definitely visible", "נראה בוודאות");
   t.strBest = lang("best", "מיטבי");
   t.strSun = lang("Sun", "השמש");
+  t.strGuides = lang("Guide planet, where it can be seen", "כוכב לכת מנחה, היכן שהוא נראה");
+  t.strGuide8 = "8%";
+  t.strGuide92 = "92%";
   t.strLegend = hebrew ? "מנוקד אדום - לא נראה, מקווקו כחול - ייתכן שנראה, רציף שחור - נראה בוודאות"
                        : kLegendThreeClasses;
   if (intGraphKind == kGraphProbability) {
@@ -27,7 +34,7 @@ udtGraphTexts GraphTexts(const std::string& strHBody, int32_t intGraphKind, int1
   } else if (intGraphKind == kGraphLightCurve) {
     t.strCaption = lang("Light curve of " + name, "עקומת האור של " + name);
     t.strXAxis = lang("Time", "זמן");
-    t.strYAxis = "Log(B)";
+    t.strYAxis = lang("Log(B), sky brightness B in cd/m²", "Log(B), בהירות השמים B ב-cd/m²");
     t.strY2Axis = "Mag";
     t.strScale = "lg(B)";
   } else {
@@ -35,9 +42,49 @@ udtGraphTexts GraphTexts(const std::string& strHBody, int32_t intGraphKind, int1
     t.strXAxis = lang("Azimuth", "אזימוט");
     t.strYAxis = lang("Alt", "גובה");
     if (intGraphKind == kGraphFinderSketch)
-      t.strLegend = hebrew ? "מקווקו - ייתכן שנראה, רציף - נראה בוודאות" : kLegendTwoClasses;
+      t.strLegend = hebrew ? "מנוקד - לא נראה, מקווקו - ייתכן שנראה, רציף - נראה בוודאות" : kLegendTwoClasses;
   }
   return t;
+}
+
+std::string GraphWhereWhen(Session& s, const udtCurves& curves) {
+  const udtLocation& place = s.udtLocation;
+  std::string where;
+  if (place.blnPlaceValid) {
+    where = place.strCity;
+    if (!place.strNeighborhood.empty() && place.strNeighborhood != place.strCity)
+      where += " (" + place.strNeighborhood + ")";
+    where += ", " + place.strCountry;
+  } else {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f°%c %.2f°%c", std::fabs(place.dblLatitude),
+                  place.dblLatitude >= 0 ? 'N' : 'S', std::fabs(place.dblLongitude), place.dblLongitude >= 0 ? 'E' : 'W');
+    where = s.main.Figure(text);
+  }
+  const udtVisibility& v = curves.table;
+  std::string last;
+  const std::string day = s.dateText.strMoment(v.dblStart, last, true, false, false);
+  // Clock times of the place, as the graph's time axis shows them.
+  auto clock = [&](double t) {
+    const long long minute = ((std::llround((t + curves.dblClockOffset) * 1440) % 1440) + 1440) % 1440;
+    char text[8];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", minute / 60, minute % 60);
+    return s.main.Figure(text);
+  };
+  const bool evening = v.blnEvening;
+  std::string text = evening ? s.main.Lang("Evening of ", "ערב ") : s.main.Lang("Morning of ", "בוקר ");
+  text += day + ", " + where;
+  if (v.dblEnd > v.dblStart) {
+    const std::string& body = curves.request.strHBody;
+    const std::string sun = evening ? s.main.Lang("Sunset ", "שקיעה ") : s.main.Lang("Sunrise ", "זריחה ");
+    const std::string set = body == "Moon" ? (evening ? s.main.Lang("moonset ", "שקיעת הירח ")
+                                                      : s.main.Lang("moonrise ", "זריחת הירח "))
+                                           : (evening ? s.main.Lang(body + " sets ", "שקיעת " + hebrewBodyName(body) + " ")
+                                                      : s.main.Lang(body + " rises ", "זריחת " + hebrewBodyName(body) + " "));
+    text += "\n" + sun + clock(v.dblStart) + ", " + set + clock(v.dblEnd) +
+            s.main.Lang(" (local time)", " (שעון מקומי)");
+  }
+  return text;
 }
 
 }  // namespace nemora

@@ -19,16 +19,29 @@ struct udtGraphTexts {
   std::string strNotVisible, strMayBeVisible, strDefinitely;
   std::string strBest;     // the best instant
   std::string strSun;      // the Sun's place on the horizon
+  std::string strGuides;   // the guide planets' dots (finder chart)
+  std::string strGuide8, strGuide92;  // the limits of the classes (probability graph)
 };
 
 // The texts of graph kind intGraphKind for the body, in the language
 // intLanguage (0 English, 1 Hebrew).
 udtGraphTexts GraphTexts(const std::string& strHBody, int32_t intGraphKind, int16_t intLanguage);
 
-// The legend line of the graph window and of the printed page.
+// The legend line of the graph window and of the printed page. The sketch
+// draws the stretch that cannot be seen dotted too, so its legend names it.
 inline constexpr const char* kLegendThreeClasses =
-    "Dotted Red - not visible, Dashed Blue - May be visible, Solid Black - Definately visible";
-inline constexpr const char* kLegendTwoClasses = "Dashed - May be visible, Solid - Definately visible";
+    "Dotted Red - not visible, Dashed Blue - May be visible, Solid Black - Definitely visible";
+inline constexpr const char* kLegendTwoClasses = "Dotted - not visible, Dashed - May be visible, Solid - Definitely visible";
+
+class Session;
+struct udtCurves;
+
+// The lines under a graph's caption that say where and when: "Evening of
+// Monday 11th March 2024 Gregorian, Jerusalem (Center), Israel" and
+// "Sunset 17:44, moonset 19:03 (local time)" (morning: sunrise and
+// moonrise), separated by LF, in the session's language; the clock times as
+// the graph's time axis shows them.
+std::string GraphWhereWhen(Session& session, const udtCurves& curves);
 
 // The window's message when it is too small for a graph.
 inline constexpr const char* kTooSmall = "frmGraph too small to display";

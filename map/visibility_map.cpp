@@ -43,7 +43,10 @@ constexpr uint32_t kGreen = 0x1a9641, kLightGreen = 0xa6d96a, kYellow = 0xfee08b
 std::vector<double> gridLatitudes(const MapGrid& g) { return axis(-90, 90, g.dblStep, g.dblLatMin, g.dblLatMax); }
 
 std::vector<double> gridLongitudes(const MapGrid& g) {
-  return axis(-180, 180, g.dblStep, g.dblLonMin, g.dblLonMax);
+  if (!g.crossesDateLine()) return axis(-180, 180, g.dblStep, g.dblLonMin, g.dblLonMax);
+  std::vector<double> centres = axis(-180, 180, g.dblStep, g.dblLonMin, 180);
+  for (double c : axis(-180, 180, g.dblStep, -180, g.dblLonMax)) centres.push_back(c);
+  return centres;
 }
 
 MapScale scaleOf(MapMode mode, int16_t intCriterion) {

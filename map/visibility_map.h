@@ -28,10 +28,14 @@ class Session;
 struct MapGrid {
   double dblStep = 1;
   double dblLatMin = -90, dblLatMax = 90;
+  // West and east edges; a west edge east of the east edge spans the date
+  // line (170 to -170 is the 20 degrees around 180).
   double dblLonMin = -180, dblLonMax = 180;
+  bool crossesDateLine() const { return dblLonMin > dblLonMax; }
 };
 
-// The cells' centres, from south to north and from west to east; empty when
+// The cells' centres, from south to north and from west to east (across the
+// date line: from the west edge up to 180, then on from -180); empty when
 // the step is not above 0 or no centre lies within the bounds.
 std::vector<double> gridLatitudes(const MapGrid& grid);
 std::vector<double> gridLongitudes(const MapGrid& grid);

@@ -97,6 +97,7 @@ std::vector<LegendEntry> classLegend(const udtGraphTexts& texts, const QRectF& p
                                      const QString& prefix = QString()) {
   std::vector<LegendEntry> entries;
   if (sketch) {
+    entries.push_back({sketchPen(VisClass::NotVisible, picture), prefix + qs(texts.strNotVisible)});
     entries.push_back({sketchPen(VisClass::MayBeVisible, picture), prefix + qs(texts.strMayBeVisible)});
     entries.push_back({sketchPen(VisClass::Definitely, picture), prefix + qs(texts.strDefinitely)});
     return entries;
@@ -113,6 +114,15 @@ void paddedRange(const std::vector<double>& values, double& lo, double& hi, doub
   const double pad = (hi - lo) * share;
   lo -= pad;
   hi += pad;
+}
+
+// The caption lines of a picture: its own, then where and when.
+QStringList titlesOf(QStringList titles, const GraphLook& look) {
+  if (!look.whereWhen.isEmpty()) {
+    const QStringList lines = look.whereWhen.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) titles.insert(1 + i, lines[i]);
+  }
+  return titles;
 }
 
 QString timeLabel(double t, double offset) {
@@ -163,26 +173,29 @@ void drawGraph(QPainter& painter, const QRectF& picture, const udtCurves& curves
 
 void drawProbability(QPainter& painter, const QRectF& picture, const udtCurves& curves, const GraphLook& look) {
   const udtGraphTexts texts = GraphTexts(curves.request.strHBody, kGraphProbability, look.intLanguage);
-  const double scale = curves.blnPercent ? 100 : 1;
+  // Always in per cent from 0 to 100, so that the scale reads the same on
+  // every evening.
+  const double scale = 100;
   std::vector<double> p = curves.dblProb;
   for (double& x : p) x *= scale;
-  double lo = 0, hi = 0;
-  CurveRange(p, lo, hi);
+  const double lo = 0, hi = 100;
   const std::vector<double>& t = curves.grid.dblTime;
-  PlotFrame frame(painter, picture, {qs(texts.strCaption), qs(texts.strTitle)},
+  PlotFrame frame(painter, picture, titlesOf({qs(texts.strCaption), qs(texts.strTitle)}, look),
                   timeAxis(t.front(), t.back(), curves.dblClockOffset, qs(texts.strXAxis)),
-                  numberAxis(lo, hi, curves.blnPercent ? QStringLiteral("P (%)") : qs(texts.strYAxis)),
-                  look.intLanguage == 1);
+                  numberAxis(lo, hi, qs(texts.strYAxis) + QStringLiteral(" (%)")), look.intLanguage == 1);
   frame.draw(painter);
   painter.save();
   const double marker = textSize(picture, 0.3) + lineWidth(picture);
   painter.setClipRect(frame.plotArea().adjusted(-marker, -marker, marker, marker));
-  // The limits of the classes, 8 % and 92 %.
+  // The limits of the classes, 8 % and 92 %, named at their left end.
   QPen limit(QColor(0x99, 0x99, 0x99), lineWidth(picture, 0.7), Qt::DashDotLine);
-  painter.setPen(limit);
-  for (double l : {0.08, 0.92}) {
-    if (l * scale < lo || l * scale > hi) continue;
-    painter.drawLine(frame.map(t.front(), l * scale), frame.map(t.back(), l * scale));
+  painter.setFont(plotFont(picture, 0.75));
+  for (const auto& [l, name] : {std::pair{8.0, texts.strGuide8}, std::pair{92.0, texts.strGuide92}}) {
+    painter.setPen(limit);
+    painter.drawLine(frame.map(t.front(), l), frame.map(t.back(), l));
+    const QPointF left = frame.map(t.front(), l);
+    painter.setPen(QColor(0x66, 0x66, 0x66));
+    painter.drawText(QPointF(left.x() + textSize(picture, 0.3), left.y() - textSize(picture, 0.2)), qs(name));
   }
   drawPieces(painter, classPieces(curves.table, t, t, p), [&](QPointF d) { return frame.map(d.x(), d.y()); },
              [&](VisClass c) { return curvePen(lineClass(c), picture); });
@@ -207,7 +220,7 @@ void drawLightCurve(QPainter& painter, const QRectF& picture, const udtCurves& c
   paddedRange(curves.dblMag, mLo, mHi);
   Axis mag = numberAxis(mLo, mHi, qs(texts.strY2Axis));
   std::swap(mag.min, mag.max);  // brighter (smaller) magnitudes upwards
-  PlotFrame frame(painter, picture, {qs(texts.strCaption)},
+  PlotFrame frame(painter, picture, titlesOf({qs(texts.strCaption)}, look),
                   timeAxis(t.front(), t.back(), curves.dblClockOffset, qs(texts.strXAxis)),
                   numberAxis(bLo, bHi, qs(texts.strYAxis)), mag, look.intLanguage == 1);
   frame.draw(painter);
@@ -271,7 +284,7 @@ void drawFinderChart(QPainter& painter, const QRectF& picture, const udtCurves& 
     for (Tick& tick : a.ticks) tick.label += QChar(0xB0);
     return a;
   };
-  const QStringList titles{qs(texts.strCaption)};
+  const QStringList titles = titlesOf({qs(texts.strCaption)}, look);
   const bool rtl = look.intLanguage == 1;
   auto makeFrame = [&] {
     return PlotFrame(painter, picture, titles, azLabel(numberAxis(x0, x1, qs(texts.strXAxis))),
@@ -367,7 +380,29 @@ void drawFinderChart(QPainter& painter, const QRectF& picture, const udtCurves& 
     painter.setFont(plotFont(picture, 0.85, true));
     painter.setPen(colour);
     const QString name = look.intLanguage == 1 ? qs(hebrewBodyName(g.strName)) : qs(g.strName);
-    painter.drawText(QPointF(p.x() + 1.6 * r, p.y() - 1.2 * r), name);
+    // The name beside the disc, on the side farthest from the body's path
+    // (a planet near the path must not write its name across it).
+    const QFontMetricsF nameMetrics(painter.font(), painter.device());
+    const QSizeF box(nameMetrics.horizontalAdvance(name), nameMetrics.height());
+    QRectF best;
+    double clearest = -1;
+    for (const QPointF& side : {QPointF(1, -1), QPointF(1, 1), QPointF(-1, -1), QPointF(-1, 1)}) {
+      const QPointF corner(p.x() + side.x() * 1.6 * r - (side.x() < 0 ? box.width() : 0),
+                           p.y() + side.y() * 1.2 * r - (side.y() < 0 ? box.height() : 0));
+      const QRectF candidate(corner, box);
+      double nearest = 1e18;
+      for (size_t i = 0; i < t.size(); ++i) {
+        const QPointF q = map(curves.dblAz[i], curves.dblAlt[i]);
+        const double dx = std::max({candidate.left() - q.x(), 0.0, q.x() - candidate.right()});
+        const double dy = std::max({candidate.top() - q.y(), 0.0, q.y() - candidate.bottom()});
+        nearest = std::min(nearest, std::hypot(dx, dy));
+      }
+      if (nearest > clearest + 1e-9) {
+        clearest = nearest;
+        best = candidate;
+      }
+    }
+    painter.drawText(best, Qt::AlignLeft | Qt::AlignVCenter, name);
   }
 
   // The body at its best instant: the crescent for the Moon, a disc otherwise.
@@ -392,7 +427,15 @@ void drawFinderChart(QPainter& painter, const QRectF& picture, const udtCurves& 
   painter.drawText(QPointF(body.x() + 0.6 * size, body.y() - 0.4 * size),
                    qs(texts.strBest) + " " + timeLabel(v.dblTMax, curves.dblClockOffset));
   painter.restore();
-  frame.drawLegend(painter, classLegend(texts, picture, sketch), Qt::TopRightCorner);
+  std::vector<LegendEntry> legend = classLegend(texts, picture, sketch);
+  bool guides = false;
+  for (const udtGuidePlanet& g : curves.planets)
+    for (bool shown : g.blnShown) guides = guides || shown;
+  if (guides) {
+    const QColor colour = sketch ? QColor(Qt::black) : QColor(0x5a, 0x2d, 0x82);
+    legend.push_back({QPen(colour, lineWidth(picture)), qs(texts.strGuides), QBrush(colour)});
+  }
+  frame.drawLegend(painter, legend, Qt::TopRightCorner);
 }
 
 }  // namespace nemora::plot

@@ -16,6 +16,7 @@ struct GraphLook {
   int16_t intLanguage = 0;     // 0 English, 1 Hebrew (right-to-left titles and legend)
   QColor background = Qt::white;  // around the plot area (the window's colour on screen)
   QColor foreground = Qt::black;
+  QString whereWhen;  // the line under the caption: place, evening or morning, date (GraphWhereWhen)
 };
 
 // Draws the graph of curves.request.intGraphKind, or the curves' message

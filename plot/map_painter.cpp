@@ -15,25 +15,32 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-// The extent of the map: the outer edges of its cells.
+// The extent of the map: the outer edges of its cells. A map across the
+// date line runs on east of 180 (east is then above 180).
 struct Extent {
   double west = -180, east = 180, south = -90, north = 90;
+  bool wraps = false;
+  // The longitude on the map's continuous scale.
+  double x(double longitude) const { return wraps && longitude < west ? longitude + 360 : longitude; }
 };
 
 Extent extentOf(const VisibilityMap& map) {
   Extent e;
   if (map.latitudes.empty() || map.longitudes.empty()) return e;
   const double half = map.request.grid.dblStep / 2;
+  e.wraps = map.request.grid.crossesDateLine() && map.longitudes.back() < map.longitudes.front();
   e.west = std::max(-180.0, map.longitudes.front() - half);
-  e.east = std::min(180.0, map.longitudes.back() + half);
+  e.east = e.wraps ? map.longitudes.back() + half + 360 : std::min(180.0, map.longitudes.back() + half);
   e.south = std::max(-90.0, map.latitudes.front() - half);
   e.north = std::min(90.0, map.latitudes.back() + half);
   return e;
 }
 
-// "60°E", "30°W", "0°"; "30°N", "45°S".
+// "60°E", "30°W", "0°", "180°"; "30°N", "45°S".
 QString degreeLabel(double v, bool latitude) {
+  if (!latitude) v = std::remainder(v, 360.0);
   long d = std::lround(v);
+  if (!latitude && std::labs(d) == 180) return QString::number(180) + QChar(0x00b0);
   QString text = QString::number(std::labs(d)) + QChar(0x00b0);
   if (d > 0) text += latitude ? "N" : "E";
   if (d < 0) text += latitude ? "S" : "W";
@@ -115,12 +122,32 @@ void drawVisibilityMap(QPainter& painter, const QRectF& rect, const VisibilityMa
   const size_t columnCount = widest + square * 2.5 <= (rect.width() - 2 * metrics.height()) / 2 ? 2 : 1;
   const size_t rows = (legend.size() + columnCount - 1) / columnCount;
   const double legendHeight = rowHeight * static_cast<double>(rows) + metrics.height() * 0.8;
-  QRectF mapRect(rect.left(), rect.top(), rect.width(), rect.height() - legendHeight);
+
+  // The titles across the whole picture, wrapped when they are longer than
+  // it is wide: a regional map is narrower than its titles.
+  const double ts = textSize(rect);
+  const double margin = 0.6 * ts;
+  const QFont titleFont = plotFont(rect, 1.25, true), subtitleFont = plotFont(rect);
+  const QRectF titleWidth(0, 0, rect.width() - 2 * margin, 1e6);
+  const int wrap = (text.rightToLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::TextWordWrap;
+  const QRectF titleBox = QFontMetricsF(titleFont, painter.device()).boundingRect(titleWidth, wrap, text.title);
+  const QRectF subtitleBox =
+      QFontMetricsF(subtitleFont, painter.device()).boundingRect(titleWidth, wrap, text.subtitle);
+  const double titlesHeight = margin + titleBox.height() + subtitleBox.height() + 0.4 * ts;
+  painter.setPen(Qt::black);
+  painter.setFont(titleFont);
+  painter.drawText(QRectF(rect.left() + margin, rect.top() + margin, titleWidth.width(), titleBox.height()), wrap,
+                   text.title);
+  painter.setFont(subtitleFont);
+  painter.drawText(QRectF(rect.left() + margin, rect.top() + margin + titleBox.height(), titleWidth.width(),
+                          subtitleBox.height()),
+                   wrap, text.subtitle);
+  QRectF mapRect(rect.left(), rect.top() + titlesHeight, rect.width(), rect.height() - legendHeight - titlesHeight);
 
   // The frame, with the plot area shaped like the map (a degree as wide as
   // it is high): measure the margins, then shrink the rectangle.
   const Extent e = extentOf(map);
-  const QStringList titles{text.title, text.subtitle};
+  const QStringList titles;
   const QString lonTitle = text.rightToLeft ? QString::fromUtf8("קו אורך") : QStringLiteral("Longitude");
   const QString latTitle = text.rightToLeft ? QString::fromUtf8("קו רוחב") : QStringLiteral("Latitude");
   Axis x = degreeAxis(e.west, e.east, false, lonTitle);
@@ -169,9 +196,10 @@ void drawVisibilityMap(QPainter& painter, const QRectF& rect, const VisibilityMa
     QPainterPath path;
     for (const auto& line : coast->lines) {
       for (size_t i = 0; i < line.size(); ++i) {
-        QPointF p = frame.map(line[i].dblLongitude, line[i].dblLatitude);
-        // A line that crosses the date line is broken there.
-        if (i == 0 || std::fabs(line[i].dblLongitude - line[i - 1].dblLongitude) > 180)
+        QPointF p = frame.map(e.x(line[i].dblLongitude), line[i].dblLatitude);
+        // A line that crosses the map's seam (the date line, or the
+        // meridian opposite a map across it) is broken there.
+        if (i == 0 || std::fabs(e.x(line[i].dblLongitude) - e.x(line[i - 1].dblLongitude)) > 180)
           path.moveTo(p);
         else
           path.lineTo(p);

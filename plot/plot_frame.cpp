@@ -311,9 +311,9 @@ void PlotFrame::drawLegend(QPainter& painter, const std::vector<LegendEntry>& en
     const double cy = box.top() + pad + row * static_cast<double>(i) + fm.lineSpacing() / 2;
     // Right to left: the sample on the right, the text to its left.
     const double sx0 = rtl_ ? box.right() - pad - sample : box.left() + pad;
-    if (e.marker.style() != Qt::NoBrush) {
+    if (e.marker.style() != Qt::NoBrush || e.ring) {
       painter.setPen(e.pen);
-      painter.setBrush(e.marker);
+      painter.setBrush(e.ring ? QBrush(Qt::NoBrush) : e.marker);
       painter.drawEllipse(QPointF(sx0 + sample / 2, cy), 0.3 * ts, 0.3 * ts);
     } else {
       painter.setPen(e.pen);

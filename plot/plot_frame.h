@@ -10,7 +10,7 @@
 //   frame.draw(painter);
 //   painter.setClipRect(frame.plotArea());
 //   painter.drawPolyline(...frame.map(x, y)...);
-//   frame.drawLegend(painter, {{curvePen(LineClass::Definitely, rect), "Definately visible"}});
+//   frame.drawLegend(painter, {{curvePen(LineClass::Definitely, rect), "Definitely visible"}});
 #pragma once
 
 #include <QFont>
@@ -65,6 +65,7 @@ struct LegendEntry {
   QPen pen;          // the line shown before the text
   QString text;
   QBrush marker = Qt::NoBrush;  // a filled disc instead of a line when set
+  bool ring = false;            // a ring (an unfilled disc) instead of a line
 };
 
 class PlotFrame {

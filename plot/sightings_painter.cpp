@@ -63,11 +63,13 @@ void drawSightings(QPainter& painter, const QRectF& rect, const ScatterData& dat
 
   std::vector<LegendEntry> legend;
   for (const ScatterCurve& c : data.curves) legend.push_back({curvePenOf(c, rect), QString::fromStdString(c.strName)});
-  QPen eye(Qt::black, lineWidth(rect)), aid(QColor(30, 90, 200), lineWidth(rect));
+  // The legend's markers as the plot draws them: discs for sightings, rings
+  // for non-sightings, with the markers' line width.
+  QPen eye(Qt::black, r / 3), aid(QColor(30, 90, 200), r / 3);
   legend.push_back({eye, "Seen, naked eye", QBrush(Qt::black)});
-  legend.push_back({eye, "Not seen, naked eye"});
+  legend.push_back({eye, "Not seen, naked eye", Qt::NoBrush, true});
   legend.push_back({aid, "Seen, optical aid", QBrush(QColor(30, 90, 200))});
-  legend.push_back({aid, "Not seen, optical aid"});
+  legend.push_back({aid, "Not seen, optical aid", Qt::NoBrush, true});
   frame.drawLegend(painter, legend, Qt::TopLeftCorner);
   painter.restore();
 }

@@ -22,7 +22,7 @@ void sample(QPainter& p, const QRectF& r) {
   frame.draw(p);
   p.setPen(curvePen(LineClass::Definitely, r));
   p.drawLine(frame.map(100.71, 0.1), frame.map(100.75, 0.9));
-  frame.drawLegend(p, {{curvePen(LineClass::Definitely, r), "Definately visible"}});
+  frame.drawLegend(p, {{curvePen(LineClass::Definitely, r), "Definitely visible"}});
 }
 
 std::string readAll(const std::filesystem::path& file) {

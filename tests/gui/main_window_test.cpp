@@ -49,7 +49,7 @@ TEST_F(WindowFixture, OpensWithItsCaptionAndEveryControl) {
     EXPECT_EQ(control<QPushButton>(name)->text(), "Change") << name;
   const std::pair<const char*, const char*> captions[] = {
       {"cmdOptions", "Options"}, {"cmdHelp", "Help"},       {"cmdPrint", "Print"},
-      {"cmdSave", "Saveto out.txt"}, {"cmdTable", "Make table"}, {"cmdT", "Test"}, {"cmdRand", "Random Test"}};
+      {"cmdSave", "Save to out.txt"}, {"cmdTable", "Make table"}, {"cmdT", "Test"}, {"cmdRand", "Random Test"}};
   for (const auto& [name, caption] : captions) EXPECT_EQ(control<QPushButton>(name)->text(), caption);
   EXPECT_FALSE(control<QPushButton>("cmdCRight")->text().isEmpty());
   EXPECT_EQ(control<QRadioButton>("optConvert")->text(), "Convert Date");

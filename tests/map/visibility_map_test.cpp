@@ -73,6 +73,20 @@ TEST(MapGrid, CellsAreAnchoredSoThatBandsJoinIntoTheWhole) {
     EXPECT_EQ(joined, all) << step;
     for (double c : all) EXPECT_TRUE(c > -90 && c < 90);
   }
+  // A band across the date line holds the cells of the two bands on either
+  // side of it, west to east.
+  for (double step : {1.0, 2.5, 7.0}) {
+    whole.dblStep = step;
+    MapGrid across = whole, west = whole, east = whole;
+    across.dblLonMin = west.dblLonMin = 163.3;
+    across.dblLonMax = east.dblLonMax = -151;
+    east.dblLonMin = -180;
+    std::vector<double> joined = gridLongitudes(west);
+    ASSERT_FALSE(joined.empty());
+    for (double c : gridLongitudes(east)) joined.push_back(c);
+    EXPECT_EQ(gridLongitudes(across), joined) << step;
+    EXPECT_TRUE(across.crossesDateLine());
+  }
   whole.dblStep = 0;
   EXPECT_TRUE(gridLatitudes(whole).empty());
 }
