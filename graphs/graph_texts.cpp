@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "ephemeris/rise_set.h"
 #include "graphs/graph_curves.h"
+#include "visibility/where_when.h"
 
 namespace nemora {
 
@@ -48,19 +49,6 @@ udtGraphTexts GraphTexts(const std::string& strHBody, int32_t intGraphKind, int1
 }
 
 std::string GraphWhereWhen(Session& s, const udtCurves& curves) {
-  const udtLocation& place = s.udtLocation;
-  std::string where;
-  if (place.blnPlaceValid) {
-    where = place.strCity;
-    if (!place.strNeighborhood.empty() && place.strNeighborhood != place.strCity)
-      where += " (" + place.strNeighborhood + ")";
-    where += ", " + place.strCountry;
-  } else {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f°%c %.2f°%c", std::fabs(place.dblLatitude),
-                  place.dblLatitude >= 0 ? 'N' : 'S', std::fabs(place.dblLongitude), place.dblLongitude >= 0 ? 'E' : 'W');
-    where = s.main.Figure(text);
-  }
   const udtVisibility& v = curves.table;
   std::string last;
   const std::string day = s.dateText.strMoment(v.dblStart, last, true, false, false);
@@ -71,20 +59,9 @@ std::string GraphWhereWhen(Session& s, const udtCurves& curves) {
     std::snprintf(text, sizeof text, "%02lld:%02lld", minute / 60, minute % 60);
     return s.main.Figure(text);
   };
-  const bool evening = v.blnEvening;
-  std::string text = evening ? s.main.Lang("Evening of ", "ערב ") : s.main.Lang("Morning of ", "בוקר ");
-  text += day + ", " + where;
-  if (v.dblEnd > v.dblStart) {
-    const std::string& body = curves.request.strHBody;
-    const std::string sun = evening ? s.main.Lang("Sunset ", "שקיעה ") : s.main.Lang("Sunrise ", "זריחה ");
-    const std::string set = body == "Moon" ? (evening ? s.main.Lang("moonset ", "שקיעת הירח ")
-                                                      : s.main.Lang("moonrise ", "זריחת הירח "))
-                                           : (evening ? s.main.Lang(body + " sets ", "שקיעת " + hebrewBodyName(body) + " ")
-                                                      : s.main.Lang(body + " rises ", "זריחת " + hebrewBodyName(body) + " "));
-    text += "\n" + sun + clock(v.dblStart) + ", " + set + clock(v.dblEnd) +
-            s.main.Lang(" (local time)", " (שעון מקומי)");
-  }
-  return text;
+  const bool times = v.dblEnd > v.dblStart;
+  return WhereWhenText(s, v.blnEvening, day, times ? clock(v.dblStart) : std::string(),
+                       times ? clock(v.dblEnd) : std::string(), curves.request.strHBody);
 }
 
 }  // namespace nemora
