@@ -5,7 +5,9 @@
 
 #include "base/number_format.h"
 #include "app/session.h"
+#include "base/text.h"
 #include "ephemeris/hbody.h"
+#include "ephemeris/rise_set.h"
 
 namespace nemora {
 
@@ -109,27 +111,37 @@ std::string CoordinateReports::EclipticReport(const std::string& strName, bool& 
     if (!angleOk) ok = false;
     return t;
   };
-  auto section = [&](const char* frame, const char* Frame, double longitude, double latitude, double elongation) {
-    std::string t = strName + "'s " + frame + " ecliptic coordinates" + kNL;
-    t += "Longitude " + angleText(longitude, p) + kNL;
-    t += "Declination " + angleText(latitude, p) + kNL;
-    if (strName != "Sun") t += std::string(Frame) + " ecliptic elongation " + signedAngle(elongation) + kNL;
+  const Main& m = s.main;
+  const std::string name = m.Lang(strName, hebrewBodyName(strName));
+  auto section = [&](bool topocentric, double longitude, double latitude, double elongation) {
+    const char* frame = topocentric ? "topocentric" : "geocentric";
+    std::string t = m.Lang(strName + "'s " + frame + " ecliptic coordinates",
+                           std::string("קואורדינטות אקליפטיות ") + (topocentric ? "טופוצנטריות" : "גאוצנטריות") +
+                               " של " + name) +
+                    kNL;
+    t += m.Lang("Longitude ", "אורך ") + m.Figure(angleText(longitude, p)) + kNL;
+    t += m.Lang("Declination ", "נטייה ") + m.Figure(angleText(latitude, p)) + kNL;
+    if (strName != "Sun")
+      t += m.Lang(topocentric ? "Topocentric ecliptic elongation " : "Geocentric ecliptic elongation ",
+                  topocentric ? "מרחק אקליפטי טופוצנטרי מהשמש " : "מרחק אקליפטי גאוצנטרי מהשמש ") +
+           signedAngle(elongation) + kNL;
     return t;
   };
-  std::string t = section("geocentric", "Geocentric", b.EclLong, b.EclDecl, b.EclElong);
-  if (c.topocentric) t += section("topocentric", "Topocentric", b.EclLongTopo, b.EclDeclTopo, b.EclElongTopo);
+  std::string t = section(false, b.EclLong, b.EclDecl, b.EclElong);
+  if (c.topocentric) t += section(true, b.EclLongTopo, b.EclDeclTopo, b.EclElongTopo);
   if (strName == "Moon") {
     const std::string& f = s.strFormats[static_cast<size_t>(p + 2)];
-    t += "Simple geocentric illumination " + formatNumber((1 - CosD(b.ElongationGeo)) * 50, f) + "% (" +
-         signedAngle(b.ElongationGeo) + ")" + kNL;
-    t += "Topocentric illumination " + formatNumber(b.Phase * 100, f) + "% (" + signedAngle(ACosD(1 - 2 * b.Phase)) +
+    t += m.Lang("Simple geocentric illumination ", "הארה גאוצנטרית פשוטה ") +
+         m.Figure(formatNumber((1 - CosD(b.ElongationGeo)) * 50, f) + "%") + " (" + signedAngle(b.ElongationGeo) +
          ")" + kNL;
+    t += m.Lang("Topocentric illumination ", "הארה טופוצנטרית ") + m.Figure(formatNumber(b.Phase * 100, f) + "%") +
+         " (" + signedAngle(ACosD(1 - 2 * b.Phase)) + ")" + kNL;
   }
   if (!ok) {
     blnValid = false;
     return {};
   }
-  return t;
+  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
 }
 
 std::string CoordinateReports::EquatorialReport(const std::string& strName, bool& blnValid) {
@@ -139,16 +151,22 @@ std::string CoordinateReports::EquatorialReport(const std::string& strName, bool
   if (!blnValid) return {};
   const udtHBody& b = c.body;
   const int p = c.precision;
-  auto section = [&](const char* frame, double ra, double decl) {
-    std::string t = strName + "'s " + frame + " equatorial coordinates" + kNL;
-    t += "Right ascension " + angleText(ra / 15, p, "hms") + kNL;
-    t += "              = " + angleText(ra, p) + kNL;
-    t += "Declination " + angleText(decl, p) + kNL;
+  const Main& m = s.main;
+  const std::string name = m.Lang(strName, hebrewBodyName(strName));
+  auto section = [&](bool topocentric, double ra, double decl) {
+    const char* frame = topocentric ? "topocentric" : "geocentric";
+    std::string t = m.Lang(strName + "'s " + frame + " equatorial coordinates",
+                           std::string("קואורדינטות משווניות ") + (topocentric ? "טופוצנטריות" : "גאוצנטריות") +
+                               " של " + name) +
+                    kNL;
+    t += m.Lang("Right ascension ", "עלייה ישרה ") + m.Figure(angleText(ra / 15, p, "hms")) + kNL;
+    t += m.Lang("              = ", "= ") + m.Figure(angleText(ra, p)) + kNL;
+    t += m.Lang("Declination ", "נטייה ") + m.Figure(angleText(decl, p)) + kNL;
     return t;
   };
-  std::string t = section("geocentric", b.RAGeo, b.DeclGeo);
-  if (c.topocentric) t += section("topocentric", b.RATopo, b.DeclTopo);
-  return t;
+  std::string t = section(false, b.RAGeo, b.DeclGeo);
+  if (c.topocentric) t += section(true, b.RATopo, b.DeclTopo);
+  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
 }
 
 namespace {
@@ -173,19 +191,26 @@ std::string CoordinateReports::HorizonReport(const std::string& strName, bool& b
   if (!blnValid) return {};
   const udtHBody& b = c.body;
   const int p = c.precision;
-  auto section = [&](const char* frame, double azimuth, double altitude) {
-    return strName + "'s " + frame + " horizon coordinates" + kNL + "Azimuth " + angleText(azimuth, p) +
-           " Altitude " + angleText(altitude, p) + kNL;
+  const Main& m = s.main;
+  const std::string name = m.Lang(strName, hebrewBodyName(strName));
+  auto section = [&](bool topocentric, double azimuth, double altitude) {
+    const char* frame = topocentric ? "topocentric" : "geocentric";
+    return m.Lang(strName + "'s " + frame + " horizon coordinates",
+                  std::string("קואורדינטות אופק ") + (topocentric ? "טופוצנטריות" : "גאוצנטריות") + " של " + name) +
+           kNL + m.Lang("Azimuth ", "אזימוט ") + m.Figure(angleText(azimuth, p)) + m.Lang(" Altitude ", " גובה ") +
+           m.Figure(angleText(altitude, p)) + kNL;
   };
-  std::string t = section("geocentric", b.AzGeo, b.AltGeo);
-  if (c.topocentric) t += section("topocentric", b.AzTopo, b.AltTopo);
+  std::string t = section(false, b.AzGeo, b.AltGeo);
+  if (c.topocentric) t += section(true, b.AzTopo, b.AltTopo);
   if (b.RefrFlag) {
     // Close to the horizon refraction is uncertain: one decimal fewer.
     int decimals = b.AltRefr < 1 ? p - 1 : p;
-    t += "After correction for refraction" + kNL;
-    t += "Altitude " + angleText(b.AltRefr, decimals) + kNL;
+    t += m.Lang("After correction for refraction", "לאחר תיקון השבירה") + kNL;
+    t += m.Lang("Altitude ", "גובה ") + m.Figure(angleText(b.AltRefr, decimals)) + kNL;
   } else {
-    t += "The " + strName + " is well below the horizon so refraction cannot be calculated." + kNL;
+    t += m.Lang("The " + strName + " is well below the horizon so refraction cannot be calculated.",
+                name + " נמצא הרבה מתחת לאופק ולכן אי אפשר לחשב את השבירה.") +
+         kNL;
   }
   if (strName == "Moon") {
     double angle = 0, subtend = 0, altitude = 0, azimuth = 0;
@@ -195,13 +220,16 @@ std::string CoordinateReports::HorizonReport(const std::string& strName, bool& b
       blnValid = false;
       return {};
     }
-    t += "The center of the lit portion is at" + kNL;
-    t += "Azimuth " + angleText(azimuth, p) + kNL;
-    t += "Altitude " + angleText(altitude, p) + kNL;
-    t += "The Moon would cover " + clockTime(6 - (angle + subtend / 2) / 30) + " to " +
-         clockTime(6 - (angle - subtend / 2) / 30) + " on the clockface." + kNL;
+    t += m.Lang("The center of the lit portion is at", "מרכז החלק המואר נמצא ב") + kNL;
+    t += m.Lang("Azimuth ", "אזימוט ") + m.Figure(angleText(azimuth, p)) + kNL;
+    t += m.Lang("Altitude ", "גובה ") + m.Figure(angleText(altitude, p)) + kNL;
+    const std::string from = m.Figure(clockTime(6 - (angle + subtend / 2) / 30));
+    const std::string to = m.Figure(clockTime(6 - (angle - subtend / 2) / 30));
+    t += m.Lang("The Moon would cover " + from + " to " + to + " on the clockface.",
+                "הירח יכסה על פני השעון מ-" + from + " עד " + to + ".") +
+         kNL;
   }
-  return t;
+  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
 }
 
 std::string CoordinateReports::DistanceReport(const std::string& strName, bool& blnValid) {
@@ -212,22 +240,28 @@ std::string CoordinateReports::DistanceReport(const std::string& strName, bool& 
   const udtHBody& b = c.body;
   const int p = c.precision;
   const std::string& f = s.strFormats[static_cast<size_t>(p)];
-  std::string t = strName + "'s distance and size" + kNL;
+  const Main& m = s.main;
+  const std::string km = m.Lang(" km", " ק\"מ");
+  std::string t = m.Lang(strName + "'s distance and size", "המרחק והגודל של " + hebrewBodyName(strName)) + kNL;
   if (b.DistanceGeo > kStarDistance) {
-    t += "Geocentric distance " + formatNumber(b.DistanceGeo / kKmPerParsecReport, s.strFormats[static_cast<size_t>(p + 2)]) +
-         " parsec" + kNL;
-    t += "Solar elongation " + angleText(b.ElongationGeo, p) + kNL;
+    t += m.Lang("Geocentric distance ", "מרחק גאוצנטרי ") +
+         m.Figure(formatNumber(b.DistanceGeo / kKmPerParsecReport, s.strFormats[static_cast<size_t>(p + 2)])) +
+         m.Lang(" parsec", " פרסק") + kNL;
+    t += m.Lang("Solar elongation ", "מרחק זוויתי מהשמש ") + m.Figure(angleText(b.ElongationGeo, p)) + kNL;
   } else {
-    t += "Geocentric distance " + formatNumber(b.DistanceGeo, f) + " km" + kNL;
-    t += "Solar geocentric elongation " + angleText(b.ElongationGeo, p) + kNL;
-    t += "Topocentric distance " + formatNumber(b.DistanceTopo, f) + " km" + kNL;
-    t += "Solar topocentric elongation " + angleText(b.ElongationTopo, p) + kNL;
+    t += m.Lang("Geocentric distance ", "מרחק גאוצנטרי ") + m.Figure(formatNumber(b.DistanceGeo, f)) + km + kNL;
+    t += m.Lang("Solar geocentric elongation ", "מרחק זוויתי גאוצנטרי מהשמש ") +
+         m.Figure(angleText(b.ElongationGeo, p)) + kNL;
+    t += m.Lang("Topocentric distance ", "מרחק טופוצנטרי ") + m.Figure(formatNumber(b.DistanceTopo, f)) + km + kNL;
+    t += m.Lang("Solar topocentric elongation ", "מרחק זוויתי טופוצנטרי מהשמש ") +
+         m.Figure(angleText(b.ElongationTopo, p)) + kNL;
     // The phase angle i from the illuminated fraction k = (1 + cos i) / 2.
-    t += "Illumination " + formatNumber(b.Phase * 100, s.strFormats[static_cast<size_t>(p + 2)]) +
-         "% Phase angle " + angleText(ACosD(2 * b.Phase - 1), p) + kNL;
+    t += m.Lang("Illumination ", "הארה ") +
+         m.Figure(formatNumber(b.Phase * 100, s.strFormats[static_cast<size_t>(p + 2)]) + "%") +
+         m.Lang(" Phase angle ", " זווית המופע ") + m.Figure(angleText(ACosD(2 * b.Phase - 1), p)) + kNL;
   }
-  t += "Topocentric radius " + angleText(b.Radius, p) + kNL;
-  return t;
+  t += m.Lang("Topocentric radius ", "רדיוס טופוצנטרי ") + m.Figure(angleText(b.Radius, p)) + kNL;
+  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
 }
 
 }  // namespace nemora

@@ -250,6 +250,43 @@ TEST_F(CoordinatesTest, ReportsOfTheMoonAndOfAStar) {
   EXPECT_EQ(rs.sink.messages, (std::vector<std::string>{"Error in cHBody.TrueHBody, Invalid heavenly body name: Pluto"}));
 }
 
+// In Hebrew every line of every coordinate report is Hebrew text (the body
+// named in Hebrew too), with the same numbers as in English.
+TEST_F(CoordinatesTest, ReportsInHebrewNameTheBodyInHebrew) {
+  s.dblFixDate = 738956;
+  s.dblFixTime = 16.0 / 24;
+  CoordinateReports reports(s);
+  for (const std::string body : {"Sun", "Moon", "Venus", "Sirius"}) {
+    for (const std::string parameter :
+         {"Horizon coordinates", "Ecliptic coordinates", "Equatorial coordinates", "Distance & size"}) {
+      bool ok = false;
+      s.intLanguage = 0;
+      const std::string english = reports.report(body, parameter, ok);
+      ASSERT_TRUE(ok) << body << parameter;
+      s.intLanguage = 1;
+      const std::string hebrew = reports.report(body, parameter, ok);
+      ASSERT_TRUE(ok) << body << parameter;
+      SCOPED_TRACE(body + " " + parameter + ":\n" + hebrew);
+      // The same figures: as many degree signs and the same first angle.
+      auto count = [](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = text.find("°"); at != std::string::npos; at = text.find("°", at + 1)) ++n;
+        return n;
+      };
+      EXPECT_EQ(count(hebrew), count(english));
+      const size_t end = english.find('"');
+      const std::string firstAngle = english.substr(english.rfind(' ', end) + 1, end - english.rfind(' ', end));
+      EXPECT_NE(hebrew.find(firstAngle), std::string::npos) << firstAngle;
+      if (body != "Sirius") {
+        EXPECT_EQ(hebrew.find(body), std::string::npos);
+      }
+      for (const std::string word : {"coordinates", "Azimuth", "Altitude", "distance", "Declination", "illumination"})
+        EXPECT_EQ(hebrew.find(word), std::string::npos) << word;
+    }
+  }
+  s.intLanguage = 0;
+}
+
 TEST_F(CoordinatesTest, AngleTextRoundsOnceAtTheDisplayPrecision) {
   CoordinateReports reports(s);
   EXPECT_EQ(reports.angleText(10.5, 0), "10°30'0\"");
