@@ -65,6 +65,8 @@ std::string icalendarText(const std::vector<CalendarEvent>& events, double stamp
   char* text = icalcomponent_as_ical_string_r(calendar.get());
   std::string out = text;
   icalmemory_free_buffer(text);
+  // The library's ring of temporary texts is not needed after this.
+  icalmemory_free_ring();
   return out;
 }
 
