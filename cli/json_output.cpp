@@ -8,6 +8,7 @@
 #include "app/main_lists.h"
 #include "app/session.h"
 #include "visibility/criterion_types.h"
+#include "visibility/phases.h"
 
 namespace nemora::cli {
 
@@ -88,13 +89,12 @@ Json instantJson(Session& session, double t) {
 }
 
 Json dayJson(Session& session, int32_t day) {
-  std::string last;
   Json o;
   o["fixed"] = day;
   o["date"] = isoDate(day);
-  // Local noon of the day, so that the zone cannot move it to a neighbour.
-  const double noon = day + 0.5 - session.udtLocation.dblTZ / 24;
-  o["text"] = jsonText(session.dateText.strMoment(noon, last, true, false, false));
+  bool ok = true;
+  const std::string text = MoonPhases(session).DayText(day, ok);
+  o["text"] = ok ? Json(jsonText(text)) : Json(nullptr);
   return o;
 }
 

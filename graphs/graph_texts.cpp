@@ -61,7 +61,7 @@ std::string GraphWhereWhen(Session& s, const udtCurves& curves) {
   };
   const bool times = v.dblEnd > v.dblStart;
   return WhereWhenText(s, v.blnEvening, day, times ? clock(v.dblStart) : std::string(),
-                       times ? clock(v.dblEnd) : std::string(), curves.request.strHBody);
+                       times ? clock(v.dblEnd) : std::string(), curves.request.strHBody, true);
 }
 
 }  // namespace nemora

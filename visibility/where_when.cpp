@@ -5,6 +5,8 @@
 
 #include "app/session.h"
 #include "ephemeris/rise_set.h"
+#include "visibility/moon_report.h"
+#include "visibility/phases.h"
 
 namespace nemora {
 
@@ -23,7 +25,7 @@ std::string PlaceText(Session& s) {
 }
 
 std::string WhereWhenText(Session& s, bool blnEvening, const std::string& dayText, const std::string& sunText,
-                          const std::string& bodyText, const std::string& strHBody) {
+                          const std::string& bodyText, const std::string& strHBody, bool blnLocalClock) {
   const Main& m = s.main;
   std::string text = blnEvening ? m.Lang("Evening of ", "ערב ") : m.Lang("Morning of ", "בוקר ");
   text += dayText + ", " + PlaceText(s);
@@ -38,7 +40,31 @@ std::string WhereWhenText(Session& s, bool blnEvening, const std::string& dayTex
                         : m.Lang(strHBody + " rises ", "זריחת " + hebrewBodyName(strHBody) + " ");
     text += ", " + body + bodyText;
   }
-  return text + m.Lang(" (local time)", " (שעון מקומי)");
+  return blnLocalClock ? text + m.Lang(" (local time)", " (שעון מקומי)") : text;
+}
+
+std::string CrescentHeader(Session& s, const CrescentEvening& e) {
+  const Main& m = s.main;
+  const udtCriterionResult& r = e.inForce;
+  bool ok = true;
+  const std::string day = MoonPhases(s).DayText(e.lngFix, ok);
+  auto clock = [&](double t) {
+    std::string previous;
+    return s.dateText.strMoment(t, previous, false, true, false);
+  };
+  const bool sunEvent = !(r.blnSunNeverRises || r.blnSunNeverSets);
+  const bool moonEvent = !(r.blnMoonNeverRises || r.blnMoonNeverSets);
+  std::string text = WhereWhenText(s, e.blnEvening, day, sunEvent ? clock(r.dblSunApparent) : std::string(),
+                                   sunEvent && moonEvent ? clock(r.dblMoonApparent) : std::string(), "Moon", false);
+  if (!sunEvent) return text;
+  std::string frame;
+  switch (e.criterion.intMeasFrom) {
+    case 0: frame = m.Lang("geocentric", "גאוצנטרי"); break;
+    case 1: frame = m.Lang("topocentric", "טופוצנטרי"); break;
+    case 2: frame = m.Lang("apparent (topocentric, with refraction)", "נראה (טופוצנטרי, עם שבירה)"); break;
+    default: frame = m.Lang("topocentric with refraction", "טופוצנטרי עם שבירה"); break;
+  }
+  return text + "\n" + m.Lang("Measured at ", "נמדד ב-") + clock(r.dblMoment) + ", " + frame;
 }
 
 }  // namespace nemora
