@@ -969,7 +969,9 @@ void clsHBody::ConvCoords(udtHBody& b, double dblFix, bool& blnValid) {
     const HBodyMemory::Observer& o = observerTerms();
     double phi = session().udtLocation.dblLatitude;
     double alpha = b.RAGeo, delta = b.DeclGeo;
-    double H = Deg360(lst - alpha + 180) - 180;
+    // In (-180, 180]: Deg360(x + 180) - 180 would give -180 when the body
+    // stands exactly on the lower meridian.
+    double H = Deg180(lst - alpha);
     b.HourAngGeo = H;
     SinCos h = sinCosD(H), d = sinCosD(delta);
     b.AzGeo = Deg360(ATan2D(h.s, h.c * o.dblSinPhi - d.s / d.c * o.dblCosPhi) + 180);

@@ -192,6 +192,18 @@ class clsHBody : public SessionBound {
   // result is the instant of its greatest (least) altitude.
   double RiseSet(const std::string& strName, int32_t lngFix, bool blnSet, bool blnApparent, bool& blnNeverRises,
                  bool& blnNeverSets, bool& blnValid, double dblHorizon = 0, bool blnSeaLevel = false);
+  // Degrees by which the body's centre stands above the horizon of a search
+  // (as RiseSet's horizons) at dblFix: positive while the body is up.
+  double AboveHorizon(const std::string& strName, double dblFix, bool blnApparent, bool& blnValid,
+                      double dblHorizon = 0, bool blnSeaLevel = false);
+  // The body's setting that ends the evening of day lngFix (blnSet) or its
+  // rising that opens the morning (not blnSet), for a body that is up at
+  // dblSunEvent (that day's sunset or sunrise): the first set after sunset,
+  // on the next local day when the body sets after local midnight; the last
+  // rise before sunrise, on the day before when it rose before midnight.
+  double CrossingBeyond(const std::string& strName, int32_t lngFix, bool blnSet, double dblSunEvent,
+                        bool blnApparent, bool& blnNeverRises, bool& blnNeverSets, bool& blnValid,
+                        double dblHorizon = 0);
   // One correction of a rise or set estimate: the instant at which the
   // body, moving as at dblEstimate, reaches the horizon.
   double RiseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
@@ -207,8 +219,13 @@ class clsHBody : public SessionBound {
   void Magnitude(const std::string& strHBody, const udtHBody& udtBody, double dblFix, double& dblFovealMag,
                  double& dblPeriphMag, double& dblTotalMag, bool& blnValid);
   // Probability (0 to 1) that the observer of the session sees the body at
-  // dblFix; 0 when the body is well below the horizon.
+  // dblFix; 0 when the body is below the horizon, or the Moon nearer the Sun
+  // than the Danjon limit.
   double HBProbVis(const std::string& strHBody, double dblFix, bool& blnValid);
+  // The body's intensity over the eye's threshold against the sky there, at
+  // the expected aerosol coefficient (0 where HBProbVis is 0): the chance of
+  // seeing the body rises and falls with it.
+  double SightContrast(const std::string& strHBody, double dblFix, bool& blnValid);
   // True when the body stands east of the Sun (an evening object) at the
   // Sun's transit on day lngFix.
   bool EveningSight(const std::string& strHBody, int32_t lngFix, bool& blnValid);
@@ -217,9 +234,21 @@ class clsHBody : public SessionBound {
   // narrowed until neighbouring probabilities differ by at most dblLim.
   void FindP(const std::string& strHBody, double dblTMin, double dblTMax, double dblPTarget, double dblLim,
              double& dblFindT, double& dblFindP, bool& blnValid);
-  // The visibility table of the evening or morning of day lngFix.
+  // The visibility table of the evening or morning of day lngFix: the
+  // evening while the body is east of the Sun that day (EveningSight).
   void Visibility(const std::string& strHBody, int32_t lngFix, bool blnFlag1, bool blnFlag2, bool blnFlag3,
                   udtVisibility& udtVis, bool& blnValid);
+  // The same for the evening (blnEvening) or the morning asked for.
+  void VisibilityOn(const std::string& strHBody, int32_t lngFix, bool blnEvening, bool blnFlag1, bool blnFlag2,
+                    bool blnFlag3, udtVisibility& udtVis, bool& blnValid);
+  // The interval a visibility search covers on the evening (morning) of day
+  // lngFix: from the apparent sunset to the body's setting, or from its
+  // rising to sunrise (the Sun: from sunrise to sunset). v.bar says when
+  // the body is not in that evening's (morning's) sky at all: no sunset
+  // (sunrise), a body that does not rise, or one that is down at sunset
+  // (sunrise); the interval is then empty.
+  void ObservingInterval(const std::string& strHBody, int32_t lngFix, bool blnEvening, udtVisibility& v,
+                         bool& blnValid);
   // The main window's "Magnitude" report of the body at the input instant.
   std::string MagnitudeReport(const std::string& strHBody, bool& blnValid);
 
@@ -230,10 +259,16 @@ class clsHBody : public SessionBound {
   void dropStale();
 
  private:
-  // The interval a visibility search covers on day lngFix: the evening
-  // from sunset to the body's setting, or the morning from its rising to
-  // sunrise (the Sun: from sunrise to sunset).
-  void visibilityInterval(const std::string& strHBody, int32_t lngFix, udtVisibility& v, bool& blnValid);
+  // What the probability of seeing a body at an instant is computed from:
+  // where the eye looks, the ground magnitudes and the aerosol extinction.
+  struct SightInputs {
+    double altitude = 0, azimuth = 0;
+    double foveal = 0, peripheral = 0;
+    double KA = 0, XA = 0;
+  };
+  // False when there is nothing to see (body down, crescent below the
+  // Danjon limit); raises as HBProbVis does.
+  bool sightInputs(const std::string& strHBody, double dblFix, SightInputs& in);
   void sunBranch(double dblFix, udtHBody& r);
   void moonBranch(double dblFix, udtHBody& r);
   void planetBranch(const std::string& strName, double dblFix, double dblDiameter, udtHBody& r);

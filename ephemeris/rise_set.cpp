@@ -2,6 +2,7 @@
 // the calendars and seasonal hours, and the rise and set reports.
 #include "ephemeris/rise_set.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -242,15 +243,9 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
     // Degrees by which the body's centre stands above the horizon of the
     // search at t.
     auto above = [&](double t) {
-      udtHBody b;
-      TrueHBody(strName, t, b, ok);
+      double a = AboveHorizon(strName, t, blnApparent, ok, dblHorizon, blnSeaLevel);
       if (!ok) abandon();
-      udtWeatherNow now;
-      session().weather.GetWeatherNow(t, now, ok);
-      if (!ok) abandon();
-      double h0 = centreOnHorizon(session(), *this, b, now, blnApparent, blnSeaLevel, dblHorizon, ok);
-      if (!ok) abandon();
-      return b.AltTopo - h0;
+      return a;
     };
     // The day, and the tenth of a day on either side that a crossing may
     // lie in, searched by the body's altitude every 36 minutes: the
@@ -299,8 +294,14 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       if (k < 0) k = kSamples / 2;  // not reached: noon lies inside the window
       found.t = ts[k];
       if (k > 0 && k < kSamples) {
+        // Near the pole the altitude hardly changes over the day and the
+        // parabola is nearly flat: its vertex is kept within a sample of
+        // the extreme one.
         double curvature = fs[k - 1] - 2 * fs[k] + fs[k + 1];
-        if (curvature != 0) found.t += (ts[1] - ts[0]) * (fs[k - 1] - fs[k + 1]) / (2 * curvature);
+        if (curvature != 0) {
+          double shift = (fs[k - 1] - fs[k + 1]) / (2 * curvature);
+          found.t += (ts[1] - ts[0]) * std::clamp(shift, -1.0, 1.0);
+        }
       }
       return found;
     };
@@ -346,6 +347,40 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
                                        dblHorizon, result.t, result.neverRises, result.neverSets};
     }
     return result.t;
+  });
+}
+
+double clsHBody::AboveHorizon(const std::string& strName, double dblFix, bool blnApparent, bool& blnValid,
+                              double dblHorizon, bool blnSeaLevel) {
+  return guarded(blnValid, kRiseSet, 0.0, [&] {
+    bool ok = true;
+    udtHBody b;
+    TrueHBody(strName, dblFix, b, ok);
+    if (!ok) abandon();
+    udtWeatherNow now;
+    session().weather.GetWeatherNow(dblFix, now, ok);
+    if (!ok) abandon();
+    double h0 = centreOnHorizon(session(), *this, b, now, blnApparent, blnSeaLevel, dblHorizon, ok);
+    if (!ok) abandon();
+    return b.AltTopo - h0;
+  });
+}
+
+double clsHBody::CrossingBeyond(const std::string& strName, int32_t lngFix, bool blnSet, double dblSunEvent,
+                                bool blnApparent, bool& blnNeverRises, bool& blnNeverSets, bool& blnValid,
+                                double dblHorizon) {
+  return guarded(blnValid, kRiseSet, 0.0, [&] {
+    bool ok = true;
+    double t = RiseSet(strName, lngFix, blnSet, blnApparent, blnNeverRises, blnNeverSets, ok, dblHorizon);
+    if (!ok) abandon();
+    const bool beyond = blnSet ? t > dblSunEvent : t < dblSunEvent;
+    if (beyond) return t;
+    // The crossing of the local day came before sunset (after sunrise): the
+    // body, up at the Sun's event, crosses on the neighbouring day.
+    t = RiseSet(strName, blnSet ? lngFix + 1 : lngFix - 1, blnSet, blnApparent, blnNeverRises, blnNeverSets, ok,
+                dblHorizon);
+    if (!ok) abandon();
+    return t;
   });
 }
 
