@@ -69,6 +69,10 @@ class Session {
   // visibility table (the seven rows of the last evening or morning) must not
   // be reused. The visibility search recomputes the table and clears it.
   bool blnVisibilityStale = true;
+  // Years the back-to-back search looks ahead without asking anything (the
+  // command line's choice); 0: the window's way, a question after every 20
+  // years and before a search at high latitude or by the photometric model.
+  int intBackToBackYears = 0;
   // The first-visibility report speaks in the present (" is ") while set,
   // else in the future (" will be "); set at start-up.
   bool blnPresentTense = true;
@@ -141,6 +145,7 @@ class Session {
     bool blnFilled = false;
     std::string strHBody;
     int32_t lngFix = 0;
+    bool blnEvening = true;
     bool blnFlag1 = false, blnFlag2 = false, blnFlag3 = false;
     // The other inputs the table was computed with.
     ::nemora::udtPosition position;

@@ -1,6 +1,8 @@
 #include "cli/crescent_command.h"
 
 #include <iostream>
+#include <optional>
+#include <utility>
 #include <nlohmann/json.hpp>
 
 #include "app/main_model.h"
@@ -15,23 +17,39 @@ namespace nemora::cli {
 namespace {
 
 // The instant as a fixed day number and as text in the input date and time
-// types.
-void putInstant(Session& session, Json& object, const std::string& key, double t) {
+// types; null (both) when there is no such instant.
+void putInstant(Session& session, Json& object, const std::string& key, std::optional<double> t) {
+  if (!t) {
+    object[key] = nullptr;
+    object[key + "_text"] = nullptr;
+    return;
+  }
   std::string last;
-  object[key] = t;
-  object[key + "_text"] = session.dateText.strMoment(t, last, false, false, false);
+  object[key] = *t;
+  object[key + "_text"] = session.dateText.strMoment(*t, last, false, false, false);
 }
 
+// A number that the evening leaves undefined is null.
+Json valueOrNull(bool known, double x) { return known ? Json(x) : Json(nullptr); }
+
 // What every criterion object holds: its moment, measures and judgement.
-Json criterionObject(Session& session, const udtCriterionResult& r) {
+// A Moon that is not in the evening's sky as a crescent leaves no measures:
+// they are null, with the reason.
+Json criterionObject(Session& session, const CriterionVerdict& v, const udtCriterionResult& r, bool evening) {
+  const bool known = v.blnHasValue || v.bar == CrescentBar::None;
   Json o;
-  putInstant(session, o, "moment", r.dblMoment);
-  o["darkness"] = r.dblDarkness;
-  o["brightness"] = r.dblBrightness;
-  o["v"] = r.dblV;
-  o["z"] = r.dblZ;
-  o["s"] = r.dblS;
-  o["visible"] = r.dblZ >= 0;
+  putInstant(session, o, "moment", known ? std::optional<double>(r.dblMoment) : std::nullopt);
+  o["darkness"] = valueOrNull(known, r.dblDarkness);
+  o["brightness"] = valueOrNull(known, r.dblBrightness);
+  o["v"] = valueOrNull(known, r.dblV);
+  o["z"] = valueOrNull(known, r.dblZ);
+  o["s"] = valueOrNull(known, r.dblS);
+  o["visible"] = v.blnEye;
+  o["visible_with_optical_aid"] = v.blnAid;
+  if (v.bar != CrescentBar::None)
+    o["reason"] = crescentBarText(v.bar, evening, session.intLanguage);
+  else
+    o["reason"] = nullptr;
   return o;
 }
 
@@ -46,31 +64,38 @@ bool evaluate(Session& session, const Inputs& inputs, MainModel& model, bool bln
   return ok;
 }
 
-// The Moon's visibility table of the evening or morning of day lngFix in the
-// Moon calculation mode in force, with the flags of the Moon's
-// "Probability" request.
-bool visibilityObject(Session& session, int32_t lngFix, Json& o) {
+// The Moon's visibility table of the evening or morning asked for on day
+// lngFix in the Moon calculation mode in force, with the flags of the
+// Moon's "Probability" request. A crescent never visible has no best
+// instant and no windows (null).
+bool visibilityObject(Session& session, int32_t lngFix, bool blnEvening, Json& o) {
   const bool byCriterion = session.options.intMoonCalc == kMoonCalcByCriterion;
   bool ok = true;
   udtVisibility v;
-  session.hbody.Visibility("Moon", lngFix, byCriterion, !byCriterion, byCriterion, v, ok);
+  session.hbody.VisibilityOn("Moon", lngFix, blnEvening, byCriterion, !byCriterion, byCriterion, v, ok);
   if (!ok) return false;
   FirstVisibleReport report(session);
   double ease = report.Ease("Moon", v, ok);
   if (!ok) return false;
   double testimony = report.Testimony(v, ok);
   if (!ok) return false;
+  const bool interval = v.bar == CrescentBar::None;
+  auto when = [&](double t) { return v.blnNeverVisible ? std::nullopt : std::optional<double>(t); };
   o["mode"] = byCriterion ? "criterion" : "photometric";
   o["evening"] = v.blnEvening;
-  putInstant(session, o, "start", v.dblStart);
-  putInstant(session, o, "end", v.dblEnd);
-  putInstant(session, o, "best", v.dblTMax);
+  putInstant(session, o, "start", interval ? std::optional<double>(v.dblStart) : std::nullopt);
+  putInstant(session, o, "end", interval ? std::optional<double>(v.dblEnd) : std::nullopt);
+  putInstant(session, o, "best", when(v.dblTMax));
   o["probability"] = v.dblPMax;
-  putInstant(session, o, "t1", v.dblT1);
-  putInstant(session, o, "t2", v.dblT2);
-  putInstant(session, o, "t3", v.dblT3);
-  putInstant(session, o, "t4", v.dblT4);
+  putInstant(session, o, "t1", when(v.dblT1));
+  putInstant(session, o, "t2", when(v.dblT2));
+  putInstant(session, o, "t3", when(v.dblT3));
+  putInstant(session, o, "t4", when(v.dblT4));
   o["never_visible"] = v.blnNeverVisible;
+  if (v.bar != CrescentBar::None)
+    o["reason"] = crescentBarText(v.bar, v.blnEvening, session.intLanguage);
+  else
+    o["reason"] = nullptr;
   o["extended"] = v.blnExtended;
   o["value"] = v.dblValue;
   o["ease"] = ease;
@@ -82,100 +107,101 @@ bool visibilityObject(Session& session, int32_t lngFix, Json& o) {
 Json crescentJson(Session& session, const CrescentEvening& e) {
   const udtCriterionResult& r = e.inForce;
   const bool evening = e.blnEvening;
+  const CriterionVerdict inForce = judgeCrescent(e.criterion.intType, r);
+  const bool sunEvent = !(r.blnSunNeverRises || r.blnSunNeverSets);
+  const bool moonEvent = !(r.blnMoonNeverRises || r.blnMoonNeverSets);
+  auto instant = [](bool known, double t) { return known ? std::optional<double>(t) : std::nullopt; };
   Json o;
   o["evening"] = evening;
   o["day"] = e.lngFix;
   o["criterion"] = criterionTypeNames()[static_cast<size_t>(e.criterion.intType)];
-  putInstant(session, o, "moment", r.dblMoment);
   const std::string sun = evening ? "sunset" : "sunrise";
   const std::string moon = evening ? "moonset" : "moonrise";
-  putInstant(session, o, sun + "_geometric", r.dblSunGeometric);
-  putInstant(session, o, sun + "_apparent", r.dblSunApparent);
-  putInstant(session, o, moon + "_geometric", r.dblMoonGeometric);
-  putInstant(session, o, moon + "_apparent", r.dblMoonApparent);
+  putInstant(session, o, sun + "_geometric", instant(sunEvent, r.dblSunGeometric));
+  putInstant(session, o, sun + "_apparent", instant(sunEvent, r.dblSunApparent));
+  putInstant(session, o, moon + "_geometric", instant(sunEvent && moonEvent, r.dblMoonGeometric));
+  putInstant(session, o, moon + "_apparent", instant(sunEvent && moonEvent, r.dblMoonApparent));
   o["sun_never_rises"] = r.blnSunNeverRises;
   o["sun_never_sets"] = r.blnSunNeverSets;
   o["moon_never_rises"] = r.blnMoonNeverRises;
   o["moon_never_sets"] = r.blnMoonNeverSets;
-  o["lag_minutes"] = r.dblLag;
-  o["moon_up"] = r.blnMoonUp;
-  o["darkness"] = r.dblDarkness;
-  o["brightness"] = r.dblBrightness;
-  o["v"] = r.dblV;
-  o["z"] = r.dblZ;
-  o["s"] = r.dblS;
-  o["visible"] = r.dblZ >= 0;
+  o["lag_minutes"] = valueOrNull(sunEvent && moonEvent, r.dblLag);
+  o["moon_up"] = sunEvent ? Json(r.blnMoonUp) : Json(nullptr);
+  {
+    // The criterion in force: its moment, measures and verdict.
+    Json c = criterionObject(session, inForce, r, evening);
+    for (auto it = c.begin(); it != c.end(); ++it) o[it.key()] = it.value();
+  }
   if (r.blnSkyBrightness) o["sky_brightness"] = r.dblSkyBrightness;
   if (r.blnMagnitude) o["magnitude"] = r.dblMagnitude;
 
-  // The geometry at Yallop's best time.
+  // The geometry at Yallop's best time (4/9 of the lag), where there is one.
   const udtCriterionResult& best = e.named[kCritYallop];
-  putInstant(session, o, "best_time", best.dblMoment);
-  o["arcv"] = best.dblARCV;
-  o["arcv_topocentric"] = best.dblARCVTopo;
-  o["arcl"] = best.dblARCL;
-  o["arcl_topocentric"] = best.dblARCLTopo;
-  o["daz"] = best.dblDAZ;
-  o["width_arcmin"] = best.dblWidthTopo;
+  const CriterionVerdict yallop = judgeCrescent(kCritYallop, best);
+  const bool geometry = yallop.blnHasValue;
+  putInstant(session, o, "best_time", instant(geometry, best.dblMoment));
+  o["arcv"] = valueOrNull(geometry, best.dblARCV);
+  o["arcv_topocentric"] = valueOrNull(geometry, best.dblARCVTopo);
+  o["arcl"] = valueOrNull(geometry, best.dblARCL);
+  o["arcl_topocentric"] = valueOrNull(geometry, best.dblARCLTopo);
+  o["daz"] = valueOrNull(geometry, best.dblDAZ);
+  o["width_arcmin"] = valueOrNull(geometry, best.dblWidthTopo);
   putInstant(session, o, "conjunction", best.dblConjunction);
-  o["age_hours"] = best.dblAgeGeo;
-  o["illumination_percent"] = best.dblIlluminationGeo;
-  o["moon_altitude"] = best.dblMoonAlt;
-  o["moon_altitude_refracted"] = best.dblMoonAltRefr;
-  o["sun_altitude"] = best.dblSunAlt;
+  o["age_hours"] = valueOrNull(geometry, best.dblAgeGeo);
+  o["illumination_percent"] = valueOrNull(geometry, best.dblIlluminationGeo);
+  o["moon_altitude"] = valueOrNull(geometry, best.dblMoonAlt);
+  o["moon_altitude_refracted"] = valueOrNull(geometry, best.dblMoonAltRefr);
+  o["sun_altitude"] = valueOrNull(geometry, best.dblSunAlt);
 
   // Every named criterion at its own moment, with its published verdict.
   const int16_t language = session.intLanguage;
+  auto named = [&](int16_t type) {
+    const udtCriterionResult& res = e.named[static_cast<size_t>(type)];
+    CriterionVerdict v = judgeCrescent(type, res);
+    return std::pair{v, criterionObject(session, v, res, evening)};
+  };
   {
-    const udtCriterionResult& y = e.named[kCritYallop];
-    Json c = criterionObject(session, y);
-    double q = YallopQ(y.dblDALT, y.dblWidth);
-    char k = YallopClass(q);
-    c["q"] = q;
-    c["class"] = std::string(1, k);
-    c["meaning"] = YallopClassMeaning(k, language);
+    auto [v, c] = named(kCritYallop);
+    c["q"] = valueOrNull(v.blnHasValue, v.dblValue);
+    c["class"] = v.chClass ? Json(std::string(1, v.chClass)) : Json(nullptr);
+    c["meaning"] = v.chClass ? Json(YallopClassMeaning(v.chClass, language)) : Json(nullptr);
     o["yallop"] = c;
   }
   {
-    const udtCriterionResult& d = e.named[kCritOdeh];
-    Json c = criterionObject(session, d);
-    double v = OdehV(d);
-    char k = OdehZone(v);
-    c["v"] = v;
-    c["zone"] = std::string(1, k);
-    c["meaning"] = OdehZoneMeaning(k, language);
+    auto [v, c] = named(kCritOdeh);
+    c["v"] = valueOrNull(v.blnHasValue, v.dblValue);
+    c["zone"] = v.chClass ? Json(std::string(1, v.chClass)) : Json(nullptr);
+    c["meaning"] = v.chClass ? Json(OdehZoneMeaning(v.chClass, language)) : Json(nullptr);
     o["odeh"] = c;
   }
   {
+    auto [v, c] = named(kCritIlyas);
     const udtCriterionResult& i = e.named[kCritIlyas];
-    Json c = criterionObject(session, i);
-    c["q"] = IlyasQ(i.dblDALT, i.dblDAZ);
-    c["daz"] = i.dblDAZ;
-    c["arcv"] = i.dblDALT;
+    c["q"] = valueOrNull(v.blnHasValue, v.dblValue);
+    c["daz"] = valueOrNull(v.blnHasValue, i.dblDAZ);
+    c["arcv"] = valueOrNull(v.blnHasValue, i.dblDALT);
     o["ilyas"] = c;
   }
-  o["saao"] = criterionObject(session, e.named[kCritSAAO]);
+  o["saao"] = named(kCritSAAO).second;
   {
+    auto [v, c] = named(kCritMaimonides);
     const udtCriterionResult& m = e.named[kCritMaimonides];
-    Json c = criterionObject(session, m);
-    std::optional<double> q = MaimonidesQ(m.dblKeshetReiyah, m.dblOrechRishon, m.dblV);
-    c["keshet_reiyah"] = m.dblKeshetReiyah;
-    c["orech_rishon"] = m.dblOrechRishon;
-    if (q)
-      c["q"] = *q;
-    else
-      c["q"] = nullptr;
+    const bool measures = v.blnHasValue || v.bar == CrescentBar::None;
+    c["keshet_reiyah"] = valueOrNull(measures, m.dblKeshetReiyah);
+    c["orech_rishon"] = valueOrNull(measures, m.dblOrechRishon);
+    c["q"] = valueOrNull(v.blnHasValue, v.dblValue);
     o["maimonides"] = c;
   }
   {
+    auto [v, c] = named(kCritKaraite);
     const udtCriterionResult& k = e.named[kCritKaraite];
-    Json c = criterionObject(session, k);
-    c["apparent_illumination_percent"] = k.dblIlluminationTopo;
-    c["topocentric_distance_km"] = k.dblMoonDistanceTopo;
+    const bool measures = v.bar == CrescentBar::None || v.blnHasValue;
+    c["apparent_illumination_percent"] = valueOrNull(measures, k.dblIlluminationTopo);
+    c["topocentric_distance_km"] = valueOrNull(measures, k.dblMoonDistanceTopo);
     o["karaite"] = c;
   }
-  o["photometric"] = criterionObject(session, e.named[kCritPhotometric]);
-  o["dalt_width"] = criterionObject(session, e.named[kCritDaltWidth]);
+  o["photometric"] = named(kCritPhotometric).second;
+  o["dalt_width"] = named(kCritDaltWidth).second;
   return o;
 }
 
@@ -189,7 +215,7 @@ int runCrescent(Session& session, MainModel& model, const Inputs& inputs, bool b
     if (json) {
       Json object = crescentJson(session, evening);
       Json table;
-      if (!visibilityObject(session, evening.lngFix, table)) return false;
+      if (!visibilityObject(session, evening.lngFix, evening.blnEvening, table)) return false;
       object["visibility"] = table;
       out = jsonLine(object);
     } else {

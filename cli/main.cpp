@@ -275,6 +275,12 @@ int main(int argc, char** argv) {
   report->add_option("--body", bodyName, "Sun, Moon, a planet or a catalogued star")->excludes(listFlag);
   report->add_option("--parameter", parameterName, "A parameter of the body, e.g. \"Horizon coordinates\"")
       ->excludes(listFlag);
+  int searchYears = 20;
+  report
+      ->add_option("--search-years", searchYears,
+                   "Years the \"Next back-to-back Moon\" search looks ahead before it answers that none was found "
+                   "(default 20)")
+      ->check(CLI::Range(1, 1000));
   std::string placesCountry;
   auto* places = app.add_subcommand("places", "List the location database's places with coordinates and zones");
   places->add_option("--country", placesCountry, "Only this country or state");
@@ -360,7 +366,11 @@ int main(int argc, char** argv) {
     if (firstVisible->parsed())
       return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json, visibleIcs);
     if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
-    if (report->parsed()) return runReport(session, model, inputs, bodyName, parameterName, json);
+    if (report->parsed()) {
+      // Nobody answers questions here: the search runs for the years given.
+      session.intBackToBackYears = searchYears;
+      return runReport(session, model, inputs, bodyName, parameterName, json);
+    }
     if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);
     if (mapCommand->parsed()) return nemora::cli::runMap(session, model, inputs, mapOptions, json);
   } catch (const nemora::ProgramEnd& end) {

@@ -152,6 +152,14 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
     result["classes"] = classes;
     std::cout << jsonLine(result) << '\n';
   }
+  // The map is written whole; cells that could not be computed make the
+  // run a failure all the same.
+  const auto failed = std::count_if(map.cells.begin(), map.cells.end(),
+                                    [](const MapCell& c) { return c.kind == CellKind::Failed; });
+  if (failed > 0) {
+    std::cerr << "map: " << failed << " of " << map.cells.size() << " cells could not be computed.\n";
+    return 1;
+  }
   return 0;
 }
 

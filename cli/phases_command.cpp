@@ -178,14 +178,19 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
   for (int n = 0; n < count; ++n) {
     s.messages.progress(s.main.Lang("Lunation ", "חודש ") + std::to_string(n + 1) + " / " + std::to_string(count));
     int32_t day = phases.NextVisibleDate(start, !blnOld, false, ok);
-    if (!ok) return false;
+    if (!ok) {
+      std::string from = phases.DayText(static_cast<int32_t>(std::floor(start + s.udtPosition.dblLongitude / 360)), ok);
+      s.messages.message("first-visible stopped at lunation " + std::to_string(n + 1) + " of " +
+                         std::to_string(count) + ", searching from " + from + ".");
+      return false;
+    }
     std::string text = phases.DayText(day, ok);
     if (!ok) return false;
     // The best time of the evening (morning) and its probability, from the
     // Moon's visibility table in the calculation mode in force.
     const bool byCriterion = s.options.intMoonCalc == kMoonCalcByCriterion;
     udtVisibility v;
-    s.hbody.Visibility("Moon", day, byCriterion, !byCriterion, byCriterion, v, ok);
+    s.hbody.VisibilityOn("Moon", day, !blnOld, byCriterion, !byCriterion, byCriterion, v, ok);
     if (!ok) return false;
     if (json) {
       Json o;
@@ -194,7 +199,7 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
       o["evening"] = !blnOld;
       o["place"] = placeJson(s);
       o["criterion"] = criterionName(s);
-      o["best_time"] = instantJson(s, v.dblTMax);
+      o["best_time"] = v.blnNeverVisible ? Json(nullptr) : instantJson(s, v.dblTMax);
       o["probability"] = v.dblPMax;
       o["value"] = phases.CrescentValue(day, !blnOld, ok);
       if (!ok) return false;
@@ -222,9 +227,11 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
       e.geo = std::make_pair(s.udtLocation.dblLatitude, s.udtLocation.dblLongitude);
       calendar.events.push_back(e);
     }
-    // The next search starts the day after: the crescent found is then
-    // already in view (or past), and the search goes on to the next lunation.
-    start = day + 1;
+    // The next search starts on the local day after: the crescent found is
+    // then already in view (or past), and the search goes on to the next
+    // lunation. Local noon keeps that day the search's own day on either
+    // side of Greenwich.
+    start = phases.LocalNoon(day + 1);
   }
   return true;
 }

@@ -1,7 +1,6 @@
 #include "map/visibility_map.h"
 
 #include <cmath>
-#include <optional>
 
 #include "base/number_format.h"
 #include "base/text.h"
@@ -9,6 +8,7 @@
 #include "app/session_pool.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
+#include "visibility/visibility_types.h"
 #include "visibility/moon_report.h"
 
 namespace nemora {
@@ -89,32 +89,43 @@ std::vector<MapZone> mapZones(MapScale scale, int16_t language) {
 }
 
 std::vector<MapZone> specialZones(bool blnEvening, int16_t language) {
-  auto lang = [language](const char* english, const char* hebrew) { return std::string(language == 1 ? hebrew : english); };
-  if (blnEvening)
-    return {{"no-sunset", lang("no sunset that day", "אין שקיעה ביום זה"), 0x5e5e70},
-            {"moon-sets-first", lang("the Moon sets before the Sun", "הירח שוקע לפני השמש"), 0xb4b4be},
-            {"failed", lang("not computed", "לא חושב"), 0xff00ff}};
-  return {{"no-sunrise", lang("no sunrise that day", "אין זריחה ביום זה"), 0x5e5e70},
-          {"moon-rises-last", lang("the Moon rises after the Sun", "הירח זורח אחרי השמש"), 0xb4b4be},
-          {"failed", lang("not computed", "לא חושב"), 0xff00ff}};
+  auto zone = [&](CrescentBar bar, uint32_t colour) {
+    return MapZone{crescentBarCode(bar, blnEvening), crescentBarText(bar, blnEvening, language), colour};
+  };
+  const std::string notComputed = language == 1 ? "לא חושב" : "not computed";
+  return {zone(CrescentBar::NoSunEvent, 0x5e5e70),     zone(CrescentBar::MoonFirst, 0xb4b4be),
+          {"failed", notComputed, 0xff00ff},            zone(CrescentBar::MoonNeverRises, 0x8c8c99),
+          zone(CrescentBar::NotCrescent, 0xe6e0c8)};
 }
 
 const MapZone& cellZone(const VisibilityMap&, const MapCell& cell, const std::vector<MapZone>& zones,
                         const std::vector<MapZone>& special) {
-  switch (cell.kind) {
-    case CellKind::Value:
-      if (cell.intZone >= 0 && static_cast<size_t>(cell.intZone) < zones.size())
-        return zones[static_cast<size_t>(cell.intZone)];
-      break;
-    case CellKind::NoSunset:
-      return special[0];
-    case CellKind::MoonFirst:
-      return special[1];
-    case CellKind::Failed:
-      break;
+  if (cell.kind == CellKind::Value) {
+    if (cell.intZone >= 0 && static_cast<size_t>(cell.intZone) < zones.size())
+      return zones[static_cast<size_t>(cell.intZone)];
+    return special[static_cast<size_t>(CellKind::Failed) - 1];
   }
-  return special[2];
+  return special[static_cast<size_t>(cell.kind) - 1];
 }
+
+namespace {
+
+// The map's kind of a cell that a bar keeps from being judged.
+CellKind cellKindOf(CrescentBar bar) {
+  switch (bar) {
+    case CrescentBar::None: return CellKind::Value;
+    case CrescentBar::NoSunEvent: return CellKind::NoSunset;
+    case CrescentBar::MoonNeverRises: return CellKind::MoonNeverRises;
+    case CrescentBar::MoonFirst: return CellKind::MoonFirst;
+    case CrescentBar::NotCrescent: return CellKind::NotCrescent;
+    // Judged by the criterion's formula all the same: the lowest zone.
+    case CrescentBar::MoonDown:
+    case CrescentBar::BelowDanjon: return CellKind::Value;
+  }
+  return CellKind::Failed;
+}
+
+}  // namespace
 
 std::string mapTitle(Session& s, const VisibilityMap& map) {
   std::string what;
@@ -145,38 +156,24 @@ MapCell evaluateCell(Session& s, int32_t lngDay, bool blnEvening, MapMode mode, 
   clsHBody& hb = s.hbody;
 
   if (mode == MapMode::Photometric) {
-    // The interval the evening's table searches: from sunset to moonset (a
-    // moonset after local midnight belongs to the next local day), or in
-    // the morning from moonrise to sunrise.
-    bool sunNeverRises = false, sunNeverSets = false, neverRises = false, neverSets = false;
-    double sun = hb.RiseSet("Sun", lngDay, blnEvening, true, sunNeverRises, sunNeverSets, ok);
+    // The interval the evening's table searches: from sunset to moonset, or
+    // in the morning from moonrise to sunrise.
+    udtVisibility interval;
+    hb.ObservingInterval("Moon", lngDay, blnEvening, interval, ok);
     if (!ok) return cell;
-    if (sunNeverRises || sunNeverSets) {
-      cell.kind = CellKind::NoSunset;
+    if (interval.bar != CrescentBar::None) {
+      cell.kind = cellKindOf(interval.bar);
       return cell;
     }
-    double moon = hb.RiseSet("Moon", lngDay, blnEvening, true, neverRises, neverSets, ok);
+    udtHBody moon;
+    hb.TrueHBody("Moon", blnEvening ? interval.dblStart : interval.dblEnd, moon, ok);
     if (!ok) return cell;
-    if (neverRises) {
-      cell.kind = CellKind::MoonFirst;
-      return cell;
-    }
-    if (blnEvening && moon < sun) {
-      double next = hb.RiseSet("Moon", lngDay + 1, true, true, neverRises, neverSets, ok);
-      if (!ok) return cell;
-      if (next > sun && next - sun < 1) moon = next;
-    } else if (!blnEvening && moon > sun) {
-      double before = hb.RiseSet("Moon", lngDay - 1, false, true, neverRises, neverSets, ok);
-      if (!ok) return cell;
-      if (before < sun && sun - before < 1) moon = before;
-    }
-    double start = blnEvening ? sun : moon, end = blnEvening ? moon : sun;
-    if (end <= start) {
-      cell.kind = CellKind::MoonFirst;
+    if (moon.ElongationGeo > 90) {
+      cell.kind = CellKind::NotCrescent;
       return cell;
     }
     double t = 0, p = 0;
-    hb.FindP("Moon", start, end, 1.1, kProbabilityStep, t, p, ok);
+    hb.FindP("Moon", interval.dblStart, interval.dblEnd, 1.1, kProbabilityStep, t, p, ok);
     if (!ok) return cell;
     cell.kind = CellKind::Value;
     cell.blnHasValue = true;
@@ -196,51 +193,13 @@ MapCell evaluateCell(Session& s, int32_t lngDay, bool blnEvening, MapMode mode, 
   udtCriterionResult r;
   hb.moon.Criterion(lngDay, blnEvening, k, r, ok);
   if (!ok) return cell;
-  if (r.blnSunNeverRises || r.blnSunNeverSets) {
-    cell.kind = CellKind::NoSunset;
-    return cell;
-  }
-  // The lag runs from the Sun's setting to the Moon's (from the Moon's
-  // rising to the Sun's in the morning).
-  if (r.blnMoonNeverRises || !(r.dblLag > 0)) {
-    cell.kind = CellKind::MoonFirst;
-    return cell;
-  }
-  cell.kind = CellKind::Value;
-  switch (k.intType) {
-    case kCritYallop: {
-      double q = YallopQ(r.dblDALT, r.dblWidth);
-      cell.blnHasValue = true;
-      cell.dblValue = q;
-      cell.intZone = YallopClass(q) - 'A';
-      break;
-    }
-    case kCritOdeh: {
-      double v = OdehV(r);
-      cell.blnHasValue = true;
-      cell.dblValue = v;
-      cell.intZone = OdehZone(v) - 'A';
-      break;
-    }
-    case kCritIlyas:
-      cell.blnHasValue = true;
-      cell.dblValue = IlyasQ(r.dblDALT, r.dblDAZ);
-      cell.intZone = cell.dblValue >= 0 ? 0 : 1;
-      break;
-    case kCritMaimonides: {
-      // Below 9 degrees of Orech Rishon the Moon is not visible at all.
-      std::optional<double> q = MaimonidesQ(r.dblKeshetReiyah, r.dblOrechRishon, r.dblV);
-      cell.blnHasValue = q.has_value();
-      cell.dblValue = q.value_or(0);
-      cell.intZone = q && *q >= 0 ? 0 : 1;
-      break;
-    }
-    default:
-      cell.blnHasValue = true;
-      cell.dblValue = r.dblZ;
-      cell.intZone = r.dblZ >= 0 ? 0 : 1;
-      break;
-  }
+  const CriterionVerdict v = judgeCrescent(k.intType, r);
+  cell.kind = cellKindOf(v.bar);
+  cell.blnHasValue = v.blnHasValue;
+  cell.dblValue = v.blnHasValue ? v.dblValue : 0;
+  if (cell.kind != CellKind::Value) return cell;
+  if (v.chClass) cell.intZone = v.chClass - 'A';
+  else cell.intZone = v.blnEye ? 0 : 1;
   return cell;
 }
 
@@ -302,7 +261,9 @@ std::string mapCsv(const VisibilityMap& map) {
 
 bool inputMapRequest(Session& s, double dblStep, MapRequest& request) {
   bool ok = true;
-  const bool evening = MoonReport(s).WaxingAt(s.dblFixDate + s.dblFixTime, ok);
+  const double day = s.dateText.FixedToDay(s.dblFixDate + s.dblFixTime, ok);
+  if (!ok) return false;
+  const bool evening = MoonReport(s).EveningOfDay(static_cast<int32_t>(day), ok);
   if (!ok) return false;
   request = MapRequest{};
   request.grid.dblStep = dblStep;

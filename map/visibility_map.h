@@ -53,10 +53,12 @@ enum class MapScale {
 };
 
 // One cell. Kind: a value, or no value because the Sun does not set (rise)
-// that day, or because the Moon sets before the Sun (rises after it, or
-// does not rise at all), or because the evaluation failed (its message is
-// shown once after the map).
-enum class CellKind : int8_t { Value, NoSunset, MoonFirst, Failed };
+// that day, or because the Moon sets before the Sun (rises after it), or
+// because the evaluation failed (its message is shown once after the map),
+// or because the Moon does not rise or is more than half lit. A Moon too
+// near the Sun (below the Danjon limit) or down at the criterion's moment
+// keeps its value in the lowest zone: not visible.
+enum class CellKind : int8_t { Value, NoSunset, MoonFirst, Failed, MoonNeverRises, NotCrescent };
 
 struct MapCell {
   double dblLatitude = 0;
@@ -96,8 +98,8 @@ struct MapZone {
 // The value zones of a scale in the session's language (the special kinds
 // follow them: see specialZones).
 std::vector<MapZone> mapZones(MapScale scale, int16_t intLanguage);
-// The zones of the special kinds NoSunset, MoonFirst and Failed, in that
-// order, for an evening or a morning.
+// The zones of the kinds other than Value, in the order of CellKind (the
+// zone of kind k is element k - 1), for an evening or a morning.
 std::vector<MapZone> specialZones(bool blnEvening, int16_t intLanguage);
 // The zone of a cell: the value zone, or the special one after them.
 const MapZone& cellZone(const VisibilityMap& map, const MapCell& cell, const std::vector<MapZone>& zones,
@@ -127,7 +129,7 @@ bool computeVisibilityMap(Session& session, const MapRequest& request, Visibilit
 std::string mapCsv(const VisibilityMap& map);
 
 // The map the main window shows for the session's input instant: the
-// evening of its civil day while the Moon is east of the Sun (waxing), else
+// evening of its civil day while the Moon is young (east of the Sun that day), else
 // the morning, as the Moon's criterion report chooses; by the criterion in
 // force, or by the photometric probability when the Moon calculation mode
 // of the options is photometric; the whole world at dblStep degrees.

@@ -96,15 +96,14 @@ void drawVisibilityMap(QPainter& painter, const QRectF& rect, const VisibilityMa
   }
 
   // Which special zones occur: only those go into the legend.
-  bool used[3] = {false, false, false};
+  std::vector<bool> used(text.special.size(), false);
   for (const MapCell& c : map.cells) {
-    if (c.kind == CellKind::NoSunset) used[0] = true;
-    if (c.kind == CellKind::MoonFirst) used[1] = true;
-    if (c.kind == CellKind::Failed) used[2] = true;
+    const auto k = static_cast<size_t>(c.kind);
+    if (k > 0 && k <= used.size()) used[k - 1] = true;
   }
   std::vector<const MapZone*> legend;
   for (const MapZone& z : text.zones) legend.push_back(&z);
-  for (size_t i = 0; i < text.special.size() && i < 3; ++i)
+  for (size_t i = 0; i < text.special.size(); ++i)
     if (used[i]) legend.push_back(&text.special[i]);
 
   // The legend below the map: two columns of colour squares with the zones'

@@ -21,11 +21,6 @@ namespace {
 // confident miss costs about 14 nats instead of an infinite score.
 constexpr double kLogLossFloor = 1e-6;
 
-// Yallop's naked-eye limit (between classes C and D) and optical-aid limit
-// (D and E); Odeh's (zones B and C, C and D).
-constexpr double kYallopEye = -0.160, kYallopAid = -0.232;
-constexpr double kOdehEye = 2.0, kOdehAid = -0.96;
-
 // Where a record sits: its place and time zone.
 void moveToRecord(Session& s, const udtSighting& r) {
   const udtLocation& loc = r.location;
@@ -35,40 +30,12 @@ void moveToRecord(Session& s, const udtSighting& r) {
   s.hbody.markEmpty();
 }
 
+// The criterion's verdict, with no value (printed "-") where the evening
+// leaves none.
 CriterionVerdict judge(int16_t type, const udtCriterionResult& r) {
-  CriterionVerdict v;
-  v.blnValid = true;
-  v.dblDarkness = r.dblDarkness;
-  v.dblBrightness = r.dblBrightness;
-  v.dblZ = r.dblZ;
-  v.dblValue = r.dblZ;
-  switch (type) {
-    case kCritYallop:
-      v.dblValue = YallopQ(r.dblDALT, r.dblWidth);
-      v.chClass = YallopClass(v.dblValue);
-      v.blnEye = v.dblValue > kYallopEye;
-      v.blnAid = v.dblValue > kYallopAid;
-      return v;
-    case kCritOdeh:
-      v.dblValue = OdehV(r);
-      v.chClass = OdehZone(v.dblValue);
-      v.blnEye = v.dblValue >= kOdehEye;
-      v.blnAid = v.dblValue >= kOdehAid;
-      return v;
-    case kCritMaimonides: {
-      std::optional<double> q = MaimonidesQ(r.dblKeshetReiyah, r.dblOrechRishon, r.dblV);
-      v.dblValue = q ? *q : std::nan("");
-      v.blnEye = v.blnAid = q && *q >= 0;
-      return v;
-    }
-    case kCritIlyas:
-      v.dblValue = IlyasQ(r.dblDALT, r.dblDAZ);
-      v.blnEye = v.blnAid = v.dblValue >= 0;
-      return v;
-    default:
-      v.blnEye = v.blnAid = r.dblZ >= 0;
-      return v;
-  }
+  CriterionVerdict v = judgeCrescent(type, r);
+  if (!v.blnHasValue) v.dblValue = std::nan("");
+  return v;
 }
 
 // Every column's verdict and the photometric probabilities of a record in
@@ -96,12 +63,9 @@ bool evaluateOnce(Session& s, const udtSighting& r, const std::vector<int16_t>& 
   // usual run) over the evening (or morning) of the record.
   s.options.intMoonCalc = kMoonCalcPhotometric;
   udtVisibility v;
-  s.hbody.Visibility(r.strBody, r.lngFix, false, true, false, v, ok);
+  s.hbody.VisibilityOn(r.strBody, r.lngFix, r.blnEvening, false, true, false, v, ok);
   if (!ok) return false;
-  // A body on the other side of the Sun that day is not in the sky of the
-  // record's evening (or morning) at all.
-  bool sameSide = v.blnEvening == r.blnEvening;
-  out.dblPBest = sameSide ? v.dblPMax : 0;
+  out.dblPBest = v.dblPMax;
   out.dblTBest = v.dblTMax;
   if (r.blnHasTime) {
     double zone = r.location.blnAutoTZ ? s.localTime.GetTZLocal(r.location, r.lngFix, r.dblClock, ok) : r.location.dblTZ;

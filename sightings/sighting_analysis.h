@@ -16,26 +16,12 @@
 #include "base/numeric.h"
 #include "sightings/score_statistics.h"
 #include "sightings/sighting_file.h"
+#include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_types.h"
 
 namespace nemora {
 
 class Session;
-
-// One criterion's judgement of one record. The naked-eye and optical-aid
-// verdicts differ only for Yallop (classes A-C and A-D) and Odeh (zones A-B
-// and A-C); Maimonides and Ilyas judge by their own q >= 0, the others by the
-// normalised value z >= 0.
-struct CriterionVerdict {
-  bool blnValid = false;
-  double dblDarkness = 0;    // the criterion's darkness measure
-  double dblBrightness = 0;  // and brightness measure
-  double dblZ = 0;           // normalised value
-  double dblValue = 0;       // the published test's value: Yallop's q, Odeh's V, the Ilyas or Maimonides q, else z
-  char chClass = 0;          // Yallop's class or Odeh's zone, else 0
-  bool blnEye = false;       // predicted visible to the naked eye
-  bool blnAid = false;       // predicted visible with optical aid
-};
 
 // Number of criterion columns: index 0 the user criterion (used only when it
 // is the criterion in force), 1 to 8 the named ones.
@@ -46,7 +32,7 @@ struct SightingResult {
   std::array<CriterionVerdict, kVerdictCount> criteria{};
   // The photometric model: the greatest probability of the evening (or
   // morning) and its instant (UT); at the observation time when the record
-  // gives one. A body on the other side of the Sun that day has 0.
+  // gives one. A body not in that evening's (morning's) sky has 0.
   double dblPBest = 0;
   double dblTBest = 0;
   bool blnHasPAt = false;

@@ -69,4 +69,107 @@ std::optional<double> MaimonidesQ(double kr, double orech, double v) {
   return (v - 9 - 0.4525 * orech) / 6.975;
 }
 
+CrescentBar crescentBar(const udtCriterionResult& r) {
+  if (r.blnSunNeverRises || r.blnSunNeverSets) return CrescentBar::NoSunEvent;
+  if (r.blnMoonNeverRises) return CrescentBar::MoonNeverRises;
+  // The lag runs from the Sun's setting to the Moon's (from the Moon's
+  // rising to the Sun's in the morning).
+  if (!r.blnMoonUpAtSun || !(r.dblLag > 0)) return CrescentBar::MoonFirst;
+  if (r.dblARCL > 90) return CrescentBar::NotCrescent;
+  if (r.dblARCLTopo < kDanjonLimit) return CrescentBar::BelowDanjon;
+  if (!r.blnMoonUp) return CrescentBar::MoonDown;
+  return CrescentBar::None;
+}
+
+bool barLeavesNoValue(CrescentBar bar) {
+  return bar == CrescentBar::NoSunEvent || bar == CrescentBar::MoonNeverRises || bar == CrescentBar::MoonFirst ||
+         bar == CrescentBar::NotCrescent;
+}
+
+std::string crescentBarText(CrescentBar bar, bool evening, int16_t language) {
+  const bool he = language == 1;
+  switch (bar) {
+    case CrescentBar::None:
+      return {};
+    case CrescentBar::NoSunEvent:
+      if (evening) return he ? "אין שקיעה ביום זה" : "no sunset that day";
+      return he ? "אין זריחה ביום זה" : "no sunrise that day";
+    case CrescentBar::MoonNeverRises:
+      return he ? "הירח אינו זורח ביום זה" : "the Moon does not rise that day";
+    case CrescentBar::MoonFirst:
+      if (evening) return he ? "הירח שוקע לפני השמש" : "the Moon sets before the Sun";
+      return he ? "הירח זורח אחרי השמש" : "the Moon rises after the Sun";
+    case CrescentBar::MoonDown:
+      if (evening) return he ? "הירח כבר שקע ברגע הבדיקה" : "the Moon has set by the moment of the criterion";
+      return he ? "הירח טרם זרח ברגע הבדיקה" : "the Moon has not risen by the moment of the criterion";
+    case CrescentBar::NotCrescent:
+      return he ? "הירח מואר יותר ממחציתו: אינו סהר" : "the Moon is more than half lit: not a crescent";
+    case CrescentBar::BelowDanjon:
+      return he ? "הירח קרוב מדי לשמש (מתחת לגבול דנז'ון)" : "the Moon is too near the Sun (below the Danjon limit)";
+  }
+  return {};
+}
+
+std::string crescentBarCode(CrescentBar bar, bool evening) {
+  switch (bar) {
+    case CrescentBar::None: return {};
+    case CrescentBar::NoSunEvent: return evening ? "no-sunset" : "no-sunrise";
+    case CrescentBar::MoonNeverRises: return "moon-never-rises";
+    case CrescentBar::MoonFirst: return evening ? "moon-sets-first" : "moon-rises-last";
+    case CrescentBar::MoonDown: return "moon-down";
+    case CrescentBar::NotCrescent: return "not-crescent";
+    case CrescentBar::BelowDanjon: return "below-danjon";
+  }
+  return {};
+}
+
+CriterionVerdict judgeCrescent(int16_t type, const udtCriterionResult& r) {
+  CriterionVerdict v;
+  v.blnValid = true;
+  v.dblDarkness = r.dblDarkness;
+  v.dblBrightness = r.dblBrightness;
+  v.dblZ = r.dblZ;
+  v.dblValue = r.dblZ;
+  v.bar = crescentBar(r);
+  switch (type) {
+    case kCritYallop:
+      v.dblValue = YallopQ(r.dblDALT, r.dblWidth);
+      v.chClass = YallopClass(v.dblValue);
+      v.blnEye = v.dblValue > kYallopEye;
+      v.blnAid = v.dblValue > kYallopAid;
+      break;
+    case kCritOdeh:
+      v.dblValue = OdehV(r);
+      v.chClass = OdehZone(v.dblValue);
+      v.blnEye = v.dblValue >= kOdehEye;
+      v.blnAid = v.dblValue >= kOdehAid;
+      break;
+    case kCritMaimonides: {
+      std::optional<double> q = MaimonidesQ(r.dblKeshetReiyah, r.dblOrechRishon, r.dblV);
+      v.blnHasValue = q.has_value();
+      v.dblValue = q.value_or(0);
+      v.blnEye = v.blnAid = q && *q >= 0;
+      break;
+    }
+    case kCritIlyas:
+      v.dblValue = IlyasQ(r.dblDALT, r.dblDAZ);
+      v.blnEye = v.blnAid = v.dblValue >= 0;
+      break;
+    default:
+      v.blnEye = r.dblZ >= 0;
+      v.blnAid = r.dblZ >= kZAid;
+      break;
+  }
+  if (v.bar != CrescentBar::None) {
+    v.blnEye = v.blnAid = false;
+    if (barLeavesNoValue(v.bar)) {
+      v.blnHasValue = false;
+      v.chClass = 0;
+    } else if (v.chClass) {
+      v.chClass = type == kCritYallop ? 'F' : 'D';  // the lowest class or zone: not visible
+    }
+  }
+  return v;
+}
+
 }  // namespace nemora

@@ -140,8 +140,23 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
     bool nr = false, ns = false;
     r.dblSunGeometric = event("Sun", false, 0, nr, ns);
     r.dblSunApparent = event("Sun", true, 0, r.blnSunNeverRises, r.blnSunNeverSets);
-    r.dblMoonGeometric = event("Moon", false, 0, nr, ns);
-    r.dblMoonApparent = event("Moon", true, 0, r.blnMoonNeverRises, r.blnMoonNeverSets);
+    // A Moon up at sunset sets after it, past local midnight when it sets
+    // late (it rises before sunrise, on the day before when it rises
+    // early); a Moon down at sunset has set first (rises after the Sun).
+    auto upAt = [&](double sunEvent, bool apparent) {
+      bool up = hbody.AboveHorizon("Moon", sunEvent, apparent, ok) > 0;
+      if (!ok) abandon();
+      return up;
+    };
+    r.blnMoonUpAtSun = upAt(r.dblSunApparent, true);
+    auto moonEvent = [&](bool apparent, double sunEvent, bool& neverRises, bool& neverSets) {
+      if (!upAt(sunEvent, apparent)) return event("Moon", apparent, 0, neverRises, neverSets);
+      double t = hbody.CrossingBeyond("Moon", lngFix, set, sunEvent, apparent, neverRises, neverSets, ok);
+      if (!ok) abandon();
+      return t;
+    };
+    r.dblMoonGeometric = moonEvent(false, r.dblSunGeometric, nr, ns);
+    r.dblMoonApparent = moonEvent(true, r.dblSunApparent, r.blnMoonNeverRises, r.blnMoonNeverSets);
     r.dblLag = 1440 * sense * (r.dblMoonApparent - r.dblSunApparent);
 
     switch (k.intWhen) {
@@ -159,13 +174,15 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
         break;
     }
     const double t = r.dblMoment;
-    r.blnMoonUp = IsUp(r.blnMoonNeverSets, blnEvening ? t <= r.dblMoonApparent : t >= r.dblMoonApparent);
-
     udtHBody moon, sun;
     hbody.TrueHBody("Moon", t, moon, ok);
     if (!ok) abandon();
     hbody.TrueHBody("Sun", t, sun, ok);
     if (!ok) abandon();
+    // Whether the Moon is up at the moment, from where it stands then: the
+    // order of the moment and the moonset alone calls a Moon that stays
+    // below the horizon all day (near the poles) up.
+    r.blnMoonUp = moon.AltRefr + moon.Radius > 0;
 
     // The conjunction nearest before the moment (after it, for an old Moon),
     // from a guess at the Moon's mean rate.

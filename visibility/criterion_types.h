@@ -46,6 +46,10 @@ struct udtCriterionResult {
   double dblLag = 0;
   bool blnSunNeverRises = false, blnSunNeverSets = false;
   bool blnMoonNeverRises = false, blnMoonNeverSets = false;
+  // Whether the Moon is above the horizon at the apparent sunset (sunrise).
+  // When it is, its set is the first after sunset (its rise the last before
+  // sunrise), on the next (previous) local day when need be.
+  bool blnMoonUpAtSun = true;
   // Every measure at the moment, in the criterion's frame: lag (minutes),
   // Keshet Reiyah, DALT, sky brightness (cd/m^2), age (hours), Orech Rishon,
   // elongation, crescent width (arc minutes), illumination (%),

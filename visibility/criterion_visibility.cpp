@@ -21,11 +21,16 @@
 //   the order is mirrored: the Moon's rising crossings open it (t1 at
 //   M - 1.645, t2 at M + 1.645) and the Sun's rising crossings close it (t3
 //   at A - 2.538, t4 at A + 2.538).
-// - Never visible: the criterion's value is negative, t1 is not before t4,
-//   the Sun never gets as low as A + 2.538 or the Moon never as high as
-//   M - 1.645 that day. The instant closest to visibility is then the middle
-//   of the Moon's window (evening: (t3 + t4)/2; morning: (t1 + t2)/2) with
-//   the probability Norm((A - y)/1.52) of the sky alone.
+// - Never visible: the criterion's verdict is "not visible", t1 is not
+//   before t4, the Sun never gets as low as A + 2.538 or the Moon never as
+//   high as M - 1.645 that day. The instant closest to visibility is then
+//   the middle of the Moon's window (evening: (t3 + t4)/2; morning:
+//   (t1 + t2)/2), kept inside the evening, with the probability of both
+//   chances there (the sky's chance alone would call a dark sky with the
+//   Moon on the horizon certain).
+// - Every window instant lies between sunset and moonset (moonrise and
+//   sunrise); when the sky is not dark enough before the Moon sinks (t2
+//   after t3) the product never nears 95 %: t2 and t3 are the best instant.
 // - Visible: the best instant is the greatest product between t1 and t4,
 //   found by golden-section search (the product rises then falls); a value
 //   above 5 is visible for an extended period.
@@ -49,7 +54,6 @@ namespace {
 constexpr double kSkySpread = 1.543;         // spread of the Sun's limit, degrees
 constexpr double kSkyHalfWindow = 2.538;     // 1.645 * 1.543
 constexpr double kMoonHalfWindow = 1.645;    // the Moon's factor from 5 % to 95 %
-constexpr double kClosestSpread = 1.52;      // spread of the sky's chance alone
 constexpr double kBestInstantTolerance = 10.0 / 86400;  // ten seconds
 
 }  // namespace
@@ -74,7 +78,8 @@ double CriterionVisibility::ProbabilityAt(double x, double dblFix, const Criteri
   });
 }
 
-void CriterionVisibility::Search(int32_t lngFix, bool blnSteep, udtVisibility& v, bool& blnValid) {
+void CriterionVisibility::Search(int32_t lngFix, bool blnSteep, bool blnVerdictVisible, udtVisibility& v,
+                                 bool& blnValid) {
   guardedVoid(blnValid, "cHBody.Visibility", [&] {
     const CriterionConstants& k = blnSteep ? kCriterionConstantsSteep : kCriterionConstants;
     const double x = v.dblValue;
@@ -126,16 +131,22 @@ void CriterionVisibility::Search(int32_t lngFix, bool blnSteep, udtVisibility& v
     const bool sunNotLowEnough = staysAbove("Sun", A + kSkyHalfWindow);
     const bool moonNotHighEnough = staysBelow("Moon", M - kMoonHalfWindow);
 
-    v.blnNeverVisible = x < 0 || !(v.dblT1 < v.dblT4) || sunNotLowEnough || moonNotHighEnough;
+    // Inside the evening (morning), in order.
+    auto inside = [&](double t) { return std::clamp(t, v.dblStart, v.dblEnd); };
+    v.blnNeverVisible = !blnVerdictVisible || !(v.dblT1 < v.dblT4) || sunNotLowEnough || moonNotHighEnough ||
+                        !(inside(v.dblT1) < inside(v.dblT4));
     v.blnExtended = false;
     if (v.blnNeverVisible) {
-      v.dblTMax = v.blnEvening ? (v.dblT3 + v.dblT4) / 2 : (v.dblT1 + v.dblT2) / 2;
-      udtHBody sun;
-      hbody.TrueHBody("Sun", v.dblTMax, sun, ok);
+      v.dblTMax = inside(v.blnEvening ? (v.dblT3 + v.dblT4) / 2 : (v.dblT1 + v.dblT2) / 2);
+      v.dblT1 = v.dblT2 = v.dblT3 = v.dblT4 = v.dblTMax;
+      v.dblPMax = ProbabilityAt(x, v.dblTMax, k, ok);
       if (!ok) abandon();
-      v.dblPMax = NormNoCheck((A - sun.AltTopo) / kClosestSpread);
       return;
     }
+    v.dblT1 = inside(v.dblT1);
+    v.dblT4 = inside(v.dblT4);
+    v.dblT2 = std::clamp(v.dblT2, v.dblT1, v.dblT4);
+    v.dblT3 = std::clamp(v.dblT3, v.dblT1, v.dblT4);
     // Golden-section search for the greatest product between t1 and t4.
     auto P = [&](double t) {
       double p = ProbabilityAt(x, t, k, ok);
@@ -163,6 +174,7 @@ void CriterionVisibility::Search(int32_t lngFix, bool blnSteep, udtVisibility& v
     }
     v.dblTMax = p1 >= p2 ? m1 : m2;
     v.dblPMax = std::max(p1, p2);
+    if (v.dblT2 > v.dblT3) v.dblT2 = v.dblT3 = v.dblTMax;
     v.blnExtended = x > 5;
   });
 }

@@ -36,8 +36,10 @@ class CriterionVisibility : public SessionBound {
 
   // Fills the table of the evening or morning of day lngFix. udtVis comes in
   // with the interval (dblStart, dblEnd), blnEvening and the criterion's
-  // value (dblValue) filled in; blnSteep picks kCriterionConstantsSteep.
-  void Search(int32_t lngFix, bool blnSteep, udtVisibility& udtVis, bool& blnValid);
+  // value (dblValue) filled in; blnSteep picks kCriterionConstantsSteep;
+  // blnVerdictVisible is the criterion's verdict of the evening (without it
+  // the crescent is never visible).
+  void Search(int32_t lngFix, bool blnSteep, bool blnVerdictVisible, udtVisibility& udtVis, bool& blnValid);
 };
 
 }  // namespace nemora

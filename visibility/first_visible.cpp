@@ -29,6 +29,7 @@
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"
+#include "visibility/crescent_verdicts.h"
 #include "visibility/testimony.h"
 
 namespace nemora {
@@ -138,6 +139,7 @@ double FirstVisibleReport::Testimony(const udtVisibility& v, bool& blnValid) {
   // Testimony rests on the average observer's chance.
   double overall = v.dblPMax;
   blnValid = true;
+  if (v.bar != CrescentBar::None) return 0;  // no Moon in that sky: nobody can testify
   if (s.options.intMoonCalc != kMoonCalcByCriterion && !s.udtObserver.blnOverall) {
     struct Restore {
       Session& s;
@@ -239,6 +241,9 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   // The main sentence.
   if (v.blnExtended) {
     text = heading + is + ease + onDate + ".";
+  } else if (v.bar != CrescentBar::None) {
+    // Not in that evening's (morning's) sky at all: the reason, no instant.
+    text = heading + is + ease + onDate + ": " + crescentBarText(v.bar, v.blnEvening, s.intLanguage) + ".";
   } else if (v.blnNeverVisible) {
     text = heading + is + ease + onDate + "." +
            m.Lang(" The closest to visibility" + is + "at ", " הקרוב ביותר לנראות" + is + "בשעה ") +
@@ -255,7 +260,7 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
 
   // The best instant in figures, and the probabilities.
   const udtHBody best = body(strHBody, v.dblTMax);
-  if (isMoon) {
+  if (isMoon && v.bar == CrescentBar::None) {
     double illumination = 50 * (1 - CosD(best.ElongationTopo));
     double lag = (v.dblEnd - v.dblStart) * 1440;
     text += m.Lang(" (Illum. ", " (הארה ") + num(illumination, "#0.00") + m.Lang(")% Lag ", ")% פיגור ") +

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <vector>
 
 #include "base/errors.h"
@@ -57,10 +56,8 @@ std::string MoonReport::number(double x, int extraDecimals) const {
   return formatNumber(x, s.strFormats[static_cast<size_t>(decimals)]);
 }
 
-bool MoonReport::WaxingAt(double dblFix, bool& blnValid) {
-  udtHBody moon;
-  session().hbody.TrueHBody("Moon", dblFix, moon, blnValid);
-  return blnValid && moon.EclElong > 0;
+bool MoonReport::EveningOfDay(int32_t lngFix, bool& blnValid) {
+  return session().hbody.EveningSight("Moon", lngFix, blnValid);
 }
 
 std::string MoonReport::VisibilityByCriterion(bool& blnValid) {
@@ -68,7 +65,7 @@ std::string MoonReport::VisibilityByCriterion(bool& blnValid) {
   double instant = s.dblFixDate + s.dblFixTime;
   double day = s.dateText.FixedToDay(instant, blnValid);
   if (!blnValid) return {};
-  bool evening = WaxingAt(instant, blnValid);
+  bool evening = EveningOfDay(static_cast<int32_t>(day), blnValid);
   if (!blnValid) return {};
   return CriterionReport(static_cast<int32_t>(day), evening, blnValid);
 }
@@ -144,8 +141,9 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
     line("normalized q (not Yallop's q): ", "q מנורמל (לא ה-q של ילופ): ", quantity(number(r.dblZ, 3)));
   else
     line("q: ", "q: ", quantity(number(r.dblZ, 3)));
+  const CriterionVerdict verdict = judgeCrescent(k.intType, r);
   bool riseAndSet = !(r.blnMoonNeverSets || r.blnMoonNeverRises || r.blnSunNeverSets || r.blnSunNeverRises);
-  if (riseAndSet && r.dblZ >= 0) {
+  if (riseAndSet && verdict.blnEye) {
     std::string last;
     std::string when = s.dateText.strMoment(r.dblMoment, last, false, true, false);
     if (blnEvening)
@@ -153,49 +151,58 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
     else
       line("Moon disappears at: ", "הירח נעלם ב-", when);
   }
+  // A Moon that is not in the evening's sky as a crescent is not judged by
+  // the formula of any criterion.
+  const std::string barred = m.Lang("Not visible: ", "אינו נראה: ") + crescentBarText(verdict.bar, blnEvening, language);
+  bool saidWhy = false;
+  auto value = [&](const std::string& label, const std::string& hebrewLabel, int decimals) {
+    if (verdict.blnHasValue) {
+      line(label, hebrewLabel, quantity(number(verdict.dblValue, decimals)));
+    } else {
+      lines.push_back(barred);
+      saidWhy = true;
+    }
+  };
 
   // The verdict of the named criterion in force.
   switch (k.intType) {
-    case kCritMaimonides: {
+    case kCritMaimonides:
       line("According to the Maimonides criterion", "לפי קריטריון הרמב\"ם");
-      std::optional<double> q = MaimonidesQ(r.dblKeshetReiyah, r.dblOrechRishon, r.dblV);
-      if (!q)
+      if (!verdict.blnHasValue && !barLeavesNoValue(verdict.bar))  // Orech Rishon under 9 degrees
         line("The Moon is definately not visible.", "הירח בוודאי אינו נראה.");
       else
-        line("q: ", "q: ", quantity(number(*q, 3)));
+        value("q: ", "q: ", 3);
       break;
-    }
     case kCritIlyas:
       line("According to the Ilyas C criterion", "לפי קריטריון C של אילייס");
-      line("q: ", "q: ", quantity(number(IlyasQ(r.dblDALT, r.dblDAZ), 3)));
+      value("q: ", "q: ", 3);
       break;
-    case kCritYallop: {
+    case kCritYallop:
       line("According to the Yallop criterion", "לפי קריטריון ילופ");
-      double q = YallopQ(r.dblDALT, r.dblWidth);
-      line("q: ", "q: ", quantity(number(q, 3)));
+      value("q: ", "q: ", 3);
       // Beyond the q itself: Yallop's visibility class of it.
-      char c = YallopClass(q);
-      line("Yallop's visibility class ", "דרגת הנראות של ילופ ",
-           std::string(1, c) + ": " + YallopClassMeaning(c, language));
+      if (verdict.chClass)
+        line("Yallop's visibility class ", "דרגת הנראות של ילופ ",
+             std::string(1, verdict.chClass) + ": " + YallopClassMeaning(verdict.chClass, language));
       break;
-    }
     case kCritKaraite:
       line("Additional parameters:", "פרמטרים נוספים:");
       line("Apparent illumination: ", "הארה נראית: ", quantity(number(r.dblIlluminationTopo, 2), "%"));
       line("Topocentric distance: ", "מרחק טופוצנטרי: ",
            quantity(number(r.dblMoonDistanceTopo, 0)) + m.Lang(" km", " ק\"מ"));
       break;
-    case kCritOdeh: {
+    case kCritOdeh:
       line("According to the Odeh criterion", "לפי קריטריון עודה");
-      double v = OdehV(r);
-      line("Odeh's V: ", "V של עודה: ", quantity(number(v, 2)));
-      char z = OdehZone(v);
-      line("Odeh's zone ", "האזור של עודה ", std::string(1, z) + ": " + OdehZoneMeaning(z, language));
+      value("Odeh's V: ", "V של עודה: ", 2);
+      if (verdict.chClass)
+        line("Odeh's zone ", "האזור של עודה ",
+             std::string(1, verdict.chClass) + ": " + OdehZoneMeaning(verdict.chClass, language));
       break;
-    }
     default:
       break;
   }
+  // Whatever the criterion, say why the crescent cannot be seen.
+  if (verdict.bar != CrescentBar::None && !saidWhy) lines.push_back(barred);
   std::string text;
   for (const std::string& l : lines) {
     if (!text.empty()) text += kLineBreak;

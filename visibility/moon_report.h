@@ -32,8 +32,9 @@ class MoonReport : public SessionBound {
  public:
   using SessionBound::SessionBound;
 
-  // The main window's report for the input instant: the evening of its day
-  // while the Moon is east of the Sun (waxing), else the morning.
+  // The main window's report for the input instant: the evening of its civil
+  // day while the Moon is young (east of the Sun that day), else the morning,
+  // whatever the time of day.
   std::string VisibilityByCriterion(bool& blnValid);
 
   // The report for the evening or morning of civil day lngFix.
@@ -43,8 +44,10 @@ class MoonReport : public SessionBound {
   // for the evening or morning of civil day lngFix.
   void EvaluateAll(int32_t lngFix, bool blnEvening, CrescentEvening& evening, bool& blnValid);
 
-  // True when the Moon is east of the Sun at dblFix (a new Moon: evenings).
-  bool WaxingAt(double dblFix, bool& blnValid);
+  // True when the crescent of civil day lngFix is the young Moon of the
+  // evening (the Moon east of the Sun at that day's solar noon), false when
+  // it is the old Moon of the morning.
+  bool EveningOfDay(int32_t lngFix, bool& blnValid);
 
  private:
   std::string number(double x, int extraDecimals) const;

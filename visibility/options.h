@@ -24,6 +24,10 @@ struct udtOptions {
   bool blnWomen = false;                        // women are counted among the likely observers
   int32_t lngNWitnesses = 2;                    // witnesses required to testify, 1 to 100000000
   double dblPopulation = 700000;                // whole number, 1 to 100000000000
+  // The probability of visibility as first built: averaged over a wide
+  // log-normal spread of the aerosol coefficient at the body's air mass (kept
+  // for comparison); otherwise over a fixed spread of the contrast.
+  bool blnClassicModel = false;
 
   friend bool operator==(const udtOptions&, const udtOptions&) = default;
 };

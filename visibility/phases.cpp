@@ -24,10 +24,6 @@ constexpr double kFirstGuessDaysPerDegree = 0.082029411;
 // Fixed day number of JD 0, and of MJD 0.
 constexpr double kJDOffset = 1721424.5;
 constexpr double kMJDOffset = 678576;
-// A search for a crescent that has walked this many days without meeting the
-// criterion stops: the place sees no crescent (polar summer, or a criterion
-// that no evening meets).
-constexpr int kLongestWalk = 45;
 
 double wholeLunations(double days) { return std::floor(days / kSynodicMonth + 0.5); }
 
@@ -172,10 +168,14 @@ std::string MoonPhases::FullMoonReport(bool& blnValid) { return phaseReport(*thi
 // ------------------------------------------------------------ NextVisibleDate
 
 double MoonPhases::CrescentValue(int32_t lngFix, bool blnEvening, bool& blnValid) {
-  // The same value that the evening's visibility table carries: the
-  // criterion in force, filled from its preset, judged at its moment of the
-  // evening (or morning) of the civil day at the current place.
-  return guarded(blnValid, "cMoon.CrescentValue", 0.0, [&] {
+  CriterionVerdict v = CrescentJudgement(lngFix, blnEvening, blnValid);
+  return v.dblZ;
+}
+
+CriterionVerdict MoonPhases::CrescentJudgement(int32_t lngFix, bool blnEvening, bool& blnValid) {
+  // The criterion in force, filled from its preset, judged at its moment of
+  // the evening (or morning) of the civil day at the current place.
+  return guarded(blnValid, "cMoon.CrescentValue", CriterionVerdict{}, [&] {
     Session& s = session();
     bool ok = true;
     udtCriterion criterion = s.udtUserCriterion;
@@ -184,103 +184,80 @@ double MoonPhases::CrescentValue(int32_t lngFix, bool blnEvening, bool& blnValid
     udtCriterionResult judged;
     s.hbody.moon.Criterion(lngFix, blnEvening, criterion, judged, ok);
     if (!ok) abandon();
-    return judged.dblZ;
+    return judgeCrescent(criterion.intType, judged);
   });
 }
 
-// The search, day by day on the criterion's value z of each evening (new
-// crescent) or morning (old crescent), with the threshold 0 (or -0.68 with
-// optical aid):
-// 1. The day of the start is the local mean solar day of the start instant
-//    (longitude / 360 day ahead of UT), day0. The Moon's age ψ is its
-//    topocentric elongation counted through 360 degrees (360 - ψ when it
-//    wanes).
-// 2. New crescent: when ψ is under 90 degrees this lunation's first evening
-//    may still lie ahead and the first day tried is day0; otherwise it is
-//    day0 + int((360 - ψ) / 360 × 28), a day or two before the next
-//    conjunction. From there the search walks forward to the first evening
-//    that meets the threshold, or backward while the evening before also
-//    meets it. The result is the first evening of a run of evenings that
-//    meet it, on or after day0. When that run began before day0 (the
-//    crescent was already in view), the search starts again from about
-//    28 days later.
-// 3. Old crescent: the first day tried is day0 + int((360 - ψ) / 360 × 28) + 3,
-//    a day or two after the next conjunction. From there it walks backward
-//    to the last morning that meets the threshold, or forward while the
-//    morning after also meets it. A result before day0 (that lunation's old
-//    crescent is already past) starts the search again a lunation later.
-// A walk of more than 45 days without a change fails with a message.
+double MoonPhases::LocalNoon(int32_t lngFix) const {
+  return lngFix + 0.5 - session().udtPosition.dblLongitude / 360;
+}
+
+// The search goes lunation by lunation, so that each lunation gives one
+// crescent whatever the place:
+// 1. The day of the start is the local day of the start instant (by the
+//    longitude: a day runs from local mean midnight to midnight), day0.
+// 2. The lunations are those of the geocentric conjunctions: the one before
+//    day0's local noon while the Moon waxes, else the next one (for the old
+//    crescent: the next conjunction).
+// 3. A lunation's new crescent is its first evening, from the day of its
+//    conjunction on, that the criterion in force judges visible (naked eye,
+//    or with optical aid); its old crescent the last such morning up to the
+//    day of the conjunction. A crescent is a crescent for a week at most, so
+//    eight days are tried on that side of the conjunction.
+// 4. The answer is the first such evening (morning) on or after day0; a
+//    lunation whose crescent lies before day0, or that has none at that
+//    place (high latitudes in summer), gives way to the next one.
+// After thirteen lunations without a crescent the search fails with a
+// message.
+namespace {
+
+// Days on either side of a conjunction over which a crescent is looked for.
+constexpr int kCrescentDays = 8;
+// Lunations tried before the search gives up.
+constexpr int kLunationsTried = 13;
+
+}  // namespace
+
 int32_t MoonPhases::NextVisibleDate(double dblStart, bool blnNew, bool blnOpticalAid, bool& blnValid) {
   return guarded(blnValid, "cMoon.NextVisibleDate", int32_t{0}, [&] {
     Session& s = session();
-    const double threshold = blnOpticalAid ? -0.68 : 0;
     bool ok = true;
-    const auto day0 = static_cast<int32_t>(std::floor(dblStart + s.udtPosition.dblLongitude / 360));
-    udtHBody moon;
-    s.hbody.TrueHBody("Moon", dblStart, moon, ok);
-    if (!ok) abandon();
-    const double age = moon.EclElongTopo >= 0 ? moon.ElongationTopo : 360 - moon.ElongationTopo;
-    const auto ahead = static_cast<int32_t>((360 - age) / 360 * 28);
+    const double longitude = s.udtPosition.dblLongitude;
+    const auto day0 = static_cast<int32_t>(std::floor(dblStart + longitude / 360));
+    auto localDay = [&](double t) { return static_cast<int32_t>(std::floor(t + longitude / 360)); };
     auto meets = [&](int32_t day) {
-      double z = CrescentValue(day, blnNew, ok);
+      CriterionVerdict v = CrescentJudgement(day, blnNew, ok);
       if (!ok) abandon();
-      return z >= threshold;
+      return blnOpticalAid ? v.blnAid : v.blnEye;
     };
-    auto tooLong = [&](int steps) {
-      if (steps > kLongestWalk) raise("No crescent meets the criterion within 45 days of day ", day0);
+    auto conjunctionNear = [&](double guess) {
+      double c = s.hbody.moon.FindPhase(guess, 0, false, ok);
+      if (!ok) abandon();
+      return c;
     };
-
-    if (blnNew) {
-      int32_t day = age < 90 ? day0 : day0 + ahead;
-      for (int attempt = 0; attempt < 3; ++attempt) {
-        int steps = 0;
-        bool already = false;
-        if (meets(day)) {
-          while (meets(day - 1)) {
-            --day;
-            tooLong(++steps);
-            if (day < day0) {
-              already = true;
-              break;
-            }
-          }
-        } else {
-          do {
-            ++day;
-            tooLong(++steps);
-          } while (!meets(day));
-        }
-        if (!already) return day;
-        // The crescent was already in view at the start: next lunation.
-        day = day0 + ahead + (age < 90 ? 0 : 28);
-      }
-      raise("No new crescent found after day ", day0);
-    }
-    const int32_t guess = day0 + ahead + 3;
-    int32_t day = guess;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      int steps = 0;
-      bool past = false;
-      if (meets(day)) {
-        while (meets(day + 1)) {
-          ++day;
-          tooLong(++steps);
+    // The conjunction that opens the first lunation to search.
+    udtHBody moon;
+    const double noon = LocalNoon(day0);
+    s.hbody.TrueHBody("Moon", noon, moon, ok);
+    if (!ok) abandon();
+    const double e = moon.EclElong;  // degrees east of the Sun, -180 to 180
+    double conjunction = blnNew && e >= 0 ? conjunctionNear(noon - e * kFirstGuessDaysPerDegree)
+                                          : conjunctionNear(noon + Deg360(-e) * kFirstGuessDaysPerDegree);
+    for (int lunation = 0; lunation < kLunationsTried; ++lunation) {
+      const int32_t c = localDay(conjunction);
+      if (blnNew) {
+        for (int32_t day = c; day <= c + kCrescentDays; ++day) {
+          if (!meets(day)) continue;
+          if (day >= day0) return day;
+          break;  // this lunation's crescent came before the start
         }
       } else {
-        do {
-          --day;
-          tooLong(++steps);
-          if (day < day0) {
-            past = true;
-            break;
-          }
-        } while (!meets(day));
+        for (int32_t day = c; day >= c - kCrescentDays && day >= day0; --day)
+          if (meets(day)) return day;
       }
-      if (!past) return day;
-      // That lunation's old crescent is past: a lunation later.
-      day = guess + 29 * (attempt + 1);
+      conjunction = conjunctionNear(conjunction + kSynodicMonth);
     }
-    raise("No old crescent found after day ", day0);
+    raise(blnNew ? "No new crescent found after day " : "No old crescent found after day ", day0);
   });
 }
 
@@ -333,47 +310,64 @@ std::string MoonPhases::BackToBack(bool& blnValid) {
   return guarded(blnValid, "cMoon.BackToBack", std::string(), [&] {
     Session& s = session();
     bool ok = true;
+    // Asked from a script, nobody can answer: the warnings are notes and the
+    // search runs for the years it was given.
+    const bool unattended = s.intBackToBackYears > 0;
     const std::string abort = s.main.Lang("Press OK to continue or press Cancel to abort.",
                                           "לחץ אישור כדי להמשיך או ביטול כדי לעצור.");
+    auto goOn = [&](const std::string& warning) {
+      if (unattended) {
+        s.messages.message(warning);
+        return true;
+      }
+      return s.messages.question(warning + std::string(kLineBreak) + abort);
+    };
     if (std::fabs(s.udtPosition.dblLatitude) > 40 &&
-        !s.messages.question(s.main.Lang("Back-to-back Moons are very rare or impossible at this latitude.",
-                                         "ירחים צמודים נדירים מאוד או בלתי אפשריים בקו רוחב זה.") +
-                             std::string(kLineBreak) + abort))
+        !goOn(s.main.Lang("Back-to-back Moons are very rare or impossible at this latitude.",
+                          "ירחים צמודים נדירים מאוד או בלתי אפשריים בקו רוחב זה.")))
       return std::string();
     udtCriterion criterion = s.udtUserCriterion;
     s.hbody.moon.SetCriterion(criterion, false, ok);
     if (!ok) abandon();
     if (criterion.intType == kCritPhotometric &&
-        !s.messages.question(
-            s.main.Lang("The calculation of back-to-back Moons is very very slow using fully photometric criteria.",
-                        "חישוב ירחים צמודים איטי מאוד מאוד בקריטריון פוטומטרי מלא.") +
-            std::string(kLineBreak) + abort))
+        !goOn(s.main.Lang("The calculation of back-to-back Moons is very very slow using fully photometric criteria.",
+                          "חישוב ירחים צמודים איטי מאוד מאוד בקריטריון פוטומטרי מלא.")))
       return std::string();
     struct CloseProgress {
       Session& s;
       ~CloseProgress() { s.messages.progress(""); }
     } closeProgress{s};
     double first = std::floor(s.dblFixDate + s.dblFixTime);
+    const double until = first + 365.2425 * s.intBackToBackYears;
+    // 127 pairs of crescents span about 20 years.
+    constexpr int kPassesPerRound = 127;
     for (;;) {
-      for (int pass = 0; pass < 127; ++pass) {
+      for (int pass = 0; pass < kPassesPerRound; ++pass) {
+        if (unattended && first > until) {
+          const std::string years = std::to_string(s.intBackToBackYears);
+          return s.main.Lang("Back-to-back Moons not detected after " + years + " years.",
+                             "ירחים צמודים לא נמצאו במשך " + years + " שנה.");
+        }
         udtDate gregorian;
         s.gregorian.fixed_gregorian(static_cast<int32_t>(first), gregorian, ok);
         if (!ok) abandon();
         s.messages.progress(s.main.Lang("Searching ", "מחפש ") + std::to_string(gregorian.intYear));
         int32_t a = NextVisibleDate(first, false, false, ok);
         if (!ok) abandon();
-        int32_t b = NextVisibleDate(a, true, false, ok);
+        // The new crescent from the old one's day on: the same evening may
+        // bring it.
+        int32_t b = NextVisibleDate(LocalNoon(a), true, false, ok);
         if (!ok) abandon();
         if (b - a <= 1) {
           std::string text = DayText(a, ok);
           if (!ok) abandon();
           return text;
         }
-        first = b;
+        first = LocalNoon(b);
       }
-      if (!s.messages.question(s.main.Lang("Back-to-back Moons not detected after 20 years.",
-                                           "ירחים צמודים לא נמצאו במשך 20 שנה.") +
-                               std::string(kLineBreak) + abort))
+      if (!unattended && !s.messages.question(s.main.Lang("Back-to-back Moons not detected after 20 years.",
+                                                          "ירחים צמודים לא נמצאו במשך 20 שנה.") +
+                                              std::string(kLineBreak) + abort))
         return std::string();
     }
   });

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "visibility/crescent_verdicts.h"
+
 #include "app/session_bound.h"
 
 namespace nemora {
@@ -53,12 +55,17 @@ class MoonPhases : public SessionBound {
   std::string FullMoonReport(bool& blnValid);
 
   // The civil day (fixed day number) of the first evening from dblStart on
-  // which the new crescent meets the criterion in force (blnNew), or of the
-  // last morning of the old crescent; blnOpticalAid lowers the threshold of
-  // the criterion's value from 0 to -0.68.
+  // which the criterion in force judges the new crescent visible (blnNew),
+  // or of the last morning of the old crescent; blnOpticalAid takes the
+  // criterion's verdict with optical aid.
   int32_t NextVisibleDate(double dblStart, bool blnNew, bool blnOpticalAid, bool& blnValid);
   // The criterion in force's value of the evening (or morning) of day lngFix.
   double CrescentValue(int32_t lngFix, bool blnEvening, bool& blnValid);
+  // The criterion in force's verdict of that evening (or morning).
+  CriterionVerdict CrescentJudgement(int32_t lngFix, bool blnEvening, bool& blnValid);
+  // Local noon (UT) of civil day lngFix at the session's place, by its
+  // longitude: a start instant whose local day is that day.
+  double LocalNoon(int32_t lngFix) const;
 
   // The reports of "Next new Moon" (blnNew) and "Next old Moon": the date
   // text of the search from the input instant.

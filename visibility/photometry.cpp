@@ -13,6 +13,7 @@
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
+#include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_visibility.h"
 #include "visibility/sky.h"
 
@@ -31,68 +32,93 @@ constexpr double kShortestBracket = 5.0 / 86400;
 
 }  // namespace
 
+bool clsHBody::sightInputs(const std::string& strHBody, double dblFix, SightInputs& in) {
+  Session& s = session();
+  bool ok = true;
+  udtHBody body, sun;
+  TrueHBody(strHBody, dblFix, body, ok);
+  if (!ok) abandon();
+  TrueHBody("Sun", dblFix, sun, ok);
+  if (!ok) abandon();
+  double foveal = 0, peripheral = 0, total = 0;
+  Magnitude(strHBody, body, dblFix, foveal, peripheral, total, ok);
+  if (!ok) abandon();
+  if (!body.RefrFlag) return false;  // well below the horizon
+  // Set (or not yet risen) over the flat horizon: nothing to see.
+  if (body.AltRefr + body.Radius < 0) return false;
+  // Nearer the Sun than the Danjon limit no crescent shows at all.
+  if (strHBody == "Moon" && body.ElongationTopo < kDanjonLimit) return false;
+
+  // Where the eye looks: the middle of the lit limb for the Moon, the
+  // body itself otherwise.
+  double altitude = body.AltTopo, refracted = body.AltRefr, azimuth = body.AzTopo, arc = 180;
+  if (strHBody == "Moon") {
+    double angle = 0, subtend = 0;
+    moon.BrightLimb(dblFix, false, angle, subtend, altitude, azimuth, ok);
+    if (!ok) abandon();
+    moon.BrightLimb(dblFix, true, angle, subtend, refracted, azimuth, ok);
+    if (!ok) abandon();
+    arc = std::clamp(subtend, 0.0, 180.0);
+  }
+
+  double ground = s.sky.DeltaM(dblFix, refracted, 2, ok);
+  if (!ok) abandon();
+  ground += total;
+  double B = s.sky.SkyBrightness(dblFix, refracted, azimuth, 2, false, 0, ok);
+  if (!ok) abandon();
+  double KO = 0, KR = 0, KW = 0, XO = 0, XG = 0;
+  s.sky.GetK(dblFix, 2, sun.RATopo, sun.HourAngTopo, refracted, true, in.KA, KO, KR, KW, ok);
+  if (!ok) abandon();
+  s.sky.GetX(dblFix, 2, 90 - altitude, 90 - refracted, in.XA, XO, XG, ok);
+  if (!ok) abandon();
+  in.altitude = altitude;
+  in.azimuth = azimuth;
+
+  if (strHBody != "Sun" && strHBody != "Moon") {
+    in.foveal = ground;
+    in.peripheral = 100000;
+    return true;
+  }
+  if (strHBody == "Moon") {
+    // The part of the crescent narrower than the eye resolves against this
+    // sky is lost; what remains must still fit inside the lit limb.
+    double k = body.Phase, R = body.Radius;
+    double w = clsSky::UsefulWidth(B);
+    double psi = ACosD(2 * k - 1);
+    double r = (1 - k) * R / (R - w);
+    double e2 = (1 - r * r) / (1 - Square(1 - k));
+    double theta = e2 > 0 ? 2 * ASinD(std::sqrt(std::fmin(e2, 1.0))) : 0;
+    double x = psi > 90 ? theta / 2 : 180 - theta / 2;
+    double inner = std::fabs(clsSky::El2(TanD(x), CosD(psi), 1, Square(CosD(psi))));
+    if (arc * M_PI / 360 < inner) {
+      raise("Inner perimeter of Moon (", 2 * inner * R, ") is larger than the outer perimeter (",
+            R * M_PI * arc / 180, ")");
+    }
+  }
+  in.foveal = ground + (foveal - total);
+  in.peripheral = ground + (peripheral - total);
+  return true;
+}
+
 double clsHBody::HBProbVis(const std::string& strHBody, double dblFix, bool& blnValid) {
   return guarded(blnValid, "cHBody.HBProbVis", 0.0, [&] {
-    Session& s = session();
+    SightInputs in;
+    if (!sightInputs(strHBody, dblFix, in)) return 0.0;
     bool ok = true;
-    udtHBody body, sun;
-    TrueHBody(strHBody, dblFix, body, ok);
-    if (!ok) abandon();
-    TrueHBody("Sun", dblFix, sun, ok);
-    if (!ok) abandon();
-    double foveal = 0, peripheral = 0, total = 0;
-    Magnitude(strHBody, body, dblFix, foveal, peripheral, total, ok);
-    if (!ok) abandon();
-    if (!body.RefrFlag) return 0.0;  // well below the horizon
-
-    // Where the eye looks: the middle of the lit limb for the Moon, the
-    // body itself otherwise.
-    double altitude = body.AltTopo, refracted = body.AltRefr, azimuth = body.AzTopo, arc = 180;
-    if (strHBody == "Moon") {
-      double angle = 0, subtend = 0;
-      moon.BrightLimb(dblFix, false, angle, subtend, altitude, azimuth, ok);
-      if (!ok) abandon();
-      moon.BrightLimb(dblFix, true, angle, subtend, refracted, azimuth, ok);
-      if (!ok) abandon();
-      arc = std::clamp(subtend, 0.0, 180.0);
-    }
-
-    double ground = s.sky.DeltaM(dblFix, refracted, 2, ok);
-    if (!ok) abandon();
-    ground += total;
-    double B = s.sky.SkyBrightness(dblFix, refracted, azimuth, 2, false, 0, ok);
-    if (!ok) abandon();
-    double KA = 0, KO = 0, KR = 0, KW = 0, XA = 0, XO = 0, XG = 0;
-    s.sky.GetK(dblFix, 2, sun.RATopo, sun.HourAngTopo, refracted, true, KA, KO, KR, KW, ok);
-    if (!ok) abandon();
-    s.sky.GetX(dblFix, 2, 90 - altitude, 90 - refracted, XA, XO, XG, ok);
-    if (!ok) abandon();
-
-    if (strHBody != "Sun" && strHBody != "Moon") {
-      double p = s.sky.ProbVis(dblFix, altitude, azimuth, ground, 100000, KA, XA, ok);
-      if (!ok) abandon();
-      return p;
-    }
-    if (strHBody == "Moon") {
-      // The part of the crescent narrower than the eye resolves against this
-      // sky is lost; what remains must still fit inside the lit limb.
-      double k = body.Phase, R = body.Radius;
-      double w = clsSky::UsefulWidth(B);
-      double psi = ACosD(2 * k - 1);
-      double r = (1 - k) * R / (R - w);
-      double e2 = (1 - r * r) / (1 - Square(1 - k));
-      double theta = e2 > 0 ? 2 * ASinD(std::sqrt(std::fmin(e2, 1.0))) : 0;
-      double x = psi > 90 ? theta / 2 : 180 - theta / 2;
-      double inner = std::fabs(clsSky::El2(TanD(x), CosD(psi), 1, Square(CosD(psi))));
-      if (arc * M_PI / 360 < inner) {
-        raise("Inner perimeter of Moon (", 2 * inner * R, ") is larger than the outer perimeter (",
-              R * M_PI * arc / 180, ")");
-      }
-    }
-    double p = s.sky.ProbVis(dblFix, altitude, azimuth, ground + (foveal - total), ground + (peripheral - total), KA,
-                             XA, ok);
+    double p = session().sky.ProbVis(dblFix, in.altitude, in.azimuth, in.foveal, in.peripheral, in.KA, in.XA, ok);
     if (!ok) abandon();
     return p;
+  });
+}
+
+double clsHBody::SightContrast(const std::string& strHBody, double dblFix, bool& blnValid) {
+  return guarded(blnValid, "cHBody.HBProbVis", 0.0, [&] {
+    SightInputs in;
+    if (!sightInputs(strHBody, dblFix, in)) return 0.0;
+    bool ok = true;
+    double c = session().sky.Contrast(dblFix, in.altitude, in.azimuth, in.foveal, in.peripheral, in.KA, ok);
+    if (!ok) abandon();
+    return c;
   });
 }
 
@@ -171,6 +197,18 @@ void clsHBody::FindP(const std::string& strHBody, double dblTMin, double dblTMax
 void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnFlag1, bool blnFlag2, bool blnFlag3,
                           udtVisibility& udtVis, bool& blnValid) {
   guardedVoid(blnValid, "cHBody.Visibility", [&] {
+    if (!HBodyLoader(session()).IsObjectName(strHBody)) raise("strHBody not valid: ", strHBody);
+    bool ok = true;
+    bool evening = strHBody == "Sun" || EveningSight(strHBody, lngFix, ok);
+    if (!ok) abandon();
+    VisibilityOn(strHBody, lngFix, evening, blnFlag1, blnFlag2, blnFlag3, udtVis, ok);
+    if (!ok) abandon();
+  });
+}
+
+void clsHBody::VisibilityOn(const std::string& strHBody, int32_t lngFix, bool blnEvening, bool blnFlag1,
+                            bool blnFlag2, bool blnFlag3, udtVisibility& udtVis, bool& blnValid) {
+  guardedVoid(blnValid, "cHBody.Visibility", [&] {
     Session& s = session();
     const int16_t N = s.options.intNIntegrals;
     if (std::find(kNIntegralsChoices.begin(), kNIntegralsChoices.end(), N) == kNIntegralsChoices.end())
@@ -178,6 +216,7 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
     if (!HBodyLoader(s).IsObjectName(strHBody)) raise("strHBody not valid: ", strHBody);
     Session::VisibilityCache& cache = s.visibilityCache;
     if (!s.blnVisibilityStale && cache.blnFilled && cache.strHBody == strHBody && cache.lngFix == lngFix &&
+        cache.blnEvening == blnEvening &&
         cache.blnFlag1 == blnFlag1 && cache.blnFlag2 == blnFlag2 && cache.blnFlag3 == blnFlag3 &&
         cache.position == s.udtPosition && cache.weather == s.udtWeather && cache.options == s.options &&
         cache.observer == s.udtObserver && cache.criterion == s.udtUserCriterion) {
@@ -187,7 +226,7 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
     cache.blnFilled = false;
     bool ok = true;
     udtVisibility v;
-    visibilityInterval(strHBody, lngFix, v, ok);
+    ObservingInterval(strHBody, lngFix, blnEvening, v, ok);
     if (!ok) abandon();
     const std::string calculating = s.main.Lang("Calculating ", "מחשב ") + strHBody;
     auto progress = [&](const char* percent) { s.messages.progress(calculating + percent); };
@@ -208,8 +247,10 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
     // The criterion in force judges the Moon's evening as a whole: its value
     // goes with the table (the reports' hints of optical aid read it), and
     // a value above 5 is a Moon in view for the whole evening. Whether the
-    // Moon can be seen at all is the photometric table's answer.
+    // Moon can be seen at all is the photometric table's answer (or, by
+    // criterion, the criterion's verdict).
     bool criterionExtended = false;
+    CriterionVerdict verdict;
     if (strHBody == "Moon") {
       udtCriterion criterion = s.udtUserCriterion;
       moon.SetCriterion(criterion, false, ok);
@@ -217,15 +258,24 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
       udtCriterionResult judged;
       moon.Criterion(lngFix, v.blnEvening, criterion, judged, ok);
       if (!ok) abandon();
+      verdict = judgeCrescent(criterion.intType, judged);
       v.dblValue = judged.dblZ;
-      criterionExtended = judged.dblZ > 5;
+      criterionExtended = judged.dblZ > 5 && verdict.bar == CrescentBar::None;
     }
 
     progress(" 0%");
-    if (strHBody == "Moon" && s.options.intMoonCalc == kMoonCalcByCriterion) {
-      // By criterion: the criterion's value of the evening places the window.
-      CriterionVisibility(s).Search(lngFix, false, v, ok);
+    if (v.bar != CrescentBar::None) {
+      // Not in the evening's (morning's) sky at all: no instant to give.
+      v.blnNeverVisible = true;
+      v.dblTMax = v.dblT1 = v.dblT2 = v.dblT3 = v.dblT4 = v.dblStart;
+      v.dblPMax = 0;
+    } else if (strHBody == "Moon" && s.options.intMoonCalc == kMoonCalcByCriterion) {
+      // By criterion: the criterion's value of the evening places the window,
+      // its verdict says whether there is one.
+      CriterionVisibility(s).Search(lngFix, false, verdict.blnEye, v, ok);
       if (!ok) abandon();
+      // Too near the Sun there is no crescent to see, however dark the sky.
+      if (verdict.bar == CrescentBar::BelowDanjon) v.dblPMax = 0;
       progress(" 100%");
     } else if (v.dblEnd <= v.dblStart) {
       // The body is down before the Sun: nothing to search.
@@ -265,6 +315,7 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
     cache.table = v;
     cache.strHBody = strHBody;
     cache.lngFix = lngFix;
+    cache.blnEvening = blnEvening;
     cache.blnFlag1 = blnFlag1;
     cache.blnFlag2 = blnFlag2;
     cache.blnFlag3 = blnFlag3;
@@ -278,44 +329,40 @@ void clsHBody::Visibility(const std::string& strHBody, int32_t lngFix, bool blnF
   });
 }
 
-void clsHBody::visibilityInterval(const std::string& strHBody, int32_t lngFix, udtVisibility& v, bool& blnValid) {
+void clsHBody::ObservingInterval(const std::string& strHBody, int32_t lngFix, bool blnEvening, udtVisibility& v,
+                                 bool& blnValid) {
   guardedVoid(blnValid, "cHBody.Visibility", [&] {
     bool ok = true, neverRises = false, neverSets = false;
-    auto crossing = [&](const std::string& name, int32_t day, bool set) {
-      double t = RiseSet(name, day, set, true, neverRises, neverSets, ok);
-      if (!ok) abandon();
-      return t;
-    };
+    v.bar = CrescentBar::None;
     if (strHBody == "Sun") {
       // The Sun is seen by day: from its rising to its setting.
       v.blnEvening = true;
-      v.dblStart = crossing("Sun", lngFix, false);
-      v.dblEnd = crossing("Sun", lngFix, true);
+      v.dblStart = RiseSet("Sun", lngFix, false, true, neverRises, neverSets, ok);
+      if (!ok) abandon();
+      v.dblEnd = RiseSet("Sun", lngFix, true, true, neverRises, neverSets, ok);
+      if (!ok) abandon();
       return;
     }
-    v.blnEvening = EveningSight(strHBody, lngFix, ok);
+    v.blnEvening = blnEvening;
+    const double sun = RiseSet("Sun", lngFix, blnEvening, true, neverRises, neverSets, ok);
     if (!ok) abandon();
-    if (v.blnEvening) {
-      // From sunset to the body's setting; a body that sets after local
-      // midnight has its setting on the next local day.
-      v.dblStart = crossing("Sun", lngFix, true);
-      double set = crossing(strHBody, lngFix, true);
-      if (set < v.dblStart) {
-        double next = crossing(strHBody, lngFix + 1, true);
-        if (next > v.dblStart && next - v.dblStart < 1) set = next;
-      }
-      v.dblEnd = set;
-    } else {
-      // From the body's rising to sunrise; a rising before local midnight
-      // belongs to the day before.
-      v.dblEnd = crossing("Sun", lngFix, false);
-      double rise = crossing(strHBody, lngFix, false);
-      if (rise > v.dblEnd) {
-        double before = crossing(strHBody, lngFix - 1, false);
-        if (before < v.dblEnd && v.dblEnd - before < 1) rise = before;
-      }
-      v.dblStart = rise;
+    v.dblStart = v.dblEnd = sun;
+    if (neverRises || neverSets) {
+      v.bar = CrescentBar::NoSunEvent;
+      return;
     }
+    const double up = AboveHorizon(strHBody, sun, true, ok);
+    if (!ok) abandon();
+    if (!(up > 0)) {
+      RiseSet(strHBody, lngFix, blnEvening, true, neverRises, neverSets, ok);
+      if (!ok) abandon();
+      v.bar = neverRises ? CrescentBar::MoonNeverRises : CrescentBar::MoonFirst;
+      return;
+    }
+    const double body = CrossingBeyond(strHBody, lngFix, blnEvening, sun, true, neverRises, neverSets, ok);
+    if (!ok) abandon();
+    v.dblStart = blnEvening ? sun : body;
+    v.dblEnd = blnEvening ? body : sun;
   });
 }
 

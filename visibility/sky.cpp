@@ -223,6 +223,53 @@ double clsSky::UsefulWidth(double dblBSky) {
   return day * (L + 1.3283 - 0.5) + night * (-L - 0.3283 + 0.5);
 }
 
+namespace {
+
+// The eye against a sky of brightness 10^logB cd/m^2 (a fit to Hecht's
+// threshold data, Schaefer, PASP 102, 212, 1990): the intensity just seen,
+// rods in a dark sky and cones in a bright one.
+double thresholdIntensity(double logB) {
+  return logB < -2.3172 ? std::pow(10.0, -9.8) * Square(1 + std::sqrt(std::pow(10.0, logB - 1.9 + 5.4972)))
+                        : std::pow(10.0, -8.35) * Square(1 + std::sqrt(std::pow(10.0, logB - 5.9 + 5.4972)));
+}
+
+// 10^exponent, capped at 1e80 for an extremely bright source.
+double intensityOf(double exponent) { return exponent > 80 ? 1e80 : std::pow(10.0, exponent); }
+
+// The intensity that counts: the foveal part with what the periphery adds
+// against this sky.
+double effectiveIntensity(double logB, double If, double Ip) {
+  return std::fmax((0.0049 * logB * logB - 0.0533 * logB + 0.1278) * Ip + If, If);
+}
+
+// Chance of seeing a source ratio times the threshold intensity.
+double seeingChance(double ratio) { return Square(1 - std::exp(-1.267 * Square(ratio))); }
+
+// The spread (magnitudes, one standard deviation) of a source's contrast
+// from one clear evening to the next: aerosol optical depths spread
+// log-normally by about half their value (O'Neill et al., Geophys. Res.
+// Lett. 27, 3333, 2000), some 0.08 magnitude per air mass of aerosol
+// extinction, over the 10 to 15 aerosol air masses through which a young
+// crescent a few degrees up is seen.
+constexpr double kContrastSpread = 1.0;
+// The spread is averaged over this many standard deviations on either side.
+constexpr double kSpreadRange = 4;
+
+}  // namespace
+
+double clsSky::Contrast(double dblFix, double dblAlt, double dblAz, double dblFovealMag, double dblPeriphMag,
+                        double dblKA, bool& blnValid) {
+  return guarded(blnValid, "cSky.ProbVis", 0.0, [&] {
+    bool ok = true;
+    double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, dblKA, ok);
+    if (!ok) abandon();
+    double logB = finite(std::log10(B));
+    double If = intensityOf((-16.57 - dblFovealMag) / 2.5);
+    double Ip = intensityOf((-16.57 - dblPeriphMag) / 2.5);
+    return effectiveIntensity(logB, If, Ip) / thresholdIntensity(logB);
+  });
+}
+
 double clsSky::ProbVis(double dblFix, double dblAlt, double dblAz, double dblFovealMag, double dblPeriphMag,
                        double dblKA, double dblXA, bool& blnValid) {
   return guarded(blnValid, "cSky.ProbVis", 0.0, [&] {
@@ -236,29 +283,47 @@ double clsSky::ProbVis(double dblFix, double dblAlt, double dblAz, double dblFov
       case 128: range = 9.9; break;
       default: raise("Invalid intNIntegrals in ProbVis :", N);
     }
-    // The aerosol coefficient of the moment is uncertain: average the chance
-    // of a sighting over its log-normal spread around the expected value.
-    double sumPW = 0, sumW = 0;
     bool ok = true;
-    for (int i = 1; i <= N; ++i) {
-      double KAi = range * i * dblKA / N;
-      double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, KAi, ok);
+    double P = 0;
+    if (s.options.blnClassicModel) {
+      // The aerosol coefficient of the moment is uncertain: average the
+      // chance of a sighting over its log-normal spread around the expected
+      // value.
+      double sumPW = 0, sumW = 0;
+      for (int i = 1; i <= N; ++i) {
+        double KAi = range * i * dblKA / N;
+        double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, KAi, ok);
+        if (!ok) abandon();
+        double logB = finite(std::log10(B));
+        double mPrime = (dblKA - KAi) * dblXA - 16.57;
+        double If = intensityOf((mPrime - dblFovealMag) / 2.5);
+        double Ip = intensityOf((mPrime - dblPeriphMag) / 2.5);
+        double I = effectiveIntensity(logB, If, Ip);
+        double w = std::exp(-Square(std::log(KAi) - std::log(dblKA) - 0.3698) / 1.4792) / KAi * 0.4639;
+        sumPW += seeingChance(I / thresholdIntensity(logB)) * w;
+        sumW += w;
+      }
+      P = finite(sumPW / sumW);
+    } else {
+      // The contrast of the source against the sky at the expected aerosol
+      // coefficient, averaged over a normal spread of kContrastSpread
+      // magnitudes. The spread is the same at every altitude, so the chance
+      // rises and falls with the contrast alone: a source that fades faster
+      // than the sky darkens is ever harder to see. (Spreading the aerosol
+      // coefficient itself, times an aerosol air mass that reaches 80 at the
+      // horizon, credits a sinking crescent with the rare evenings of very
+      // clean air more and more, and its chance then grows as it fades.)
+      const double contrast = Contrast(dblFix, dblAlt, dblAz, dblFovealMag, dblPeriphMag, dblKA, ok);
       if (!ok) abandon();
-      double logB = finite(std::log10(B));
-      double mPrime = (dblKA - KAi) * dblXA - 16.57;
-      auto intensity = [](double exponent) { return exponent > 80 ? 1e80 : std::pow(10.0, exponent); };
-      double If = intensity((mPrime - dblFovealMag) / 2.5);
-      double Ip = intensity((mPrime - dblPeriphMag) / 2.5);
-      // Threshold of the eye: rods in a dark sky, cones in a bright one.
-      double It = logB < -2.3172 ? std::pow(10.0, -9.8) * Square(1 + std::sqrt(std::pow(10.0, logB - 1.9 + 5.4972)))
-                                 : std::pow(10.0, -8.35) * Square(1 + std::sqrt(std::pow(10.0, logB - 5.9 + 5.4972)));
-      double I = std::fmax((0.0049 * logB * logB - 0.0533 * logB + 0.1278) * Ip + If, If);
-      double w = std::exp(-Square(std::log(KAi) - std::log(dblKA) - 0.3698) / 1.4792) / KAi * 0.4639;
-      double P = Square(1 - std::exp(-1.267 * Square(I / It)));
-      sumPW += P * w;
-      sumW += w;
+      double sumPW = 0, sumW = 0;
+      for (int i = 0; i < N; ++i) {
+        double z = kSpreadRange * (2.0 * (i + 0.5) / N - 1);
+        double w = std::exp(-z * z / 2);
+        sumPW += seeingChance(contrast * std::pow(10.0, 0.4 * kContrastSpread * z)) * w;
+        sumW += w;
+      }
+      P = finite(sumPW / sumW);
     }
-    double P = finite(sumPW / sumW);
     // Calibration on observed sightings: point sources and extended ones.
     double z = s.main.NormInv(P, ok);
     if (!ok) abandon();

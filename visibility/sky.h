@@ -58,11 +58,16 @@ class clsSky : public SessionBound {
   // The narrowest width (degrees) that the eye resolves against a sky of
   // brightness dblBSky (cd/m^2).
   static double UsefulWidth(double dblBSky);
-  // Probability (0 to 1) of seeing a point source of the given foveal and
-  // peripheral magnitudes above the atmosphere at the point, averaged over
-  // the likely aerosol coefficients around dblKA (air mass dblXA).
+  // Probability (0 to 1) of seeing a source of the given foveal and
+  // peripheral ground magnitudes at the point, averaged over the spread of
+  // clear evenings: of its contrast, or (the classic model of the options)
+  // of the aerosol coefficient around dblKA at air mass dblXA.
   double ProbVis(double dblFix, double dblAlt, double dblAz, double dblFovealMag, double dblPeriphMag,
                  double dblKA, double dblXA, bool& blnValid);
+  // The source's effective intensity over the eye's threshold against the
+  // sky at the point, at the aerosol coefficient dblKA.
+  double Contrast(double dblFix, double dblAlt, double dblAz, double dblFovealMag, double dblPeriphMag,
+                  double dblKA, bool& blnValid);
   // Bulirsch's general elliptic integral of the second kind el2(x, kc, a, b);
   // raises (without a handler of its own) when kc is 0.
   static double El2(double dblX, double dblQQC, double dblAA, double dblBB);

@@ -4,6 +4,24 @@
 
 namespace nemora {
 
+// Why a crescent cannot be seen on an evening (or morning), whatever a
+// criterion's value or the photometric model says: the Moon is not in the
+// evening sky at all, or not as a crescent.
+enum class CrescentBar : signed char {
+  None,
+  NoSunEvent,      // the Sun does not set (rise) that day
+  MoonNeverRises,  // the Moon does not rise that day
+  MoonFirst,       // the Moon is down at sunset (at sunrise): it sets before the Sun (rises after it)
+  MoonDown,        // the Moon is down at the moment the criterion is judged
+  NotCrescent,     // the Moon is more than half lit
+  BelowDanjon      // too near the Sun for any crescent to show
+};
+
+// Elongation (degrees, topocentric) below which no crescent is seen: the lit
+// arc shrinks to nothing before the Moon gets this close to the Sun. Danjon,
+// L'Astronomie 46, 57 (1932) and 50, 57 (1936), found about 7 degrees.
+inline constexpr double kDanjonLimit = 7.0;
+
 // The seven rows the reports and graphs read, with the interval searched.
 // The first-appearance window is dblT1 to dblT2, the fading window dblT3 to
 // dblT4; when the greatest probability stays below 0.92 the two inner
@@ -24,6 +42,9 @@ struct udtVisibility {
   double dblEnd = 0;
   bool blnEvening = true;
   double dblValue = 0;
+  // Set when the body is not in that evening's (morning's) sky at all: the
+  // table is then never visible, with no instant of the evening.
+  CrescentBar bar = CrescentBar::None;
 };
 
 }  // namespace nemora

@@ -93,16 +93,19 @@ TEST(GraphCurves, RangesAndTheFlatCurve) {
   }
 }
 
-// The probability curve of the evening of 11 March 2024 at Jerusalem runs
-// over the report's span and crosses 8 % where the report's window opens
-// and closes; the finder chart carries the crescent and the guide planets.
+// The probability curve of the evening of 10 March 2024 at Honolulu (a
+// crescent of 20 hours, seen from a while after sunset until it sinks into
+// the horizon's haze) runs over the report's span and crosses 8 % where the
+// report's window opens and closes; the finder chart of 11 March at
+// Jerusalem carries the crescent and the guide planets.
 TEST(GraphCurves, CurvesFollowTheReportsTable) {
   TempDir dir;
-  Place j(dir, 31.7767, 35.2345, 754, 2);
-  j.session.options.intMoonCalc = kMoonCalcPhotometric;
+  Place h(dir, 21.3, -157.9, 0, -10);
+  h.session.options.intMoonCalc = kMoonCalcPhotometric;
   bool ok = false;
-  const udtCurves p = j.curves("Moon", k11Mar2024Evening, kGraphProbability, ok);
-  ASSERT_TRUE(ok) << j.sink.last();
+  const double honoluluEvening = 738956 + 4.0 / 24;  // 18:00 local on the 10th (04:00 UT on the 11th)
+  const udtCurves p = h.curves("Moon", honoluluEvening, kGraphProbability, ok);
+  ASSERT_TRUE(ok) << h.sink.last();
   ASSERT_TRUE(p.hasCurve()) << p.strMessage;
   const udtVisibility& v = p.table;
   EXPECT_EQ(p.grid.dblTime.front(), v.dblStart);
@@ -119,8 +122,13 @@ TEST(GraphCurves, CurvesFollowTheReportsTable) {
   EXPECT_NEAR(p.grid.dblTime[first], v.dblT1, 1.5 * kMinute);
   EXPECT_NEAR(p.grid.dblTime[last], v.dblT4, 1.5 * kMinute);
   EXPECT_NEAR(MyMax(p.dblProb), v.dblPMax, 0.01);
-  // Local time in Jerusalem is UT + 2 hours in March.
-  EXPECT_NEAR(p.dblClockOffset, 2.0 / 24, 1e-6);
+  // Local time in Honolulu is UT - 10 hours.
+  EXPECT_NEAR(p.dblClockOffset, -10.0 / 24, 1e-6);
+
+  // (By criterion: the photometric model sees this crescent all evening,
+  // and a graph is not drawn for a Moon in view for an extended period.)
+  Place j(dir, 31.7767, 35.2345, 754, 2);
+  j.session.options.intMoonCalc = kMoonCalcByCriterion;
 
   const udtCurves f = j.curves("Moon", k11Mar2024Evening, kGraphFinderFull, ok);
   ASSERT_TRUE(ok && f.hasCurve()) << j.sink.last() << f.strMessage;

@@ -175,8 +175,9 @@ TEST(MoonPhases, NextVisibleDateByYallopAtJerusalemForAYearOfLunations) {
   for (int n = 0; n < 13; ++n) {
     int32_t day = phases.NextVisibleDate(start, true, false, ok);
     ASSERT_TRUE(ok) << p.sink.last();
-    EXPECT_GE(phases.CrescentValue(day, true, ok), 0) << day;
-    EXPECT_LT(phases.CrescentValue(day - 1, true, ok), 0) << day;
+    // Yallop's own verdict: class A to C that evening, not the evening before.
+    EXPECT_TRUE(phases.CrescentJudgement(day, true, ok).blnEye) << day;
+    EXPECT_FALSE(phases.CrescentJudgement(day - 1, true, ok).blnEye) << day;
     // One crescent a lunation, none skipped, each after its conjunction.
     if (previous != 0) {
       EXPECT_TRUE(day - previous == 29 || day - previous == 30) << day - previous;
@@ -195,16 +196,16 @@ TEST(MoonPhases, NextVisibleDateByYallopAtJerusalemForAYearOfLunations) {
     int32_t day = phases.NextVisibleDate(start, false, false, ok);
     ASSERT_TRUE(ok) << p.sink.last();
     EXPECT_GE(day, static_cast<int32_t>(start));
-    EXPECT_GE(phases.CrescentValue(day, false, ok), 0) << day;
-    EXPECT_LT(phases.CrescentValue(day + 1, false, ok), 0) << day;
+    EXPECT_TRUE(phases.CrescentJudgement(day, false, ok).blnEye) << day;
+    EXPECT_FALSE(phases.CrescentJudgement(day + 1, false, ok).blnEye) << day;
     start = day + 1;
   }
   // With optical aid the first evening is never later.
   int32_t aided = phases.NextVisibleDate(k1Jan2025, true, true, ok);
   ASSERT_TRUE(ok);
   EXPECT_LE(aided, phases.NextVisibleDate(k1Jan2025, true, false, ok));
-  EXPECT_GE(phases.CrescentValue(aided, true, ok), -0.68);
-  EXPECT_LT(phases.CrescentValue(aided - 1, true, ok), -0.68);
+  EXPECT_TRUE(phases.CrescentJudgement(aided, true, ok).blnAid);
+  EXPECT_FALSE(phases.CrescentJudgement(aided - 1, true, ok).blnAid);
 }
 
 TEST(MoonPhases, DurationTextForms) {
