@@ -344,9 +344,11 @@ std::string MoonPhases::BackToBack(bool& blnValid) {
     for (;;) {
       for (int pass = 0; pass < kPassesPerRound; ++pass) {
         if (unattended && first > until) {
-          const std::string years = std::to_string(s.intBackToBackYears);
-          return s.main.Lang("Back-to-back Moons not detected after " + years + " years.",
-                             "ירחים צמודים לא נמצאו במשך " + years + " שנה.");
+          const int n = s.intBackToBackYears;
+          const std::string years = n == 1 ? "1 year" : std::to_string(n) + " years";
+          return s.main.Lang("Back-to-back Moons not detected after " + years + ".",
+                             "ירחים צמודים לא נמצאו במשך " + (n == 1 ? std::string("שנה אחת") : std::to_string(n) + " שנה") +
+                                 ".");
         }
         udtDate gregorian;
         s.gregorian.fixed_gregorian(static_cast<int32_t>(first), gregorian, ok);

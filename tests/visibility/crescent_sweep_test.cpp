@@ -251,8 +251,8 @@ TEST(CrescentSweep, MapCellsAreTheSinglePlaceAnswer) {
 // The first evenings of successive new crescents (and the last mornings of
 // the old ones) lie a lunation apart at places all round the world, west of
 // Greenwich as well as east of it. Far north a lunation may have no crescent
-// that the criterion passes (Reykjavik's spring mornings): there the dates
-// still come one lunation at most, never twice in one.
+// that the criterion passes (Reykjavik's spring mornings of 2025): there the
+// dates still come one a lunation at most.
 TEST(CrescentSweep, FirstVisibleDatesAreALunationApart) {
   Observer o;
   Session& s = o.session;
@@ -275,16 +275,18 @@ TEST(CrescentSweep, FirstVisibleDatesAreALunationApart) {
     SCOPED_TRACE(std::to_string(p.lat) + " " + std::to_string(p.lon));
     for (bool newCrescent : {true, false}) {
       bool ok = true;
-      double start = phases.LocalNoon(739617);  // 1 January 2025
+      double start = phases.LocalNoon(739252);  // 1 January 2025
       int32_t previous = 0;
       for (int n = 0; n < 6; ++n) {
         int32_t day = phases.NextVisibleDate(start, newCrescent, false, ok);
         ASSERT_TRUE(ok) << o.sink.last();
-        if (n > 0) {
+        if (n > 0 && p.far) {
+          // Far north the crescent comes one to five days after the
+          // conjunction: dates 26 to 33 days apart, or a lunation skipped.
+          EXPECT_GE(day - previous, 25) << "lunation " << n;
+        } else if (n > 0) {
           EXPECT_GE(day - previous, 28) << "lunation " << n;
-          if (!p.far) {
-            EXPECT_LE(day - previous, 31) << "lunation " << n;
-          }
+          EXPECT_LE(day - previous, 31) << "lunation " << n;
         }
         previous = day;
         start = phases.LocalNoon(day + 1);

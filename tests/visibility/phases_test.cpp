@@ -247,6 +247,31 @@ TEST(MoonPhases, BackToBackAsksAtLatitude45AndWithThePhotometricCriterion) {
     EXPECT_TRUE(ok) << p.sink.last();
     EXPECT_EQ(p.sink.questions, r.questions) << r.latitude;
   }
+  // Unattended (the command line): no question, the warning as a note, and
+  // one answer: the pair's date, or none within the years given (Cape Town
+  // from 1 June 2025 by Yallop: none within a year; London from 1 January
+  // 2024: class C on the morning of 5 July and the evening of 6 July).
+  struct Unattended {
+    double latitude, longitude;
+    double start;
+    std::string answer;
+    std::vector<std::string> notes;
+  } unattended[] = {
+      {-33.9, 18.4, k1Jan2025 + 151, "Back-to-back Moons not detected after 1 year.", {}},
+      {51.5, -0.13, k1Jan2025 - 366, "Friday 5th July 2024 Gregorian",
+       {"Back-to-back Moons are very rare or impossible at this latitude."}}};
+  for (const Unattended& u : unattended) {
+    Place p(u.latitude, u.longitude, 0, 0);
+    p.session.udtUserCriterion.intType = kCritYallop;
+    p.session.udtDateIn.enmDateType = dtGregorian;
+    p.session.dblFixDate = u.start;
+    p.session.intBackToBackYears = 1;
+    bool ok = false;
+    EXPECT_EQ(MoonPhases(p.session).BackToBack(ok), u.answer);
+    EXPECT_TRUE(ok) << p.sink.last();
+    EXPECT_TRUE(p.sink.questions.empty());
+    EXPECT_EQ(p.sink.messages, u.notes);
+  }
 }
 
 TEST(MoonPhases, NewMoonTableWritesTheLunationsDoneWhenStopped) {
