@@ -228,6 +228,8 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_option("--speed", in.speed, "Integration steps of the probability: 16, 32, 64 (default) or 128")
       ->check(CLI::IsMember({16, 32, 64, 128}));
   app.add_option("--observer", in.observer, "overall (the average observer) or a personal performance level");
+  app.add_option("--aid", in.aid,
+                 "The observer's optical aid: eye, binoculars[:7x50] or telescope:APERTURE_MM,MAGNIFICATION");
   app.add_option("--mode", in.mode, "Moon calculation mode of the visibility tables: photometric or criterion")
       ->check(CLI::IsMember({"photometric", "criterion"}));
   app.add_option("--criterion", in.criterion,
@@ -274,6 +276,19 @@ bool applyObserver(Session& session, const std::string& text) {
   return true;
 }
 
+// The observer's optical aid.
+bool applyAid(Session& session, const std::string& text) {
+  if (text.empty()) return true;
+  std::optional<udtOpticalAid> aid = ParseAid(text);
+  if (!aid)
+    return fail(session,
+                "--aid must be eye, binoculars[:MAGNIFICATIONxAPERTURE_MM] or telescope:APERTURE_MM,MAGNIFICATION "
+                "(aperture 5 to 2000 mm, magnification 1 to 1000): " + text);
+  session.udtObserver.aid = *aid;
+  session.blnVisibilityStale = true;
+  return true;
+}
+
 // A criterion's name, or a user criterion, checked as the criterion dialog
 // checks its choices.
 bool applyCriterion(Session& session, const std::string& text) {
@@ -298,6 +313,7 @@ bool applyInputs(Session& session, const Inputs& inputs) {
     session.blnVisibilityStale = true;
   }
   if (!applyObserver(session, inputs.observer)) return false;
+  if (!applyAid(session, inputs.aid)) return false;
   if (!applyCriterion(session, inputs.criterion)) return false;
   return applyPlace(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
          applyTime(session, inputs);

@@ -268,6 +268,21 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
   }
   text += m.Lang(" Probability of visibility: ", " הסתברות הנראות: ") +
           m.Figure(ProbabilityPercent(v.dblPMax) + "%");
+  const udtOpticalAid aid = s.udtObserver.aid;
+  if (aid.intKind != kAidEye && !(isMoon && s.options.intMoonCalc == kMoonCalcByCriterion)) {
+    // The probability above is through the observer's aid; beside it, the
+    // naked eye's at the same instant.
+    struct Restore {
+      Session& s;
+      udtOpticalAid aid;
+      ~Restore() { s.udtObserver.aid = aid; }
+    } restore{s, aid};
+    s.udtObserver.aid = {};
+    double naked = s.hbody.HBProbVis(strHBody, v.dblTMax, ok);
+    if (!ok) abandon();
+    text += m.Lang(" with " + AidText(aid) + ", naked eye ", " בעזר אופטי, בעין בלתי מזוינת ") +
+            m.Figure(ProbabilityPercent(naked) + "%");
+  }
   if (isMoon) {
     double testimony = Testimony(v, ok);
     if (!ok) abandon();

@@ -1,5 +1,6 @@
 #include "visibility/frmObserver.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +24,13 @@ frmObserver::frmObserver(Session& session, QWidget* parent) : QDialog(parent), e
   lblLevel_ = makeLabel(this, "lblLevel", "Average preformance level");
   txtLevel_ = makeLineEdit(this, "txtLevel");
   lblLevel_->setBuddy(txtLevel_);
+  cboAid_ = makeNamed<QComboBox>(this, "cboAid");
+  for (const char* choice : kAidChoices) cboAid_->addItem(choice);
+  auto* lblAid = makeLabel(this, "lblAid", "Optical aid", cboAid_);
+  txtAperture_ = makeLineEdit(this, "txtAperture");
+  lblAperture_ = makeLabel(this, "lblAperture", "Aperture (mm)", txtAperture_);
+  txtMagnification_ = makeLineEdit(this, "txtMagnification");
+  lblMagnification_ = makeLabel(this, "lblMagnification", "Magnification", txtMagnification_);
   cmdOK_ = makeButton(this, "cmdOK", "OK");
   cmdOK_->setDefault(true);
   cmdCancel_ = makeButton(this, "cmdCancel", "Cancel");
@@ -30,6 +38,12 @@ frmObserver::frmObserver(Session& session, QWidget* parent) : QDialog(parent), e
   auto* level = new QGridLayout;
   level->addWidget(lblLevel_, 0, 0);
   level->addWidget(txtLevel_, 0, 1);
+  level->addWidget(lblAid, 1, 0);
+  level->addWidget(cboAid_, 1, 1);
+  level->addWidget(lblAperture_, 2, 0);
+  level->addWidget(txtAperture_, 2, 1);
+  level->addWidget(lblMagnification_, 3, 0);
+  level->addWidget(txtMagnification_, 3, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(cmdOK_);
@@ -46,6 +60,11 @@ frmObserver::frmObserver(Session& session, QWidget* parent) : QDialog(parent), e
     entry_.controls.optOverall = !personal;
     txtLevel_->setEnabled(entry_.txtLevelEnabled());
   });
+  connect(cboAid_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    entry_.controls.cboAid = index;
+    txtAperture_->setEnabled(entry_.txtAidEnabled());
+    txtMagnification_->setEnabled(entry_.txtAidEnabled());
+  });
   connect(cmdOK_, &QPushButton::clicked, this, [this] {
     readControls();
     bool closes = entry_.cmdOK();
@@ -58,12 +77,20 @@ frmObserver::frmObserver(Session& session, QWidget* parent) : QDialog(parent), e
 void frmObserver::readControls() {
   entry_.controls.optOverall = optOverall_->isChecked();
   entry_.controls.txtLevel = txtLevel_->text().toStdString();
+  entry_.controls.cboAid = cboAid_->currentIndex();
+  entry_.controls.txtAperture = txtAperture_->text().toStdString();
+  entry_.controls.txtMagnification = txtMagnification_->text().toStdString();
 }
 
 void frmObserver::showControls() {
   (entry_.controls.optOverall ? optOverall_ : optPersonal_)->setChecked(true);
   txtLevel_->setText(QString::fromStdString(entry_.controls.txtLevel));
   txtLevel_->setEnabled(entry_.txtLevelEnabled());
+  cboAid_->setCurrentIndex(entry_.controls.cboAid);
+  txtAperture_->setText(QString::fromStdString(entry_.controls.txtAperture));
+  txtMagnification_->setText(QString::fromStdString(entry_.controls.txtMagnification));
+  txtAperture_->setEnabled(entry_.txtAidEnabled());
+  txtMagnification_->setEnabled(entry_.txtAidEnabled());
 }
 
 }  // namespace nemora

@@ -1,5 +1,5 @@
-// The observer dialog: overall or personal probability and the observer's
-// performance level. The checks and effects belong to ObserverEntry; this
+// The observer dialog: overall or personal probability, the observer's
+// performance level, and the naked eye, binoculars or a telescope. The checks and effects belong to ObserverEntry; this
 // class only moves text.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include "visibility/observer_entry.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,6 +33,9 @@ class frmObserver : public QDialog {
   QRadioButton *optPersonal_ = nullptr, *optOverall_ = nullptr;
   QLabel* lblLevel_ = nullptr;
   QLineEdit* txtLevel_ = nullptr;
+  QComboBox* cboAid_ = nullptr;
+  QLabel *lblAperture_ = nullptr, *lblMagnification_ = nullptr;
+  QLineEdit *txtAperture_ = nullptr, *txtMagnification_ = nullptr;
   QPushButton *cmdOK_ = nullptr, *cmdCancel_ = nullptr;
 };
 

@@ -9,8 +9,14 @@
 namespace nemora {
 
 ObserverEntry::ObserverEntry(Session& session) : SessionBound(session) {
-  controls.optOverall = session.udtObserver.blnOverall;
-  controls.txtLevel = generalNumber(session.udtObserver.dblLevel);
+  const udtObserver& o = session.udtObserver;
+  controls.optOverall = o.blnOverall;
+  controls.txtLevel = generalNumber(o.dblLevel);
+  controls.cboAid = o.aid.intKind;
+  if (o.aid.intKind != kAidEye) {
+    controls.txtAperture = generalNumber(o.aid.dblAperture);
+    controls.txtMagnification = generalNumber(o.aid.dblMagnification);
+  }
 }
 
 bool ObserverEntry::cmdOK() {
@@ -25,8 +31,25 @@ bool ObserverEntry::cmdOK() {
     level = s.udtObserver.dblLevel;
     controls.txtLevel = generalNumber(*level);
   }
+  udtOpticalAid aid;
+  if (controls.cboAid == kAidBinoculars || controls.cboAid == kAidTelescope) {
+    std::optional<double> aperture = parseNumber(controls.txtAperture);
+    std::optional<double> magnification = parseNumber(controls.txtMagnification);
+    if (!aperture || *aperture < kLeastAperture || *aperture > kGreatestAperture) {
+      s.showMessage("Aperture must be a number from 5 to 2000 mm");
+      return false;
+    }
+    if (!magnification || *magnification < kLeastMagnification || *magnification > kGreatestMagnification) {
+      s.showMessage("Magnification must be a number from 1 to 1000");
+      return false;
+    }
+    aid.intKind = static_cast<int16_t>(controls.cboAid);
+    aid.dblAperture = *aperture;
+    aid.dblMagnification = *magnification;
+  }
   s.udtObserver.blnOverall = controls.optOverall;
   s.udtObserver.dblLevel = *level;
+  s.udtObserver.aid = aid;
   // Probabilities computed for the old observer are stale.
   s.blnVisibilityStale = true;
   s.blnNewInput = true;
@@ -37,9 +60,10 @@ bool ObserverEntry::cmdOK() {
 std::string ObserverEntry::WriteObserver(bool& blnValid) const {
   return guarded(blnValid, "frmObserver.WriteObserver", std::string(), [&] {
     const udtObserver& o = session().udtObserver;
-    if (o.blnOverall) return std::string("Overall probability");
+    std::string aid = o.aid.intKind == kAidEye ? std::string() : ", " + AidText(o.aid);
+    if (o.blnOverall) return "Overall probability" + aid;
     if (std::fabs(o.dblLevel) > 99.99) raise("Invalid udtObserver.dblLevel: ", o.dblLevel);
-    return "Performance level " + formatNumber(o.dblLevel, "#0.00");
+    return "Performance level " + formatNumber(o.dblLevel, "#0.00") + aid;
   });
 }
 

@@ -14,7 +14,13 @@ namespace nemora {
 struct ObserverControls {
   bool optOverall = true;      // "Overall probability"; optPersonal shows the opposite
   std::string txtLevel = "0";  // the performance level
+  int cboAid = kAidEye;        // "Naked eye", "Binoculars", "Telescope"
+  std::string txtAperture = "50";      // mm
+  std::string txtMagnification = "7";  // times
 };
+
+// The choices of cboAid, in its order.
+inline const char* const kAidChoices[] = {"Naked eye", "Binoculars", "Telescope"};
 
 class ObserverEntry : public SessionBound {
  public:
@@ -27,16 +33,23 @@ class ObserverEntry : public SessionBound {
 
   // txtLevel can be edited only while "Personal probability" is chosen.
   bool txtLevelEnabled() const { return !controls.optOverall; }
+  // The aid's aperture and magnification only while an aid is chosen.
+  bool txtAidEnabled() const { return controls.cboAid != kAidEye; }
 
   // Stores the observer from the controls and returns true (the dialog
   // closes). A level that is not a number is put back to the stored one when
   // "Overall probability" is chosen; with "Personal probability" it shows
-  // "Level must be a number", changes nothing and returns false.
+  // "Level must be a number", changes nothing and returns false. With an
+  // aid chosen, an aperture that is not a number from 5 to 2000 shows
+  // "Aperture must be a number from 5 to 2000 mm", a magnification that is
+  // not one from 1 to 1000 "Magnification must be a number from 1 to 1000",
+  // and nothing changes.
   bool cmdOK();
 
   // The observer line of the main window: "Overall probability", or
-  // "Performance level " with the level as "#0.00". A level beyond +-99.99
-  // fails (source "frmObserver.WriteObserver") with blnValid false.
+  // "Performance level " with the level as "#0.00", followed with an aid by
+  // ", " and the aid ("Binoculars 7x50"). A level beyond +-99.99 fails
+  // (source "frmObserver.WriteObserver") with blnValid false.
   std::string WriteObserver(bool& blnValid) const;
 };
 

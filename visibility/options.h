@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "visibility/optical_aid.h"
+
 namespace nemora {
 
 // Moon calculation modes.
@@ -33,10 +35,16 @@ struct udtOptions {
 };
 
 // The observer: the average observer (overall probability) or one of a given
-// performance level (personal probability).
+// performance level (personal probability), looking with the naked eye or
+// through binoculars or a telescope.
 struct udtObserver {
+  // {overall, level} keeps the naked eye.
+  udtObserver(bool overall = true, double level = 0, udtOpticalAid opticalAid = {})
+      : blnOverall(overall), dblLevel(level), aid(opticalAid) {}
+
   bool blnOverall = true;  // true: the probability of the average observer
   double dblLevel = 0;     // performance level in standard deviations; valid within -99.99 to 99.99
+  udtOpticalAid aid;       // the naked eye unless an aid is chosen
 
   friend bool operator==(const udtObserver&, const udtObserver&) = default;
 };

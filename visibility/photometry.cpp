@@ -15,6 +15,7 @@
 #include "ephemeris/hbody_data.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_visibility.h"
+#include "visibility/optical_aid.h"
 #include "visibility/sky.h"
 
 namespace nemora {
@@ -95,8 +96,17 @@ bool clsHBody::sightInputs(const std::string& strHBody, double dblFix, SightInpu
             R * M_PI * arc / 180, ")");
     }
   }
-  in.foveal = ground + (foveal - total);
-  in.peripheral = ground + (peripheral - total);
+  // Through an optical aid the crescent is an extended source that the
+  // magnification spreads beyond the eye's fields.
+  double fovealLoss = 0, peripheralLoss = 0;
+  if (strHBody == "Moon" && s.udtObserver.aid.intKind != kAidEye) {
+    double width = 2 * body.Radius * body.Phase, length = body.Radius * M_PI * arc / 180;
+    double M = s.udtObserver.aid.dblMagnification;
+    fovealLoss = ExtendedSourceCorrection(width, length, kFovealFieldWidth, M);
+    peripheralLoss = ExtendedSourceCorrection(width, length, kPeripheralFieldWidth, M);
+  }
+  in.foveal = ground + (foveal - total) + fovealLoss;
+  in.peripheral = ground + (peripheral - total) + peripheralLoss;
   return true;
 }
 

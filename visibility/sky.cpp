@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "base/numeric.h"
 #include "app/session.h"
+#include "visibility/optical_aid.h"
 
 namespace nemora {
 
@@ -263,9 +264,13 @@ double clsSky::Contrast(double dblFix, double dblAlt, double dblAz, double dblFo
     bool ok = true;
     double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, dblKA, ok);
     if (!ok) abandon();
+    // Through binoculars or a telescope the eye sees the body's light and
+    // the sky as the aid passes them on (factors of 1 for the naked eye).
+    AidFactors aid = ThroughAid(session().udtObserver.aid, B);
+    B *= aid.dblSky;
     double logB = finite(std::log10(B));
-    double If = intensityOf((-16.57 - dblFovealMag) / 2.5);
-    double Ip = intensityOf((-16.57 - dblPeriphMag) / 2.5);
+    double If = aid.dblLight * intensityOf((-16.57 - dblFovealMag) / 2.5);
+    double Ip = aid.dblLight * intensityOf((-16.57 - dblPeriphMag) / 2.5);
     return effectiveIntensity(logB, If, Ip) / thresholdIntensity(logB);
   });
 }
@@ -294,10 +299,12 @@ double clsSky::ProbVis(double dblFix, double dblAlt, double dblAz, double dblFov
         double KAi = range * i * dblKA / N;
         double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, KAi, ok);
         if (!ok) abandon();
+        AidFactors aid = ThroughAid(s.udtObserver.aid, B);
+        B *= aid.dblSky;
         double logB = finite(std::log10(B));
         double mPrime = (dblKA - KAi) * dblXA - 16.57;
-        double If = intensityOf((mPrime - dblFovealMag) / 2.5);
-        double Ip = intensityOf((mPrime - dblPeriphMag) / 2.5);
+        double If = aid.dblLight * intensityOf((mPrime - dblFovealMag) / 2.5);
+        double Ip = aid.dblLight * intensityOf((mPrime - dblPeriphMag) / 2.5);
         double I = effectiveIntensity(logB, If, Ip);
         double w = std::exp(-Square(std::log(KAi) - std::log(dblKA) - 0.3698) / 1.4792) / KAi * 0.4639;
         sumPW += seeingChance(I / thresholdIntensity(logB)) * w;

@@ -75,6 +75,45 @@ TEST(Observer, LevelThatIsNotANumber) {
   EXPECT_EQ(s.session.udtObserver, (udtObserver{true, 0.75}));
 }
 
+TEST(Observer, OpticalAidChoices) {
+  struct Case {
+    int aid;
+    const char *aperture, *magnification;
+    const char* message;   // "" when OK stores the aid
+    const char* observer;  // the observer line afterwards
+  } cases[] = {
+      {kAidEye, "x", "y", "", "Overall probability"},  // the naked eye ignores both boxes
+      {kAidBinoculars, "50", "7", "", "Overall probability, Binoculars 7x50"},
+      {kAidBinoculars, "42", "10", "", "Overall probability, Binoculars 10x42"},
+      {kAidTelescope, "100", "40", "", "Overall probability, Telescope 100 mm, 40x"},
+      {kAidTelescope, "4", "40", "Aperture must be a number from 5 to 2000 mm", "Overall probability"},
+      {kAidTelescope, "wide", "40", "Aperture must be a number from 5 to 2000 mm", "Overall probability"},
+      {kAidBinoculars, "50", "0.5", "Magnification must be a number from 1 to 1000", "Overall probability"},
+      {kAidBinoculars, "50", "", "Magnification must be a number from 1 to 1000", "Overall probability"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.aperture);
+    RecordedSession s;
+    ObserverEntry entry(s.session);
+    EXPECT_FALSE(entry.txtAidEnabled());
+    entry.controls.cboAid = c.aid;
+    entry.controls.txtAperture = c.aperture;
+    entry.controls.txtMagnification = c.magnification;
+    EXPECT_EQ(entry.txtAidEnabled(), c.aid != kAidEye);
+    bool stored = std::string(c.message).empty();
+    EXPECT_EQ(entry.cmdOK(), stored);
+    EXPECT_EQ(s.sink.messages, stored ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+    bool ok = false;
+    EXPECT_EQ(WriteObserver(s.session, ok), c.observer);
+    // The dialog opens again on the stored aid.
+    ObserverEntry again(s.session);
+    EXPECT_EQ(again.controls.cboAid, stored ? c.aid : kAidEye);
+    if (stored && c.aid != kAidEye) {
+      EXPECT_EQ(again.controls.txtAperture, c.aperture);
+    }
+  }
+}
+
 TEST(Observer, WriteObserver) {
   struct Case {
     udtObserver observer;

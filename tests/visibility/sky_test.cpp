@@ -9,6 +9,7 @@
 
 #include "ephemeris/hbody.h"
 #include "tests/test_support.h"
+#include "visibility/optical_aid.h"
 #include "visibility/sky.h"
 
 namespace nemora {
@@ -198,6 +199,38 @@ TEST(Sky, ProbabilityRisesWithBrightnessAndDarkness) {
   double average = P(dusk, 1, 100000);
   j.session.udtObserver = {false, 1.0};
   EXPECT_GT(P(dusk, 1, 100000), average);
+}
+
+TEST(Visibility, AnOpticalAidNeverLowersTheProbability) {
+  // The Moon over the evenings of 10 March 2024 (9 hours old), 11 March
+  // (33 hours) and 8 May 2024 (about 20 hours) at Jerusalem, every ten
+  // minutes from sunset for two hours: binoculars and a telescope gather
+  // more of the crescent's light than the eye and darken the sky behind it,
+  // so neither may make a sighting less likely.
+  Jerusalem j;
+  bool ok = false;
+  int compared = 0, helped = 0;
+  for (int32_t day : {k11Mar2024 - 1, k11Mar2024, k11Mar2024 + 58}) {
+    double sunset = j.sunBelow(day + 0.6, -0.8);
+    for (double t = sunset; t < sunset + 2.0 / 24; t += 10.0 / 1440) {
+      auto P = [&](const char* aid) {
+        j.session.udtObserver.aid = *ParseAid(aid);
+        double p = j.session.hbody.HBProbVis("Moon", t, ok);
+        EXPECT_TRUE(ok) << j.sink.last();
+        return p;
+      };
+      double eye = P("eye"), binoculars = P("binoculars"), telescope = P("telescope:80,30");
+      SCOPED_TRACE(::testing::Message() << "day " << day << " t " << t);
+      EXPECT_GE(binoculars, eye - 1e-9);
+      EXPECT_GE(telescope, eye - 1e-9);
+      ++compared;
+      if (binoculars > eye + 0.2) ++helped;
+    }
+  }
+  EXPECT_EQ(compared, 36);
+  // The 9-hour Moon is lost and the 33-hour one easy either way; the young
+  // May crescent in the bright sky after sunset is where binoculars decide.
+  EXPECT_GT(helped, 2);
 }
 
 TEST(Visibility, ThinCrescentEveningTable) {
