@@ -47,6 +47,7 @@ Json recordJson(const SightingsAnalysis& a, size_t i) {
   o["evening"] = r.blnEvening;
   o["method"] = methodName(r.method);
   o["seen"] = r.blnSeen;
+  o["aid"] = AidText(RecordAid(r, a.aid));
   if (r.blnHasClouds) o["clouds"] = r.dblClouds;
   if (!r.strSource.empty()) o["source"] = r.strSource;
   // The file's own columns keep the names its header gives them.
@@ -100,6 +101,7 @@ Json summaryJson(const SightingsAnalysis& a) {
   s["skipped"] = a.file.problems;
   s["complete"] = a.blnComplete;
   s["average_observer"] = a.blnAverageObserver;
+  s["aid"] = AidText(a.aid);
   s["bootstrap_resamples"] = kBootstrapResamples;
   Json failed = Json::array();
   for (int i : a.failed) failed.push_back(a.file.records[static_cast<size_t>(i)].lngLine);

@@ -38,6 +38,23 @@ CriterionVerdict judge(int16_t type, const udtCriterionResult& r) {
   return v;
 }
 
+}  // namespace
+
+udtOpticalAid RecordAid(const udtSighting& r, const udtOpticalAid& chosen) {
+  switch (r.method) {
+    case ObservingMethod::Binoculars:
+      return chosen.intKind == kAidBinoculars ? chosen : *ParseAid("binoculars");
+    case ObservingMethod::Telescope:
+      return chosen.intKind == kAidTelescope ? chosen : *ParseAid(kAssumedTelescope);
+    case ObservingMethod::Optical:
+      return chosen.intKind != kAidEye ? chosen : *ParseAid("binoculars");
+    default:
+      return {};  // the naked eye, and a camera (scored apart)
+  }
+}
+
+namespace {
+
 // Every column's verdict and the photometric probabilities of a record in
 // the worker's current state (place, Delta T). False when a routine failed.
 bool evaluateOnce(Session& s, const udtSighting& r, const std::vector<int16_t>& columns, SightingResult& out) {
@@ -235,10 +252,11 @@ std::vector<int16_t> AnalysisColumns(const Session& session) {
 }
 
 SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std::vector<int16_t>& columns,
-                                bool blnDeltaTTest, bool blnAverageObserver) {
+                                bool blnDeltaTTest, bool blnAverageObserver, const udtOpticalAid& chosenAid) {
   SightingResult out;
   moveToRecord(worker, r);
   if (blnAverageObserver) worker.udtObserver.blnOverall = true;
+  worker.udtObserver.aid = RecordAid(r, chosenAid);
   if (!evaluateOnce(worker, r, columns, out)) return out;
   if (blnDeltaTTest) {
     out.dblDeltaTShift = DeltaTUncertainty(r.lngYear + 0.5);
@@ -250,6 +268,7 @@ SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std
       shifted.deltaT.dblShift = sign * out.dblDeltaTShift;
       moveToRecord(shifted, r);
       if (blnAverageObserver) shifted.udtObserver.blnOverall = true;
+      shifted.udtObserver.aid = worker.udtObserver.aid;
       SightingResult moved;
       if (!evaluateOnce(shifted, r, columns, moved)) return out;
       for (int16_t t : columns) {
@@ -274,14 +293,17 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   // of the location database.
   if (!session.locations.loaded()) session.locations.GetLocationData();
   SessionPool pool(session, settings.threads);
-  // Records of the same evening at the same place (several observers, or a
-  // naked-eye and an optical-aid outcome) are evaluated once.
+  // Records of the same evening at the same place and with the same aid
+  // (several observers) are evaluated once.
+  const udtOpticalAid chosen = session.udtObserver.aid;
+  a.aid = chosen;
   const auto& records = a.file.records;
   std::map<std::string, size_t> firstOf;
   std::vector<size_t> unique, slot(records.size());
   for (size_t i = 0; i < records.size(); ++i) {
     const udtSighting& r = records[i];
-    std::string key = concat(r.lngFix, ",", r.location.dblLatitude, ",", r.location.dblLongitude, ",",
+    udtOpticalAid aid = RecordAid(r, chosen);
+    std::string key = concat(aid.intKind, ",", aid.dblAperture, ",", aid.dblMagnification, ",", r.lngFix, ",", r.location.dblLatitude, ",", r.location.dblLongitude, ",",
                              r.location.dblHeight, ",", r.location.dblTZ, ",", r.location.blnAutoTZ, ",", r.strPlace,
                              ",", r.strBody, ",", r.blnEvening, ",", r.blnHasTime, ",", r.dblClock);
     auto [it, inserted] = firstOf.emplace(key, unique.size());
@@ -294,7 +316,7 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
       unique.size(), evaluated,
       [&](Session& worker, size_t k) {
         return EvaluateSighting(worker, records[unique[k]], columns, settings.blnDeltaTTest,
-                                settings.blnAverageObserver);
+                                settings.blnAverageObserver, chosen);
       },
       progress, cancel);
   a.results.resize(records.size());
@@ -441,7 +463,9 @@ std::string AnalysisText(const SightingsAnalysis& a) {
   line("Verdicts: Yallop classes A-C (optical aid A-D), Odeh zones A-B (optical aid A-C), Maimonides and Ilyas");
   line("by their q >= 0, the other criteria by z >= 0; the photometric model by a probability of 0.5 or more");
   line(concat("(", a.blnAverageObserver ? "the average observer" : "the observer's own level",
-              ", at the observation time when given, else the evening's best)."));
+              ", at the observation time when given, else the evening's best; each optical-aid record"));
+  line("through its own aid: binoculars 7x50 and a telescope of 80 mm at 30x unless the chosen aid is of");
+  line("that kind, cameras with the naked-eye probability).");
   line("A = seen and predicted, B = seen and not predicted, C = not seen and predicted, D = not seen and not");
   line("predicted; Brier score and log loss of the photometric probability (lower is better).");
   line("Ranking: the area under the ROC curve of each criterion's value (Yallop's q, Odeh's V, the Ilyas or");

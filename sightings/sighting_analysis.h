@@ -18,6 +18,7 @@
 #include "sightings/sighting_file.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_types.h"
+#include "visibility/optical_aid.h"
 
 namespace nemora {
 
@@ -141,6 +142,7 @@ struct SightingsAnalysis {
   bool blnComplete = false;             // false when cancelled
   bool blnDeltaTTest = true;
   bool blnAverageObserver = true;       // P of the average observer, else of the session's
+  udtOpticalAid aid;                    // the chosen aid (see RecordAid)
   std::vector<int> failed;              // indices of records that could not be evaluated
   int lngOvercast = 0;                  // records under an overcast sky (clouds 1), left out of the scores
 
@@ -167,9 +169,22 @@ std::string columnName(int16_t intType);
 // The standard uncertainty of Delta T (seconds) in a year.
 double DeltaTUncertainty(double dblYear);
 
-// Evaluates one record in a worker session (moved to the record's place).
+// The telescope assumed for a record that does not say which: a small
+// refractor, 80 mm at 30 times.
+inline constexpr const char* kAssumedTelescope = "telescope:80,30";
+
+// The aid through which a record's probability is found: its own method's,
+// the chosen aid (--aid, the observer dialog) when it is of that kind, else
+// binoculars 7x50 or the assumed telescope; an aid of unrecorded kind is the
+// chosen aid, or binoculars 7x50 when the naked eye is chosen. The naked eye
+// and cameras have none.
+udtOpticalAid RecordAid(const udtSighting& r, const udtOpticalAid& chosen);
+
+// Evaluates one record in a worker session (moved to the record's place),
+// through its method's aid.
 SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std::vector<int16_t>& columns,
-                                bool blnDeltaTTest, bool blnAverageObserver = true);
+                                bool blnDeltaTTest, bool blnAverageObserver = true,
+                                const udtOpticalAid& chosenAid = {});
 
 // The columns scored: the named criteria, and the user criterion first when
 // it is the criterion in force.
