@@ -228,6 +228,9 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   app.add_option("--speed", in.speed, "Integration steps of the probability: 16, 32, 64 (default) or 128")
       ->check(CLI::IsMember({16, 32, 64, 128}));
   app.add_option("--observer", in.observer, "overall (the average observer) or a personal performance level");
+  app.add_option("--model", in.model,
+                 "The photometric probability's model: contrast (the default) or classic (the first model)")
+      ->check(CLI::IsMember({"contrast", "classic"}));
   app.add_option("--aid", in.aid,
                  "The observer's optical aid: eye, binoculars[:7x50] or telescope:APERTURE_MM,MAGNIFICATION");
   app.add_option("--mode", in.mode, "Moon calculation mode of the visibility tables: photometric or criterion")
@@ -314,6 +317,10 @@ bool applyInputs(Session& session, const Inputs& inputs) {
   }
   if (!applyObserver(session, inputs.observer)) return false;
   if (!applyAid(session, inputs.aid)) return false;
+  if (!inputs.model.empty()) {
+    session.options.blnClassicModel = inputs.model == "classic";
+    session.blnVisibilityStale = true;
+  }
   if (!applyCriterion(session, inputs.criterion)) return false;
   return applyPlace(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
          applyTime(session, inputs);

@@ -32,6 +32,7 @@ struct Inputs {
   std::optional<int> speed;  // integration steps of the probability: 16, 32, 64 or 128
   std::string observer;      // "overall" or a personal performance level
   std::string aid;           // eye, binoculars[:MxD] or telescope:D,M (D aperture in mm, M magnification)
+  std::string model;         // the photometric model: "contrast" (default) or "classic"
   std::string mode;          // Moon calculation mode: "photometric" or "criterion"
   std::string criterion;     // a criterion's name, or User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE
 };

@@ -102,6 +102,7 @@ Json summaryJson(const SightingsAnalysis& a) {
   s["complete"] = a.blnComplete;
   s["average_observer"] = a.blnAverageObserver;
   s["aid"] = AidText(a.aid);
+  s["model"] = a.blnClassicModel ? "classic" : "contrast";
   s["bootstrap_resamples"] = kBootstrapResamples;
   Json failed = Json::array();
   for (int i : a.failed) failed.push_back(a.file.records[static_cast<size_t>(i)].lngLine);

@@ -297,6 +297,7 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   // (several observers) are evaluated once.
   const udtOpticalAid chosen = session.udtObserver.aid;
   a.aid = chosen;
+  a.blnClassicModel = session.options.blnClassicModel;
   const auto& records = a.file.records;
   std::map<std::string, size_t> firstOf;
   std::vector<size_t> unique, slot(records.size());
@@ -462,7 +463,7 @@ std::string AnalysisText(const SightingsAnalysis& a) {
     line(concat(a.lngOvercast, " records under an overcast sky (clouds 1) are not scored"));
   line("Verdicts: Yallop classes A-C (optical aid A-D), Odeh zones A-B (optical aid A-C), Maimonides and Ilyas");
   line("by their q >= 0, the other criteria by z >= 0; the photometric model by a probability of 0.5 or more");
-  line(concat("(", a.blnAverageObserver ? "the average observer" : "the observer's own level",
+  line(concat("(", a.blnClassicModel ? "the classic model, " : "", a.blnAverageObserver ? "the average observer" : "the observer's own level",
               ", at the observation time when given, else the evening's best; each optical-aid record"));
   line("through its own aid: binoculars 7x50 and a telescope of 80 mm at 30x unless the chosen aid is of");
   line("that kind, cameras with the naked-eye probability).");

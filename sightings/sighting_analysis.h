@@ -143,6 +143,7 @@ struct SightingsAnalysis {
   bool blnDeltaTTest = true;
   bool blnAverageObserver = true;       // P of the average observer, else of the session's
   udtOpticalAid aid;                    // the chosen aid (see RecordAid)
+  bool blnClassicModel = false;         // the probability's first model instead of the contrast model
   std::vector<int> failed;              // indices of records that could not be evaluated
   int lngOvercast = 0;                  // records under an overcast sky (clouds 1), left out of the scores
 

@@ -30,6 +30,8 @@ frmOptions::frmOptions(Session& session, QWidget* parent) : QDialog(parent), ent
   QGroupBox* fraGraph = makeOptionFrame(this, "fraGraph", "Moon calc. mode");
   optG0_ = makeOption(fraGraph, "optG0", "Photometric");
   OptG1_ = makeOption(fraGraph, "OptG1", "By criterion");
+  chkClassicModel_ = makeNamed<QCheckBox>(fraGraph, "chkClassicModel", "Classic photometric model");
+  fraGraph->layout()->addWidget(chkClassicModel_);
 
   QGroupBox* fraPlotMode = makeOptionFrame(this, "fraPlotMode", "Plot mode");
   const char* plotNames[] = {"optP0", "optP1", "optP2"};
@@ -116,6 +118,7 @@ void frmOptions::readControls() {
     if (optSpeed_[i]->isChecked()) c.intNIntegrals = kNIntegralsChoices[i];
   c.intLanguage = optHebrew_->isChecked() ? 1 : 0;
   c.chkWomen = chkWomen_->isChecked();
+  c.chkClassicModel = chkClassicModel_->isChecked();
   c.txtNWitnesses = txtNWitnesses_->text().toStdString();
   c.txtPopulation = txtPopulation_->text().toStdString();
 }
@@ -131,6 +134,7 @@ void frmOptions::showControls() {
   for (size_t i = 0; i < optSpeed_.size(); ++i)
     if (c.intNIntegrals == kNIntegralsChoices[i]) optSpeed_[i]->setChecked(true);
   (c.intLanguage == 1 ? optHebrew_ : optEnglish_)->setChecked(true);
+  chkClassicModel_->setChecked(c.chkClassicModel);
   {
     // One label refresh for the three controls below.
     QSignalBlocker quietWomen(chkWomen_), quietWitnesses(txtNWitnesses_), quietPopulation(txtPopulation_);

@@ -38,6 +38,7 @@ class frmOptions : public QDialog {
   QRadioButton *optEnglish_ = nullptr, *optHebrew_ = nullptr;
   QLineEdit *txtNWitnesses_ = nullptr, *txtPopulation_ = nullptr;
   QCheckBox* chkWomen_ = nullptr;
+  QCheckBox* chkClassicModel_ = nullptr;
   QLabel* lblwit_ = nullptr;
   QPushButton *cmdOK_ = nullptr, *cmdCancel_ = nullptr, *cmdDefault_ = nullptr;
 };

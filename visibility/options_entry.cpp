@@ -40,6 +40,7 @@ OptionsEntry::OptionsEntry(Session& session) : SessionBound(session) {
   controls.intNIntegrals = o.intNIntegrals;
   controls.intLanguage = session.intLanguage;
   controls.chkWomen = o.blnWomen;
+  controls.chkClassicModel = o.blnClassicModel;
   controls.txtNWitnesses = generalNumber(o.lngNWitnesses);
   controls.txtPopulation = generalNumber(o.dblPopulation);
 }
@@ -84,6 +85,7 @@ bool OptionsEntry::cmdOK() {
   o.intPlotMode = controls.intPlotMode;
   o.intNIntegrals = controls.intNIntegrals;
   o.blnWomen = controls.chkWomen;
+  o.blnClassicModel = controls.chkClassicModel;
   o.lngNWitnesses = static_cast<int32_t>(*witnesses);
   o.dblPopulation = *population;
   s.intLanguage = controls.intLanguage;

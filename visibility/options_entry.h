@@ -19,6 +19,7 @@ struct OptionsControls {
   int16_t intNIntegrals = 64;                  // optS0 to optS3: 16, 32, 64, 128
   int16_t intLanguage = 0;                     // optEnglish (0), optHebrew (1)
   bool chkWomen = false;
+  bool chkClassicModel = false;  // the photometric probability's first model
   std::string txtNWitnesses = "2";
   std::string txtPopulation = "700000";
 

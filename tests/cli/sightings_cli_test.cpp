@@ -18,15 +18,17 @@ TEST(CliSightings, EveryBundledFileIsReadWholeAndScored) {
     const char* name;
     size_t rows;  // data rows of the file
     bool averageObserver;
+    const char* model;
   } files[] = {
-      {"yallop.csv", 368, true},
-      {"alrefay.csv", 668, true},
-      {"schaefer_odeh.csv", 331, false},
-      {"icouk.csv", 803, true},
+      {"yallop.csv", 368, true, "contrast"},
+      {"alrefay.csv", 668, true, "classic"},
+      {"schaefer_odeh.csv", 331, false, "contrast"},
+      {"icouk.csv", 803, true, "contrast"},
   };
   for (const File& f : files) {
     SCOPED_TRACE(f.name);
-    std::string arguments = std::string("--json ") + (f.averageObserver ? "" : "--observer 0.5 ") +
+    std::string arguments = std::string("--json --model ") + f.model + " " +
+                            (f.averageObserver ? "" : "--observer 0.5 ") +
                             "sightings --no-delta-t-test " + NEMORA_SOURCE_DATA_DIR + "/sightings/" + f.name;
     testing::CliRun run = testing::runCli(arguments);
     ASSERT_EQ(run.status, 0) << run.err;
@@ -37,6 +39,7 @@ TEST(CliSightings, EveryBundledFileIsReadWholeAndScored) {
     const Json& s = objects.back()["summary"];
     EXPECT_TRUE(s["skipped"].empty()) << s["skipped"];
     EXPECT_EQ(s["average_observer"], f.averageObserver);
+    EXPECT_EQ(s["model"], f.model);
     const Json& eye = s["scores"][0];
     EXPECT_EQ(eye["group"], "Naked eye");
     EXPECT_GT(eye["evenings"].get<int>(), 10);

@@ -91,6 +91,7 @@ void changeEveryControl(OptionsControls& c) {
   c.intNIntegrals = 16;
   c.intLanguage = 1;
   c.chkWomen = true;
+  c.chkClassicModel = true;
   c.txtNWitnesses = "5";
   c.txtPopulation = "1000000";
 }
@@ -152,6 +153,7 @@ TEST(Options, OkStoresEverySettingAndMarksTheCachesStale) {
   EXPECT_EQ(o.intPlotMode, 1);
   EXPECT_EQ(o.intNIntegrals, 16);
   EXPECT_TRUE(o.blnWomen);
+  EXPECT_TRUE(o.blnClassicModel);
   EXPECT_EQ(o.lngNWitnesses, 5);
   EXPECT_EQ(o.dblPopulation, 1000000);
   EXPECT_EQ(s.session.intLanguage, 1);
