@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -120,9 +121,20 @@ TEST(ObserverDialog, OpensWithEveryControlAndStoresOnOk) {
   EXPECT_EQ(sink.last(), "Level must be a number");
   EXPECT_TRUE(dialog.isVisible());
 
+  // An aid: its boxes open with the choice, and OK stores it.
+  auto* cboAid = control<QComboBox>(dialog, "cboAid");
+  auto* txtAperture = control<QLineEdit>(dialog, "txtAperture");
+  EXPECT_EQ(cboAid->count(), 3);
+  EXPECT_FALSE(txtAperture->isEnabled());
+  cboAid->setCurrentIndex(kAidTelescope);
+  EXPECT_TRUE(txtAperture->isEnabled());
+  txtAperture->setText("100");
+  control<QLineEdit>(dialog, "txtMagnification")->setText("40");
+
   txtLevel->setText("-1.5");
   control<QPushButton>(dialog, "cmdOK")->click();
   EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(session.udtObserver.aid, *ParseAid("telescope:100,40"));
   EXPECT_TRUE(dialog.blnOK());
   EXPECT_FALSE(session.udtObserver.blnOverall);
   EXPECT_EQ(session.udtObserver.dblLevel, -1.5);
