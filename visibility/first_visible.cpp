@@ -280,8 +280,8 @@ std::string FirstVisibleReport::report(const std::string& strHBody, double dblFi
     s.udtObserver.aid = {};
     double naked = s.hbody.HBProbVis(strHBody, v.dblTMax, ok);
     if (!ok) abandon();
-    text += m.Lang(" with " + AidText(aid) + ", naked eye ", " בעזר אופטי, בעין בלתי מזוינת ") +
-            m.Figure(ProbabilityPercent(naked) + "%");
+    text += m.Lang(" with " + AidText(aid) + " (naked eye ", " בעזר אופטי (בעין בלתי מזוינת ") +
+            m.Figure(ProbabilityPercent(naked) + "%") + ")";
   }
   if (isMoon) {
     double testimony = Testimony(v, ok);

@@ -12,6 +12,7 @@
 #include "app/main_model.h"
 #include "app/session.h"
 #include "tests/test_support.h"
+#include "visibility/optical_aid.h"
 #include "visibility/first_visible.h"
 
 namespace nemora {
@@ -160,12 +161,20 @@ TEST(FirstVisible, JerusalemEveningsInBothModes) {
     EXPECT_TRUE(has(seen, "left of the place of the set Sun")) << seen;
     EXPECT_TRUE(has(seen, " horizon between ")) << seen;
     EXPECT_TRUE(has(seen, " (at arm's length) high.")) << seen;
+    EXPECT_FALSE(has(seen, "naked eye ")) << seen;
 
     // The last report is the file's whole content.
     std::ifstream in(dir.path() / "Output.txt");
     std::stringstream kept;
     kept << in.rdbuf();
     EXPECT_EQ(kept.str(), seen);
+
+    // Through binoculars the probability names the aid, and the naked
+    // eye's stands beside it.
+    j.session.udtObserver.aid = *ParseAid("binoculars");
+    std::string aided = j.report("Moon", k10Mar2024Evening + 1);
+    EXPECT_EQ(has(aided, "% with Binoculars 7x50 (naked eye "), photometric) << aided;
+    j.session.udtObserver.aid = {};
 
     // The future tense, and the Moon on the date given.
     j.session.blnPresentTense = false;
