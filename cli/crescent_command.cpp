@@ -12,21 +12,15 @@
 #include "visibility/crescent_verdicts.h"
 #include "visibility/first_visible.h"
 #include "visibility/moon_report.h"
+#include "visibility/where_when.h"
 
 namespace nemora::cli {
 namespace {
 
-// The instant as a fixed day number and as text in the input date and time
-// types; null (both) when there is no such instant.
+// The instant in the shape every command writes (fixed, jd, ut, text), or
+// null when there is no such instant.
 void putInstant(Session& session, Json& object, const std::string& key, std::optional<double> t) {
-  if (!t) {
-    object[key] = nullptr;
-    object[key + "_text"] = nullptr;
-    return;
-  }
-  std::string last;
-  object[key] = *t;
-  object[key + "_text"] = session.dateText.strMoment(*t, last, false, false, false);
+  object[key] = t ? instantJson(session, *t) : Json(nullptr);
 }
 
 // A number that the evening leaves undefined is null.
@@ -47,7 +41,7 @@ Json criterionObject(Session& session, const CriterionVerdict& v, const udtCrite
   o["visible"] = v.blnEye;
   o["visible_with_optical_aid"] = v.blnAid;
   if (v.bar != CrescentBar::None)
-    o["reason"] = crescentBarText(v.bar, evening, session.intLanguage);
+    o["reason"] = jsonText(crescentBarText(v.bar, evening, session.intLanguage));
   else
     o["reason"] = nullptr;
   return o;
@@ -93,7 +87,7 @@ bool visibilityObject(Session& session, int32_t lngFix, bool blnEvening, Json& o
   putInstant(session, o, "t4", when(v.dblT4));
   o["never_visible"] = v.blnNeverVisible;
   if (v.bar != CrescentBar::None)
-    o["reason"] = crescentBarText(v.bar, v.blnEvening, session.intLanguage);
+    o["reason"] = jsonText(crescentBarText(v.bar, v.blnEvening, session.intLanguage));
   else
     o["reason"] = nullptr;
   o["extended"] = v.blnExtended;
@@ -113,8 +107,9 @@ Json crescentJson(Session& session, const CrescentEvening& e) {
   auto instant = [](bool known, double t) { return known ? std::optional<double>(t) : std::nullopt; };
   Json o;
   o["evening"] = evening;
-  o["day"] = e.lngFix;
+  o["day"] = dayJson(session, e.lngFix);
   o["criterion"] = criterionTypeNames()[static_cast<size_t>(e.criterion.intType)];
+  o["place"] = placeJson(session);
   const std::string sun = evening ? "sunset" : "sunrise";
   const std::string moon = evening ? "moonset" : "moonrise";
   putInstant(session, o, sun + "_geometric", instant(sunEvent, r.dblSunGeometric));
@@ -145,10 +140,10 @@ Json crescentJson(Session& session, const CrescentEvening& e) {
   o["arcl"] = valueOrNull(geometry, best.dblARCL);
   o["arcl_topocentric"] = valueOrNull(geometry, best.dblARCLTopo);
   o["daz"] = valueOrNull(geometry, best.dblDAZ);
-  o["width_arcmin"] = valueOrNull(geometry, best.dblWidthTopo);
+  o["width_topocentric_arcmin"] = valueOrNull(geometry, best.dblWidthTopo);
   putInstant(session, o, "conjunction", best.dblConjunction);
   o["age_hours"] = valueOrNull(geometry, best.dblAgeGeo);
-  o["illumination_percent"] = valueOrNull(geometry, best.dblIlluminationGeo);
+  o["illumination_geocentric_percent"] = valueOrNull(geometry, best.dblIlluminationGeo);
   o["moon_altitude"] = valueOrNull(geometry, best.dblMoonAlt);
   o["moon_altitude_refracted"] = valueOrNull(geometry, best.dblMoonAltRefr);
   o["sun_altitude"] = valueOrNull(geometry, best.dblSunAlt);
@@ -164,14 +159,14 @@ Json crescentJson(Session& session, const CrescentEvening& e) {
     auto [v, c] = named(kCritYallop);
     c["q"] = valueOrNull(v.blnHasValue, v.dblValue);
     c["class"] = v.chClass ? Json(std::string(1, v.chClass)) : Json(nullptr);
-    c["meaning"] = v.chClass ? Json(YallopClassMeaning(v.chClass, language)) : Json(nullptr);
+    c["meaning"] = v.chClass ? Json(jsonText(YallopClassMeaning(v.chClass, language))) : Json(nullptr);
     o["yallop"] = c;
   }
   {
     auto [v, c] = named(kCritOdeh);
     c["v"] = valueOrNull(v.blnHasValue, v.dblValue);
     c["zone"] = v.chClass ? Json(std::string(1, v.chClass)) : Json(nullptr);
-    c["meaning"] = v.chClass ? Json(OdehZoneMeaning(v.chClass, language)) : Json(nullptr);
+    c["meaning"] = v.chClass ? Json(jsonText(OdehZoneMeaning(v.chClass, language))) : Json(nullptr);
     o["odeh"] = c;
   }
   {
@@ -220,7 +215,9 @@ int runCrescent(Session& session, MainModel& model, const Inputs& inputs, bool b
       out = jsonLine(object);
     } else {
       bool ok = true;
-      out = plainText(MoonReport(session).CriterionReport(evening.lngFix, evening.blnEvening, ok));
+      // Where and when first, then the criterion's report.
+      out = plainText(CrescentHeader(session, evening) + "\n" +
+                      MoonReport(session).CriterionReport(evening.lngFix, evening.blnEvening, ok));
       if (!ok) return false;
     }
     std::cout << out << '\n';

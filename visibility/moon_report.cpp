@@ -119,7 +119,9 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
   if (r.blnMoonNeverRises) line("Moon never rises", "הירח אינו זורח");
   if (r.blnSunNeverSets) line("Sun never sets", "השמש אינה שוקעת");
   if (r.blnSunNeverRises) line("Sun never rises", "השמש אינה זורחת");
-  line("Lag time: ", "זמן השהייה: ", quantity(number(r.dblLag, 1)));
+  // Units after the numbers: minutes, hours, degrees, arc minutes.
+  const std::string minutes = m.Lang(" min", " דקות"), hours = m.Lang(" h", " שעות");
+  line("Lag time: ", "זמן השהייה: ", quantity(number(r.dblLag, 1)) + minutes);
   line("Keshet reiyah: ", "קשת הראייה: ", angle(r.dblKeshetReiyah));
   line("DALT: ", "DALT: ", angle(r.dblDALT));
   if (r.blnSkyBrightness) {
@@ -128,10 +130,10 @@ std::string MoonReport::CriterionReport(int32_t lngFix, bool blnEvening, bool& b
     std::string brightness = formatNumber(r.dblSkyBrightness, s.strFormats[std::clamp(decimals, 0, 8)]);
     line("Sky brightness: ", "בהירות השמים: ", quantity(brightness, " cd/m^2"));
   }
-  line("Age: ", "גיל הירח: ", quantity(number(r.dblAge, 2)));
-  line("Orech Rishon: ", "אורך ראשון: ", quantity(number(r.dblOrechRishon, 2)));
-  line("Elongation: ", "מרחק זוויתי מהשמש: ", quantity(number(r.dblElongation, 2)));
-  line("Crescent width: ", "רוחב הסהר: ", quantity(number(r.dblWidth, 2)));
+  line("Age: ", "גיל הירח: ", quantity(number(r.dblAge, 2)) + hours);
+  line("Orech Rishon: ", "אורך ראשון: ", quantity(number(r.dblOrechRishon, 2), "°"));
+  line("Elongation: ", "מרחק זוויתי מהשמש: ", quantity(number(r.dblElongation, 2), "°"));
+  line("Crescent width: ", "רוחב הסהר: ", quantity(number(r.dblWidth, 2), "'"));
   line("Illumination: ", "הארה: ", quantity(number(r.dblIllumination, 2), "%"));
   if (r.blnMagnitude) line("Magnitude: ", "בהירות (מגניטודה): ", quantity(number(r.dblMagnitude, 2)));
   line("Total: ", "סך הכול: ", quantity(number(r.dblV, 2)));

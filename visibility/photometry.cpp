@@ -13,6 +13,7 @@
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
+#include "ephemeris/rise_set.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_visibility.h"
 #include "visibility/optical_aid.h"
@@ -400,10 +401,12 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     double foveal = 0, peripheral = 0, total = 0;
     Magnitude(strHBody, body, t, foveal, peripheral, total, ok);
     if (!ok) abandon();
-    text = strHBody + s.main.Lang("'s magnitude above the atmosphere ", " - בהירות מעל האטמוספירה ") + F(total, p + 1);
+    // In Hebrew the body's Hebrew name (a star keeps its catalogue name).
+    const std::string name = s.main.Lang(strHBody, hebrewBodyName(strHBody));
+    text = name + s.main.Lang("'s magnitude above the atmosphere ", " - בהירות מעל האטמוספירה ") + F(total, p + 1);
     if (!body.RefrFlag) {
       text += "\n" + s.main.Lang("The " + strHBody + " is well below the horizon.",
-                                 strHBody + " נמצא הרבה מתחת לאופק.");
+                                 name + " נמצא הרבה מתחת לאופק.");
       if (hebrew) text = rightToLeftLines(text);
       return;
     }
@@ -421,7 +424,7 @@ std::string clsHBody::MagnitudeReport(const std::string& strHBody, bool& blnVali
     if (P > 0.99 && P < 0.99999999) n = p - static_cast<int>(std::floor(std::log10(1 - P))) - 1;
     n = std::min(n, 8);
     if (p == 0) n = 0;
-    text += "\n" + s.main.Lang("Probability of visibility", "הסתברות הנראות") + F(100 * P, n, "%");
+    text += "\n" + s.main.Lang("Probability of visibility ", "הסתברות הנראות ") + F(100 * P, n, "%");
     if (hebrew) text = rightToLeftLines(text);
   });
   return text;

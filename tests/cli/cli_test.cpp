@@ -192,7 +192,7 @@ TEST(CliJson, EveryCommandWritesObjectsWithItsKeys) {
       {"inputs", {"instant", "place", "criterion", "date_text", "time_text", "location_text", "criterion_text"}},
       {"report --body Moon --parameter Rise", {"body", "parameter", "instant", "place", "criterion", "text"}},
       {"body --body Moon", {"instant", "place", "criterion", "ecliptic_longitude_geocentric", "magnitude", "probability"}},
-      {"crescent", {"evening", "day", "criterion", "moment", "yallop", "visibility"}},
+      {"crescent", {"evening", "day", "place", "criterion", "moment", "yallop", "visibility"}},
       {"phases --count 1", {"phase", "name", "instant", "jde", "place", "criterion"}},
       {"first-visible --count 1",
        {"day", "evening", "place", "criterion", "best_time", "probability", "value", "value_outside"}},

@@ -463,6 +463,9 @@ TEST(MoonReport, ListsEveryMeasureThenTheVerdictInEitherLanguage) {
   ASSERT_EQ(lines.size(), std::size(prefixes)) << text;
   for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].rfind(prefixes[i], 0), 0u) << lines[i];
   EXPECT_EQ(lines[3].substr(lines[3].size() - 7), " cd/m^2");
+  // Every measure with its unit: minutes, hours, degrees, arc minutes, per cent.
+  const std::pair<size_t, std::string> units[] = {{0, " min"}, {4, " h"}, {5, "°"}, {6, "°"}, {7, "'"}, {8, "%"}};
+  for (const auto& [i, unit] : units) EXPECT_TRUE(lines[i].ends_with(unit)) << lines[i];
   EXPECT_EQ(lines[15], "Yallop's visibility class A: easily visible to the unaided eye");
 
   // Maimonides, Karaite and Odeh end with their own lines.
@@ -513,7 +516,7 @@ TEST(CliCrescent, JsonOfTheEveningAndABatchWithAFailingLine) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out.find('\n'), out.size() - 1);  // one line
   for (const char* key : {"\"criterion\":\"Yallop\"", "\"sunset_geometric\":", "\"moonset_apparent\":",
-                          "\"lag_minutes\":", "\"arcv\":", "\"width_arcmin\":", "\"age_hours\":",
+                          "\"lag_minutes\":", "\"arcv\":", "\"width_topocentric_arcmin\":", "\"age_hours\":",
                           "\"yallop\":{", "\"class\":\"A\"", "\"odeh\":{", "\"zone\":\"A\"", "\"maimonides\":{",
                           "\"ilyas\":{", "\"karaite\":{", "\"sun_altitude\":"})
     EXPECT_NE(out.find(key), std::string::npos) << key << "\n" << out;
@@ -525,6 +528,35 @@ TEST(CliCrescent, JsonOfTheEveningAndABatchWithAFailingLine) {
   EXPECT_EQ(batch.substr(batch.size() - 3), "}\n\n");
   auto [bad, badErr, badStatus] = runCli("--criterion Bruin crescent");
   EXPECT_EQ(badStatus, 1);
+}
+
+// The report says where and when before its measures: place, evening or
+// morning, date, sunset and moonset, and the criterion's moment and frame.
+TEST(CliCrescent, ReportHeadingSaysWhereAndWhen) {
+  struct Case {
+    std::string arguments, heading;
+  };
+  const Case cases[] = {
+      {"--location Israel/Jerusalem/Center --date 2024-3-11 crescent",
+       "Evening of Monday 11th March 2024 Gregorian, Jerusalem (Center), Israel\nSunset 17:44 Local Time, moonset "},
+      {"--location Israel/Jerusalem/Center --date 2024-3-8 crescent --morning",
+       "Morning of Friday 8th March 2024 Gregorian, Jerusalem (Center), Israel\nSunrise "},
+      {"--lat -33.92 --lon 18.42 --tz 2 --date 2024-3-11 --criterion \"User:DALT,Center,Crescent "
+       "width,Geocentric,Fraction of lag from apparent,0.5\" crescent",
+       "Evening of Monday 11th March 2024 Gregorian, 33.92°S 18.42°E\nSunset "},
+  };
+  for (const Case& c : cases) {
+    auto [out, err, status] = runCli("--date-type Gregorian " + c.arguments);
+    ASSERT_EQ(status, 0) << c.arguments << err;
+    EXPECT_EQ(out.rfind(c.heading, 0), 0u) << out;
+    const size_t measured = out.find("\nMeasured at ");
+    ASSERT_NE(measured, std::string::npos) << out;
+    EXPECT_EQ(out.find("\nLag time: ", measured), out.find('\n', measured + 1)) << out;
+  }
+  auto [geo, geoErr, geoStatus] =
+      runCli("--lat -33.92 --lon 18.42 --tz 2 --date-type Gregorian --date 2024-3-11 --criterion \"User:DALT,Center,"
+             "Crescent width,Geocentric,Fraction of lag from apparent,0.5\" crescent");
+  EXPECT_NE(geo.find(", geocentric\nLag time: "), std::string::npos) << geo;
 }
 
 TEST(CliCrescent, VisibilityWindowInEitherMode) {
@@ -539,14 +571,15 @@ TEST(CliCrescent, VisibilityWindowInEitherMode) {
       EXPECT_EQ(v.at("mode"), mode);
       EXPECT_EQ(v.at("never_visible").get<bool>(), day == 10);
       if (day == 10) continue;
-      double t1 = v.at("t1"), t2 = v.at("t2"), t3 = v.at("t3"), t4 = v.at("t4");
-      EXPECT_LE(v.at("start").get<double>(), t1);
+      double t1 = v.at("t1").at("fixed"), t2 = v.at("t2").at("fixed"), t3 = v.at("t3").at("fixed"),
+             t4 = v.at("t4").at("fixed");
+      EXPECT_LE(v.at("start").at("fixed").get<double>(), t1);
       EXPECT_LE(t1, t2);
       EXPECT_LT(t2, t3);
       EXPECT_LE(t3, t4);
-      EXPECT_LE(t4, v.at("end").get<double>());
+      EXPECT_LE(t4, v.at("end").at("fixed").get<double>());
       EXPECT_GT(v.at("probability").get<double>(), 0.99);
-      EXPECT_TRUE(v.at("t1_text").get<std::string>().starts_with("Monday 11th March 2024"));
+      EXPECT_TRUE(v.at("t1").at("text").get<std::string>().starts_with("Monday 11th March 2024"));
     }
   }
 }

@@ -308,11 +308,19 @@ TEST(MagnitudeReport, FiveLinesOrWellBelowTheHorizon) {
   EXPECT_EQ(lines[2].rfind("Sky brightness ", 0), 0u);
   EXPECT_EQ(lines[2].substr(lines[2].size() - 7), " cd/m^2");
   EXPECT_EQ(lines[3].rfind("Lg(B) 2.", 0), 0u) << lines[3];
-  EXPECT_EQ(lines[4].rfind("Probability of visibility", 0), 0u);
+  EXPECT_EQ(lines[4].rfind("Probability of visibility ", 0), 0u) << lines[4];
   EXPECT_EQ(lines[4].back(), '%');
   std::string saturn = j.session.hbody.MagnitudeReport("Saturn", ok);
   ASSERT_TRUE(ok);
   EXPECT_EQ(saturn.substr(saturn.find('\n') + 1), "The Saturn is well below the horizon.");
+  // In Hebrew: the body's Hebrew name, and a space before the probability.
+  j.session.intLanguage = 1;
+  const std::string hebrew = j.session.hbody.MagnitudeReport("Moon", ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(hebrew.find("Moon"), std::string::npos) << hebrew;
+  EXPECT_NE(hebrew.find("הירח - בהירות מעל האטמוספירה "), std::string::npos) << hebrew;
+  EXPECT_NE(hebrew.find("הסתברות הנראות \u2066"), std::string::npos) << hebrew;
+  j.session.intLanguage = 0;
 }
 
 TEST(Sky, Messages) {
