@@ -1,10 +1,12 @@
 #include "location/weather.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/number_format.h"
 #include "base/numeric.h"
 #include "app/session.h"
+#include "location/place_grid.h"
 
 namespace nemora {
 
@@ -77,28 +79,10 @@ const udtNeighborhood& WeatherModel::nearestNeighborhood() {
                static_cast<int>(countries[n.intCountry].udtCities[n.intCity].udtNeighborhoods.size());
   };
   if (!remembered()) {
-    double best = 1000000;
     NearestPlace found;
-    bool any = false;
-    for (size_t i = 0; i < countries.size(); ++i) {
-      const auto& cities = countries[i].udtCities;
-      for (size_t k = 0; k < cities.size(); ++k) {
-        const auto& places = cities[k].udtNeighborhoods;
-        for (size_t m = 0; m < places.size(); ++m) {
-          double d = weatherPlaceDistance(pos.dblLatitude, pos.dblLongitude, places[m].dblLatitude,
-                                          places[m].dblLongitude);
-          // Strictly smaller: of equal distances the first in the file wins.
-          if (d < best) {
-            best = d;
-            found.intCountry = static_cast<int>(i);
-            found.intCity = static_cast<int>(k);
-            found.intNeighborhood = static_cast<int>(m);
-            any = true;
-          }
-        }
-      }
-    }
-    if (!any) raise("No neighborhood in the location database for the Local weather basis");
+    if (!nearestPlaceByCells(countries, pos.dblLatitude, pos.dblLongitude, found.intCountry, found.intCity,
+                             found.intNeighborhood))
+      raise("No neighborhood in the location database for the Local weather basis");
     found.dblLatitude = pos.dblLatitude;
     found.dblLongitude = pos.dblLongitude;
     found.dblHeight = pos.dblHeight;

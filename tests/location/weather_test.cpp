@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/session.h"
+#include "location/place_grid.h"
 #include "tests/test_support.h"
 
 namespace nemora::testing {
@@ -476,6 +477,49 @@ TEST_F(WeatherTest, MainWindowLabel) {
   EXPECT_EQ(s.weather.WeatherLabel(k1Mar2024, ok), "");
   EXPECT_FALSE(ok);
   EXPECT_EQ(rs.sink.messages, std::vector<std::string>{std::string(kNow) + "Invalid temperature: -130"});
+}
+
+
+// The search by cells finds what measuring every place finds, the first in
+// the file of equal distances included: positions all over the globe (poles
+// and date line too) and on the shipped places themselves.
+TEST_F(WeatherTest, NearestPlaceByCellsEqualsTheSearchOfEveryPlace) {
+  s.locations.GetLocationData();
+  const auto& countries = s.locations.udtCountries();
+  auto everyPlace = [&](double lat, double lon) {
+    double best = 1000000;
+    NearestPlace found;
+    for (size_t i = 0; i < countries.size(); ++i)
+      for (size_t k = 0; k < countries[i].udtCities.size(); ++k)
+        for (size_t m = 0; m < countries[i].udtCities[k].udtNeighborhoods.size(); ++m) {
+          const udtNeighborhood& n = countries[i].udtCities[k].udtNeighborhoods[m];
+          double d = weatherPlaceDistance(lat, lon, n.dblLatitude, n.dblLongitude);
+          if (d < best) {
+            best = d;
+            found.intCountry = static_cast<int>(i);
+            found.intCity = static_cast<int>(k);
+            found.intNeighborhood = static_cast<int>(m);
+          }
+        }
+    return found;
+  };
+  std::vector<std::pair<double, double>> positions = {{90, 0}, {-90, 0}, {0, 180}, {0, -179.99}, {89.9, 179.9},
+                                                      {-77.8, 166.7}, {31.78, 35.22}, {51.5, -0.13}};
+  // A fixed scatter (a Weyl sequence) over the sphere.
+  for (int j = 0; j < 1500; ++j)
+    positions.emplace_back(std::asin(2 * std::fmod(j * 0.7548776662, 1.0) - 1) * 180 / M_PI,
+                           std::fmod(j * 0.5698402910, 1.0) * 360 - 180 + 1e-9);
+  const udtNeighborhood& first = countries[0].udtCities[0].udtNeighborhoods[0];
+  positions.emplace_back(first.dblLatitude, first.dblLongitude);
+  for (const auto& [lat, lon] : positions) {
+    NearestPlace byCells;
+    ASSERT_TRUE(nearestPlaceByCells(countries, lat, lon, byCells.intCountry, byCells.intCity,
+                                    byCells.intNeighborhood));
+    const NearestPlace byAll = everyPlace(lat, lon);
+    EXPECT_TRUE(byCells.intCountry == byAll.intCountry && byCells.intCity == byAll.intCity &&
+                byCells.intNeighborhood == byAll.intNeighborhood)
+        << lat << " " << lon;
+  }
 }
 
 }  // namespace
