@@ -1,5 +1,7 @@
 #include "cli/cli_inputs.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <iostream>
@@ -8,7 +10,9 @@
 #include "app/main_lists.h"
 #include "app/session.h"
 #include "cli/place_names.h"
+#include "calendar/gregorian.h"
 #include "visibility/criterion_entry.h"
+#include "visibility/criterion_types.h"
 #include "visibility/observer_entry.h"
 
 namespace nemora::cli {
@@ -36,9 +40,59 @@ bool parseCalendarDate(const std::string& text, int& year, int& month, int& day)
   return true;
 }
 
-bool fail(Session& session, const std::string& text) {
-  session.showMessage(text);
-  return false;
+[[noreturn]] void usage(const std::string& text) { throw UsageError(text); }
+
+std::string twoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+// Whether a calendar date exists, in words when it does not:
+// "2024-02-30: February 2024 has 29 days".
+void checkCalendarDate(Session& session, const udtDate& date, const std::string& typed) {
+  const int year = date.intYear, month = date.intMonth, day = date.intDateOfMonth;
+  const std::string shown = (typed.starts_with("-") ? "-" : "") + std::to_string(std::abs(year)) + "-" +
+                            twoDigits(month) + "-" + twoDigits(day);
+  static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                        "July",    "August",   "September", "October", "November", "December"};
+  const std::string era = date.blnCE ? "" : " BCE";
+  int months = 12;
+  const char* calendar = "Gregorian";
+  if (date.enmDateType == dtJulian) calendar = "Julian";
+  if (date.enmDateType == dtIslamic) calendar = "Islamic";
+  if (date.enmDateType == dtHebrew) {
+    calendar = "Hebrew";
+    months = session.hebrew.MonthsInHebrewYear(year);
+  }
+  if (month < 1 || month > months) {
+    std::string text = shown + ": months are 1 to " + std::to_string(months);
+    if (date.enmDateType == dtHebrew)
+      text += " in the Hebrew year " + std::to_string(year) +
+              (months == 12 ? " (a common year: Adar 2, month 13, is only in a leap year)" : " (a leap year)");
+    else
+      text += std::string(" in the ") + calendar + " calendar";
+    usage(text + ".");
+  }
+  if (day < 1) usage(shown + ": days of the month start at 1.");
+  int length = 30;
+  std::string monthName;
+  if (date.enmDateType == dtGregorian) {
+    const int astronomical = date.blnCE ? year : 1 - year;
+    length = gregorianMonthLength(month, astronomical);
+    monthName = kMonths[month - 1];
+  } else if (date.enmDateType == dtJulian) {
+    static const int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    length = kLengths[month - 1] + (month == 2 && session.julian.JulianLeapYear(year, date.blnCE) ? 1 : 0);
+    monthName = kMonths[month - 1];
+  } else if (date.enmDateType == dtHebrew) {
+    bool ok = true;
+    length = session.hebrew.LastDayOfHebrewMonth(static_cast<int16_t>(month), year, ok);
+    if (!ok) length = 30;
+    monthName = session.hebrew.HebrewMonthName(static_cast<int16_t>(month), year);
+  } else {
+    // An Islamic day 30 of a 29-day month is taken as the first of the next.
+    monthName = "month " + std::to_string(month);
+  }
+  if (day > length)
+    usage(shown + ": " + monthName + " " + std::to_string(year) + era + (date.enmDateType == dtGregorian ? "" :
+          std::string(" (") + calendar + ")") + " has " + std::to_string(length) + " days.");
 }
 
 bool applyDate(Session& session, const Inputs& inputs) {
@@ -46,25 +100,26 @@ bool applyDate(Session& session, const Inputs& inputs) {
   if (!inputs.dateType.empty()) date.enmDateType = indexOf(dateTypeNames(), inputs.dateType);
   if (inputs.date.empty()) {
     if (!inputs.dateType.empty() && inputs.dateType != dateTypeNames()[session.udtDateIn.enmDateType])
-      return fail(session, "--date is needed with --date-type " + inputs.dateType);
+      usage("--date is needed with --date-type " + inputs.dateType);
     session.udtDateIn = date;
     return true;
   }
   date.blnEve = false;
   if (date.enmDateType < dtGregorian) {
     auto value = parseNumber(inputs.date);
-    if (!value) return fail(session, "Day number must be a number: " + inputs.date);
+    if (!value) usage("Day number must be a number: " + inputs.date);
     date.dblDay = *value;
   } else {
     int year = 0, month = 0, day = 0;
     if (!parseCalendarDate(inputs.date, year, month, day))
-      return fail(session, "Date must be YEAR-MONTH-DAY: " + inputs.date);
-    if (std::abs(year) > 32766 || month > 32767 || day > 32767) return fail(session, "Date out of range.");
-    if (inputs.bce && year < 1) return fail(session, "Only positive years are valid with the BCE option.");
+      usage("Date must be YEAR-MONTH-DAY: " + inputs.date);
+    if (std::abs(year) > 32766 || month > 32767 || day > 32767) usage("Date out of range: " + inputs.date);
+    if (inputs.bce && year < 1) usage("Only positive years are valid with the BCE option.");
     date.intYear = static_cast<int16_t>(year);
     date.intMonth = static_cast<int16_t>(month);
     date.intDateOfMonth = static_cast<int16_t>(day);
     date.blnCE = !inputs.bce;
+    checkCalendarDate(session, date, inputs.date);
   }
   session.udtDateIn = date;
   session.blnNewInput = true;
@@ -75,18 +130,18 @@ bool applyTime(Session& session, const Inputs& inputs) {
   udtTime time = session.udtTimeIn;
   if (!inputs.timeType.empty()) time.enmTimeType = indexOf(timeTypeNames(), inputs.timeType);
   if (!inputs.time.empty() && !session.timeText.ParseHM(inputs.time, time))
-    return fail(session, "Time must be HH:MM[:SS[.s]]: " + inputs.time);
+    usage("Time must be HH:MM[:SS[.s]]: " + inputs.time);
   if (time.enmTimeType == ttSeasonal && !inputs.time.empty()) {
     // Seasonal hours count 0 to 11 in the night (from sunset) and in the
     // day (from sunrise).
     int hours = time.udtDms.intDegreesHours;
     if (hours > 11 || !(inputs.am || inputs.pm))
-      return fail(session, "Seasonal hours must be between 0 and 11, with --am (night) or --pm (day).");
+      usage("Seasonal hours must be between 0 and 11, with --am (night) or --pm (day).");
     time.bln24Hour = false;
     time.blnPM = inputs.pm;
   } else if (inputs.am || inputs.pm) {
     int hours = time.udtDms.intDegreesHours;
-    if (hours < 1 || hours > 12) return fail(session, "Hours must be between 1 and 12 with --am or --pm.");
+    if (hours < 1 || hours > 12) usage("Hours must be between 1 and 12 with --am or --pm.");
     time.bln24Hour = false;
     time.blnPM = inputs.pm;
   } else if (!inputs.time.empty()) {
@@ -100,6 +155,24 @@ bool applyTime(Session& session, const Inputs& inputs) {
 
 }  // namespace
 
+void checkDate(Session& session, const Inputs& inputs) {
+  if (inputs.date.empty() || inputs.date == "-") return;
+  const udtDate saved = session.udtDateIn;
+  const bool savedNew = session.blnNewInput;
+  // Before start-up the input date is the start-up's, a Gregorian one.
+  session.udtDateIn.enmDateType = dtGregorian;
+  applyDate(session, inputs);
+  session.udtDateIn = saved;
+  session.blnNewInput = savedNew;
+}
+
+std::string defaultPlaceNotice(const Session& session) {
+  const udtLocation& place = session.udtLocation;
+  return "No place given (and no Curloc.txt here): using " + place.strNeighborhood + ", " + place.strCity + ", " +
+         place.strCountry + ". Choose one with --location, e.g. --location \"London\" or --location \"Cape Town\" "
+         "(nemora-cli places --search TEXT finds places), or with --lat, --lon and --tz.";
+}
+
 bool placeGiven(const Inputs& inputs) {
   return !inputs.location.empty() || inputs.lat || inputs.lon || inputs.height || inputs.tz || inputs.dst;
 }
@@ -108,17 +181,18 @@ bool applyPlace(Session& session, const Inputs& inputs) {
   if (!inputs.location.empty()) {
     PlaceNames names;
     std::string problem;
-    if (!findPlace(session.locations, inputs.location, names, problem)) return fail(session, problem);
+    if (!findPlace(session.locations, session.dataFile("PlaceNames.txt"), inputs.location, names, problem))
+      usage(problem);
     return session.currentLocation.GetPositionFromName(names.country, names.city, names.neighbourhood, true);
   }
   if (!inputs.lat && !inputs.lon && !inputs.height && !inputs.tz && !inputs.dst) return true;
   if (!inputs.lat || !inputs.lon || !inputs.tz)
-    return fail(session, "A typed position needs --lat, --lon and --tz (and optionally --height).");
+    usage("A typed position needs --lat, --lon and --tz (and optionally --height).");
   // Typed numbers go through the same checks as the location dialog's.
+  if (!(*inputs.tz >= -14 && *inputs.tz <= 14)) usage("Time zone must be between -14 and 14.");
   if (!session.currentLocation.GetPositionFromName(generalNumber(*inputs.lon), generalNumber(*inputs.lat),
                                                    generalNumber(inputs.height.value_or(0)), false))
-    return false;
-  if (!(*inputs.tz >= -14 && *inputs.tz <= 14)) return fail(session, "Time zone must be between -14 and 14.");
+    usage("");
   udtLocation& location = session.udtLocation;
   location.blnAutoTZ = false;
   location.dblTZ = *inputs.tz;
@@ -146,7 +220,7 @@ bool applyWeather(Session& session, const std::string& text) {
     while (from <= rest.size()) {
       size_t comma = rest.find(',', from);
       auto value = parseNumber(rest.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-      if (!value) return fail(session, "Weather values must be numbers: " + text);
+      if (!value) usage("Weather values must be numbers: " + text);
       values.push_back(*value);
       if (comma == std::string::npos) break;
       from = comma + 1;
@@ -165,7 +239,7 @@ bool applyWeather(Session& session, const std::string& text) {
     weather.dblPressMean = values[1];
     weather.dblHumMean = values[2];
   } else {
-    return fail(session, "--weather must be Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H");
+    usage("--weather must be Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H: " + text);
   }
   session.udtWeather = weather;
   session.weather.markEmpty();
@@ -184,7 +258,15 @@ int runForEachDate(const Inputs& inputs, const std::function<bool(const Inputs&)
     Inputs lineInputs = inputs;
     lineInputs.date = trimmedName(line);
     const bool blank = lineInputs.date.empty();
-    if (blank || !one(lineInputs)) {
+    bool done = false;
+    if (!blank) {
+      try {
+        done = one(lineInputs);
+      } catch (const UsageError& e) {
+        if (*e.what()) std::cerr << e.what() << '\n';
+      }
+    }
+    if (!done) {
       std::cout << '\n';
       std::cerr << "Line " << number << ": "
                 << (blank ? std::string("no date (blank line)") : "no result for " + lineInputs.date) << '\n';
@@ -216,7 +298,9 @@ void addInputOptions(CLI::App& app, Inputs& in) {
   auto* am = app.add_flag("--am", in.am, "12-hour clock, before noon (a night hour of Seasonal time)");
   app.add_flag("--pm", in.pm, "12-hour clock, after noon (a day hour of Seasonal time)")->excludes(am);
   app.add_flag("--second-occurrence", in.secondOccurrence, "The second time this clock time occurs that day");
-  app.add_option("--location", in.location, "Country/City/Neighbourhood of the location database");
+  app.add_option("--location", in.location,
+                 "A town (\"London\", \"Springfield, Illinois, USA\") or Country/City/Neighbourhood of the location "
+                 "database");
   app.add_option("--lat", in.lat, "Latitude, degrees north");
   app.add_option("--lon", in.lon, "Longitude, degrees east");
   app.add_option("--height", in.height, "Height above sea level, metres");
@@ -240,17 +324,50 @@ void addInputOptions(CLI::App& app, Inputs& in) {
                  "User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE (the criterion dialog's names or numbers)");
 }
 
+namespace {
+
+// "Global", "Local", "Manual:" with nine numbers or "Fixed:" with three.
+bool weatherSyntaxOk(const std::string& text) {
+  auto colon = text.find(':');
+  const std::string basis = text.substr(0, colon);
+  size_t numbers = 0;
+  if (colon != std::string::npos) {
+    const std::string rest = text.substr(colon + 1);
+    size_t from = 0;
+    while (true) {
+      size_t comma = rest.find(',', from);
+      if (!parseNumber(rest.substr(from, comma == std::string::npos ? std::string::npos : comma - from))) return false;
+      ++numbers;
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+  }
+  return ((basis == "Global" || basis == "Local") && colon == std::string::npos) ||
+         (basis == "Manual" && numbers == 9) || (basis == "Fixed" && numbers == 3);
+}
+
+}  // namespace
+
 std::string usageProblem(const CLI::App& app, const Inputs& in) {
   auto given = [&](const char* name) { return app.get_option(name)->count() > 0; };
   const bool typedPlace = in.lat || in.lon || in.height || in.tz || in.dst;
   if (given("--location") && trimmedName(in.location).empty())
-    return "--location needs a place, Country/City/Neighbourhood (nemora-cli places lists them).";
+    return "--location needs a place: a town (\"London\", \"Cape Town\", \"Springfield, Illinois, USA\") or "
+           "Country/City/Neighbourhood (nemora-cli places --search TEXT finds them).";
   if (given("--location") && typedPlace)
     return "--location names a place and --lat, --lon, --height, --tz and --dst type one: give one or the other.";
   const std::pair<const char*, const std::optional<double>*> numbers[] = {
       {"--lat", &in.lat}, {"--lon", &in.lon}, {"--height", &in.height}, {"--tz", &in.tz}};
   for (const auto& [name, value] : numbers)
     if (*value && !std::isfinite(**value)) return std::string(name) + " must be a finite number.";
+  if (in.tz && std::fabs(*in.tz) > 14)
+    return "--tz must be between -14 and 14 (hours ahead of UT): " + generalNumber(*in.tz) + ".";
+  if (!in.weather.empty() && !weatherSyntaxOk(in.weather))
+    return "--weather must be Global, Local, Manual: with nine numbers (TM,TD,TA,PM,PD,PA,HM,HD,HA) or Fixed: with "
+           "three (T,P,H): " + in.weather + ".";
+  if (!in.criterion.empty() && !canonicalCriterion(in.criterion).starts_with("User:") &&
+      indexOf(criterionTypeNames(), canonicalCriterion(in.criterion)) < 0)
+    return "Unknown criterion: " + in.criterion + criterionList();
   // The start-up date is Gregorian.
   const std::string dateType = in.dateType.empty() ? "Gregorian" : in.dateType;
   if (indexOf(dateTypeNames(), dateType) < dtGregorian) {
@@ -265,13 +382,45 @@ std::string usageProblem(const CLI::App& app, const Inputs& in) {
 
 namespace {
 
+bool sameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+std::string canonicalCriterion(const std::string& text) {
+  const std::string user = "User:";
+  if (text.size() >= user.size() && sameLetters(text.substr(0, user.size()), user))
+    return user + text.substr(user.size());
+  const auto& names = criterionTypeNames();
+  for (size_t i = 0; i < names.size(); ++i)
+    if (static_cast<int>(i) != kCritUser && sameLetters(names[i], text)) return names[i];
+  return text;
+}
+
+std::string criterionList() {
+  std::string list = ". The criteria are";
+  const char* separator = ": ";
+  const auto& names = criterionTypeNames();
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (static_cast<int>(i) == kCritUser) continue;
+    list += separator + names[i];
+    separator = ", ";
+  }
+  return list + " and User:DARKNESS,POINT,BRIGHTNESS,FROM,WHEN,VALUE (letter case does not matter).";
+}
+
+namespace {
+
 // "overall", or a level checked as the observer dialog checks it.
 bool applyObserver(Session& session, const std::string& text) {
   if (text.empty()) return true;
   ObserverEntry entry(session);
   entry.controls.optOverall = text == "overall";
   if (!entry.controls.optOverall) entry.controls.txtLevel = text;
-  if (!entry.cmdOK()) return false;
+  if (!entry.cmdOK()) usage("");
   bool ok = true;
   WriteObserver(session, ok);
   if (!ok) return false;
@@ -298,8 +447,9 @@ bool applyCriterion(Session& session, const std::string& text) {
   if (text.empty()) return true;
   CriterionEntry entry(session);
   std::string problem;
-  if (!entry.ReadCriterionName(text, problem)) return fail(session, problem);
-  return entry.cmdOK();
+  if (!entry.ReadCriterionName(canonicalCriterion(text), problem)) usage(problem + criterionList());
+  if (!entry.cmdOK()) usage("");
+  return true;
 }
 
 }  // namespace

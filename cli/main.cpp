@@ -3,6 +3,7 @@
 // last location); every message box goes to standard error; a failed
 // evaluation exits with status 1. The command line never writes Curloc.txt.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -282,8 +283,14 @@ int main(int argc, char** argv) {
                    "(default 20)")
       ->check(CLI::Range(1, 1000));
   std::string placesCountry;
+  std::string placesSearch;
+  size_t placesLimit = 20;
   auto* places = app.add_subcommand("places", "List the location database's places with coordinates and zones");
-  places->add_option("--country", placesCountry, "Only this country or state");
+  auto* placesCountryOption = places->add_option("--country", placesCountry, "Only this country or state");
+  places->add_option("--search", placesSearch, "Only the towns whose names begin with or contain TEXT, best first")
+      ->excludes(placesCountryOption);
+  places->add_option("--limit", placesLimit, "At most this many towns found by --search (default 20)")
+      ->check(CLI::Range(1, 100000));
 
   std::string recordBody;
   auto* bodyCommand = app.add_subcommand("body", "Print every field of a body's position record at the input instant");
@@ -343,17 +350,34 @@ int main(int argc, char** argv) {
     if (!dataDir.empty()) session.dataDir = dataDir;
     if (places->parsed()) {
       session.locations.GetLocationData();
-      return nemora::cli::runPlaces(session, placesCountry, json);
+      return nemora::cli::runPlaces(session, placesCountry, placesSearch, placesLimit, json);
     }
+    nemora::cli::checkDate(session, inputs);
     nemora::MainModel model(session);
     // "Now" is the clock's instant, in the place's local time. A place given
     // on the command line stands instead of the last location's files.
+    const double clock = nemora::systemClockSerialUT();
     std::function<void()> givenPlace;
-    if (nemora::cli::placeGiven(inputs))
+    // The world map and the sightings analysis need no place: they take the
+    // default one without a word and never read Curloc.txt.
+    const bool needsPlace = !sightingsCommand->parsed() && !mapCommand->parsed();
+    if (nemora::cli::placeGiven(inputs)) {
       givenPlace = [&] {
         if (!nemora::cli::applyPlace(session, inputs)) throw nemora::ProgramEnd("", 1);
       };
-    model.startUp(nemora::systemClockSerialUT(), true, givenPlace);
+    } else if (!needsPlace || !std::filesystem::exists(session.workFile("Curloc.txt"))) {
+      givenPlace = [&] {
+        // The default location alone: Curloc.bak of the data folder read as
+        // the last location. Serial day 0 of the clock is fixed day 693594
+        // (30 December 1899).
+        const std::filesystem::path work = session.workDir;
+        session.workDir = session.dataDir;
+        session.currentLocation.GetLastLocation(clock + 693594, "Curloc.bak");
+        session.workDir = work;
+        if (needsPlace) std::cerr << nemora::cli::defaultPlaceNotice(session) << '\n';
+      };
+    }
+    model.startUp(clock, true, givenPlace);
     if (convert->parsed()) {
       return runConvert(session, model, inputs, nemora::cli::indexOf(nemora::dateTypeNames(), toName),
                         nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
@@ -373,6 +397,9 @@ int main(int argc, char** argv) {
     }
     if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);
     if (mapCommand->parsed()) return nemora::cli::runMap(session, model, inputs, mapOptions, json);
+  } catch (const nemora::cli::UsageError& e) {
+    if (*e.what()) std::cerr << e.what() << '\n';
+    return nemora::cli::kUsageStatus;
   } catch (const nemora::ProgramEnd& end) {
     return end.status;
   } catch (const nemora::AppError& e) {

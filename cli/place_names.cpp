@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "app/session.h"
 #include "location/location_data.h"
+#include "location/place_search.h"
 
 namespace nemora::cli {
 namespace {
@@ -72,19 +73,42 @@ std::string trimmedName(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-bool findPlace(const clsLocationData& data, const std::string& typed, PlaceNames& names, std::string& problem) {
+bool findPlace(const clsLocationData& data, const std::filesystem::path& namesFile, const std::string& typed,
+               PlaceNames& names, std::string& problem) {
   auto first = typed.find('/');
   auto second = first == std::string::npos ? std::string::npos : typed.find('/', first + 1);
+  if (first == std::string::npos) {
+    PlaceFound found;
+    if (!PlaceFinder(data, namesFile).find(typed, found, problem)) return false;
+    const udtCity& city = data.udtCountries()[static_cast<size_t>(found.country)].udtCities[static_cast<size_t>(found.city)];
+    names = {data.udtCountries()[static_cast<size_t>(found.country)].strName, city.strName,
+             city.udtNeighborhoods[static_cast<size_t>(found.neighborhood)].strName};
+    return true;
+  }
   if (second == std::string::npos) {
-    problem = "--location must be Country/City/Neighbourhood";
+    problem = "--location is a town (\"London\", \"Springfield, Illinois, USA\") or Country/City/Neighbourhood: \"" +
+              trimmedName(typed) + "\".";
     return false;
   }
   const auto& countries = data.udtCountries();
-  int i = findName(countries, typed.substr(0, first), "Country/State", problem);
-  if (i < 0) return false;
+  const std::string countryPart = typed.substr(0, first), cityPart = typed.substr(first + 1, second - first - 1);
+  int i = findName(countries, countryPart, "Country/State", problem);
+  int k = -1;
+  if (i < 0) {
+    // A country as people write it ("USA/Chicago/Center"): its town through the finder.
+    PlaceFinder finder(data, namesFile);
+    if (!finder.isCountry(foldedPlaceName(countryPart))) {
+      problem = "Country/State not found: \"" + trimmedName(countryPart) + "\"." +
+                finder.nearestCountries(countryPart) + " (nemora-cli places lists them.)";
+      return false;
+    }
+    PlaceFound found;
+    if (!finder.find(trimmedName(cityPart) + ", " + trimmedName(countryPart), found, problem)) return false;
+    i = found.country;
+    k = found.city;
+  }
   const udtCountry& country = countries[static_cast<size_t>(i)];
-  int k = findName(country.udtCities, typed.substr(first + 1, second - first - 1),
-                   "City/Town in " + country.strName, problem);
+  if (k < 0) k = findName(country.udtCities, cityPart, "City/Town in " + country.strName, problem);
   if (k < 0) return false;
   const udtCity& city = country.udtCities[static_cast<size_t>(k)];
   int n = findName(city.udtNeighborhoods, typed.substr(second + 1),
@@ -94,8 +118,56 @@ bool findPlace(const clsLocationData& data, const std::string& typed, PlaceNames
   return true;
 }
 
-int runPlaces(Session& session, const std::string& countryName, bool json) {
+namespace {
+
+// The zone now: that of the history's latest epoch.
+udtTZHistory latestZone(const udtCountry& country) {
+  return country.udtTZ.empty() ? udtTZHistory{} : country.udtTZ.back();
+}
+
+void printPlace(const udtCountry& country, const udtCity& city, const udtNeighborhood& place,
+                const std::string& label, bool json) {
+  const udtTZHistory latest = latestZone(country);
+  if (json) {
+    nlohmann::ordered_json o;
+    if (!label.empty()) o["name"] = label;
+    o["country"] = country.strName;
+    o["city"] = city.strName;
+    o["neighbourhood"] = place.strName;
+    o["latitude"] = place.dblLatitude;
+    o["longitude"] = place.dblLongitude;
+    o["height"] = place.dblHeight;
+    o["zone"] = latest.dblTZ;
+    o["dst"] = latest.blnDST;
+    std::cout << o.dump() << '\n';
+  } else {
+    if (!label.empty()) std::cout << label << "  (";
+    std::cout << country.strName << '/' << city.strName << '/' << place.strName;
+    if (!label.empty()) std::cout << ')';
+    std::cout << "  " << generalNumber(place.dblLatitude) << ' ' << generalNumber(place.dblLongitude) << ' '
+              << generalNumber(place.dblHeight) << "m UT" << (latest.dblTZ >= 0 ? "+" : "")
+              << generalNumber(latest.dblTZ) << (latest.blnDST ? " DST" : "") << '\n';
+  }
+}
+
+}  // namespace
+
+int runPlaces(Session& session, const std::string& countryName, const std::string& search, size_t limit, bool json) {
   const auto& countries = session.locations.udtCountries();
+  if (!search.empty()) {
+    PlaceFinder finder(session.locations, session.dataFile("PlaceNames.txt"));
+    const auto found = finder.search(search, limit);
+    if (found.empty()) {
+      session.showMessage("No place found for \"" + trimmedName(search) + "\".");
+      return 1;
+    }
+    for (const PlaceFound& f : found) {
+      const udtCountry& country = countries[static_cast<size_t>(f.country)];
+      const udtCity& city = country.udtCities[static_cast<size_t>(f.city)];
+      printPlace(country, city, city.udtNeighborhoods[static_cast<size_t>(f.neighborhood)], f.label, json);
+    }
+    return 0;
+  }
   int only = -1;
   if (!countryName.empty()) {
     std::string problem;
@@ -108,29 +180,8 @@ int runPlaces(Session& session, const std::string& countryName, bool json) {
   for (size_t i = 0; i < countries.size(); ++i) {
     if (only >= 0 && static_cast<int>(i) != only) continue;
     const udtCountry& country = countries[i];
-    // The zone now: that of the history's latest epoch.
-    const udtTZHistory latest = country.udtTZ.empty() ? udtTZHistory{} : country.udtTZ.back();
-    for (const udtCity& city : country.udtCities) {
-      for (const udtNeighborhood& place : city.udtNeighborhoods) {
-        if (json) {
-          nlohmann::ordered_json o;
-          o["country"] = country.strName;
-          o["city"] = city.strName;
-          o["neighbourhood"] = place.strName;
-          o["latitude"] = place.dblLatitude;
-          o["longitude"] = place.dblLongitude;
-          o["height"] = place.dblHeight;
-          o["zone"] = latest.dblTZ;
-          o["dst"] = latest.blnDST;
-          std::cout << o.dump() << '\n';
-        } else {
-          std::cout << country.strName << '/' << city.strName << '/' << place.strName << "  "
-                    << generalNumber(place.dblLatitude) << ' ' << generalNumber(place.dblLongitude) << ' '
-                    << generalNumber(place.dblHeight) << "m UT" << (latest.dblTZ >= 0 ? "+" : "")
-                    << generalNumber(latest.dblTZ) << (latest.blnDST ? " DST" : "") << '\n';
-        }
-      }
-    }
+    for (const udtCity& city : country.udtCities)
+      for (const udtNeighborhood& place : city.udtNeighborhoods) printPlace(country, city, place, "", json);
   }
   return 0;
 }

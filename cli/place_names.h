@@ -3,6 +3,7 @@
 // when one is not found; and the `places` command that lists them.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -23,14 +24,19 @@ struct PlaceNames {
 // A text without the blanks, tabs, CR and LF around it.
 std::string trimmedName(std::string_view text);
 
-// Finds "Country/City/Neighbourhood" in the database. False with the reason
-// (and the nearest names of the level that failed) in problem.
-bool findPlace(const clsLocationData& data, const std::string& typed, PlaceNames& names, std::string& problem);
+// Finds a place: "Country/City/Neighbourhood" of the database, or a town as
+// people write it ("London", "Springfield, Illinois, USA"; see PlaceFinder)
+// with the other names of namesFile. False with the reason (and the nearest
+// names) in problem.
+bool findPlace(const clsLocationData& data, const std::filesystem::path& namesFile, const std::string& typed,
+               PlaceNames& names, std::string& problem);
 
 // Lists the countries, cities and neighbourhoods with their coordinates,
 // height and zone (of the zone history's latest epoch), as text or as one
 // JSON object per neighbourhood; country limits the list to one country
-// (matched as findPlace matches). Returns the exit status.
-int runPlaces(Session& session, const std::string& country, bool json);
+// (matched as findPlace matches). With search, lists instead the towns whose
+// names begin with or contain it, best first, at most limit. Returns the exit
+// status.
+int runPlaces(Session& session, const std::string& country, const std::string& search, size_t limit, bool json);
 
 }  // namespace nemora::cli

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -48,7 +49,14 @@ frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), e
   cboCountry_ = makeNamed<QComboBox>(this, "cboCountry");
   cboCity_ = makeNamed<QComboBox>(this, "cboCity");
   cboNeighborhood_ = makeNamed<QComboBox>(this, "cboNeighborhood");
+  txtFind_ = makeLineEdit(this, "txtFind");
+  txtFind_->setPlaceholderText("Type a town, e.g. London or Springfield, USA");
+  txtFind_->setClearButtonEnabled(true);
+  lstFound_ = makeNamed<QListWidget>(this, "lstFound");
+  lstFound_->setMaximumHeight(120);
   auto* place = new QFormLayout;
+  place->addRow("Find", txtFind_);
+  place->addRow("", lstFound_);
   place->addRow("Country/State", cboCountry_);
   place->addRow("Town/City", cboCity_);
   place->addRow("Neighborhood", cboNeighborhood_);
@@ -150,6 +158,17 @@ frmLocation::frmLocation(Session& session, QWidget* parent) : QDialog(parent), e
   connect(cboCity_, &QComboBox::activated, this, [this](int i) { handle([&] { entry_.cboCityClick(i); }); });
   connect(cboNeighborhood_, &QComboBox::activated, this,
           [this](int i) { handle([&] { entry_.cboNeighborhoodClick(i); }); });
+  // The search runs as the user types; a town found is chosen by a click or Enter.
+  connect(txtFind_, &QLineEdit::textEdited, this,
+          [this](const QString& t) { handle([&] { entry_.txtFindChanged(t.toStdString()); }); });
+  connect(lstFound_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    const int row = lstFound_->row(item);
+    handle([&] { entry_.lstFoundClick(row); });
+  });
+  connect(lstFound_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    const int row = lstFound_->row(item);
+    handle([&] { entry_.lstFoundClick(row); });
+  });
   for (QLineEdit* edit : {txtLat_, txtLong_, txtLatDeg_, txtLatMin_, txtLatSec_, txtLongDeg_, txtLongMin_, txtLongSec_})
     connect(edit, &QLineEdit::textEdited, this, [this] { entry_.positionEdited(); });
   for (QRadioButton* option : {optNorth_, optSouth_, optEast_, optWest_})
@@ -183,6 +202,7 @@ void frmLocation::readControls() {
   c.intCountry = cboCountry_->currentIndex();
   c.intCity = cboCity_->currentIndex();
   c.intNeighborhood = cboNeighborhood_->currentIndex();
+  c.txtFind = text(txtFind_);
   c.txtLat = text(txtLat_);
   c.txtLong = text(txtLong_);
   c.txtLatDeg = text(txtLatDeg_);
@@ -211,7 +231,11 @@ void frmLocation::showControls() {
     fillList(cboCountry_, c.cboCountry, c.intCountry);
     fillList(cboCity_, c.cboCity, c.intCity);
     fillList(cboNeighborhood_, c.cboNeighborhood, c.intNeighborhood);
+    const QSignalBlocker f(lstFound_);
+    lstFound_->clear();
+    for (const std::string& found : c.lstFound) lstFound_->addItem(QString::fromStdString(found));
   }
+  if (text(txtFind_) != c.txtFind) setText(txtFind_, c.txtFind);
   setText(txtLat_, c.txtLat);
   setText(txtLong_, c.txtLong);
   setText(txtLatDeg_, c.txtLatDeg);

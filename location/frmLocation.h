@@ -11,6 +11,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -37,6 +38,8 @@ class frmLocation : public QDialog {
   LocationEntry entry_;
   bool showing_ = false;  // the controls are being filled from the model
 
+  QLineEdit* txtFind_ = nullptr;
+  QListWidget* lstFound_ = nullptr;
   QComboBox *cboCountry_ = nullptr, *cboCity_ = nullptr, *cboNeighborhood_ = nullptr;
   QWidget *decimalPosition_ = nullptr, *dmsPosition_ = nullptr;
   QLineEdit *txtLat_ = nullptr, *txtLong_ = nullptr;

@@ -130,6 +130,24 @@ void LocationEntry::cboCountryClick(int index) {
   cboCityClick(0);
 }
 
+void LocationEntry::txtFindChanged(const std::string& text) {
+  controls.txtFind = text;
+  controls.lstFound.clear();
+  found_.clear();
+  if (!blnLoaded_ || foldedPlaceName(text).empty()) return;
+  if (!finder_) finder_ = std::make_unique<PlaceFinder>(session().locations, session().dataFile("PlaceNames.txt"));
+  found_ = finder_->search(text, kFoundShown);
+  for (const PlaceFound& f : found_) controls.lstFound.push_back(f.label);
+}
+
+void LocationEntry::lstFoundClick(int index) {
+  if (!blnLoaded_ || index < 0 || static_cast<size_t>(index) >= found_.size()) return;
+  const PlaceFound f = found_[static_cast<size_t>(index)];
+  cboCountryClick(f.country);
+  cboCityClick(f.city);
+  cboNeighborhoodClick(f.neighborhood);
+}
+
 void LocationEntry::cboCityClick(int index) {
   if (!blnLoaded_ || index < 0 || static_cast<size_t>(index) >= controls.cboCity.size()) return;
   controls.intCity = index;

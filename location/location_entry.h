@@ -4,11 +4,13 @@
 // between its controls and this model.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/session_bound.h"
 #include "location/location_types.h"
+#include "location/place_search.h"
 
 namespace nemora {
 
@@ -29,6 +31,8 @@ struct LocationControls {
   bool optDST = false;   // optST
   bool optAuto = true;   // optManual
   bool optDMS = false;   // optDeg "Degs/Hours only"
+  std::string txtFind;                // the search box
+  std::vector<std::string> lstFound;  // the towns found for it, "City, Country"
 };
 
 class LocationEntry : public SessionBound {
@@ -49,6 +53,13 @@ class LocationEntry : public SessionBound {
   void cboCountryClick(int index);
   void cboCityClick(int index);
   void cboNeighborhoodClick(int index);
+  // The user typed in the search box: the towns whose names begin with or
+  // contain the text, best first (at most kFoundShown).
+  void txtFindChanged(const std::string& text);
+  // The user chose a town found: its country, city and first neighbourhood
+  // are selected as if chosen in the lists.
+  void lstFoundClick(int index);
+  static constexpr size_t kFoundShown = 30;
   // The user edited a latitude or longitude box or clicked a hemisphere.
   void positionEdited();
   // optDeg / optDMS: which position and zone boxes are shown.
@@ -71,6 +82,8 @@ class LocationEntry : public SessionBound {
   double inputInstant() const;
 
   bool blnLoaded_ = false;
+  std::vector<PlaceFound> found_;        // the towns of lstFound
+  std::unique_ptr<PlaceFinder> finder_;  // made on the first search
   udtLocation working_;  // the chosen country's zone history, for the zone boxes
 };
 

@@ -111,15 +111,24 @@ TEST(CliBatch, EveryCommandThatReadsADateTakesStandardInput) {
 }
 
 TEST(CliLastLocation, ReadOnlyWhenNoPlaceIsGiven) {
-  const std::string missing = "Error in GetLastLocation File not found: Curloc.txt";
   for (const std::string& place : {kJerusalem, std::string("--lat 31 --lon 35 --tz 2 ")}) {
     CliRun run = runCli(place + "convert --to JD");
     EXPECT_EQ(run.status, 0) << place;
     EXPECT_EQ(run.err, "") << place;
   }
+  // A first run says once, calmly, which place it uses and how to choose one.
   CliRun run = runCli("convert --to JD");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(count(run.err, missing), 1u) << run.err;
+  EXPECT_EQ(run.err,
+            "No place given (and no Curloc.txt here): using Center, Jerusalem, Israel. Choose one with --location, "
+            "e.g. --location \"London\" or --location \"Cape Town\" (nemora-cli places --search TEXT finds places), "
+            "or with --lat, --lon and --tz.\n");
+  // A command that needs no place reads no last location and says nothing of it.
+  TempDir dir;
+  std::ofstream(dir.path() / "Curloc.txt") << "not a location file\n";
+  CliRun map = testing::runCliIn(dir.path(), "--date 2024-3-10 map --step 10 --lat-range 0:20 --out map.csv");
+  EXPECT_EQ(map.status, 0) << map.err;
+  EXPECT_EQ(map.err, "");
 }
 
 TEST(CliUsage, InputsThatWouldBeIgnoredAreRefusedBeforeAnythingIsComputed) {
@@ -139,6 +148,17 @@ TEST(CliUsage, InputsThatWouldBeIgnoredAreRefusedBeforeAnythingIsComputed) {
        "--time-type-out applies to calendar dates only, not to --to MJD."},
       {"convert --to Tuesday", "Tuesday not in"},
       {"report --body Sun", "report needs --body and --parameter"},
+      // Inputs checked first and explained in words.
+      {"--lat 1 --lon 1 --tz 30 convert --to JD", "--tz must be between -14 and 14 (hours ahead of UT): 30."},
+      {"--weather Fixed:20,1013 inputs", "--weather must be Global, Local, Manual: with nine numbers"},
+      {"--criterion Foo crescent", "Unknown criterion: Foo. The criteria are: Photometric, DALT-Width,"},
+      {"--date 2024-2-30 convert --to JD", "2024-02-30: February 2024 has 29 days."},
+      {"--date 2023-13-1 convert --to JD", "2023-13-01: months are 1 to 12 in the Gregorian calendar."},
+      {"--date-type Hebrew --date 5785-13-1 convert --to JD",
+       "5785-13-01: months are 1 to 12 in the Hebrew year 5785 (a common year: Adar 2, month 13, is only in a "
+       "leap year)."},
+      {"--date-type Hebrew --date 5784-8-30 convert --to JD", "5784-08-30: Cheshvan 5784 (Hebrew) has 29 days."},
+      {"--location Atlantis convert --to JD", "Place not found: \"Atlantis\"."},
   };
   for (const auto& [arguments, message] : cases) {
     CliRun run = runCli(arguments);
@@ -157,12 +177,25 @@ TEST(CliPlaces, NamesMatchWithoutCaseOrBlanksAndNearNamesAreSuggested) {
       {"Israe/Jerusalem/Center", "Country/State not found: \"Israe\". Nearest names: Israel"},
       {"Israel/Jerusalm/Center", "City/Town in Israel not found: \"Jerusalm\". Nearest names: Jerusalem"},
       {"Israel/Jerusalem/Centre", "Neighbourhood in Jerusalem, Israel not found: \"Centre\". Nearest names: Center"},
+      {"USA/Chicgo/Center", "Place not found: \"Chicgo, USA\". Nearest names: Chicago, United States"},
+      {"Lndon", "Place not found: \"Lndon\". Nearest names: London, United Kingdom"},
   };
   for (const auto& [place, message] : unknown) {
     CliRun run = runCli("--location " + place + " convert --to JD");
-    EXPECT_EQ(run.status, 1) << place;
+    EXPECT_EQ(run.status, 2) << place;
     EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
   }
+  // A town by its name alone, with its country as people write it, or the
+  // country of the database's own form as people write it.
+  const std::string london = runCli("--location \"United Kingdom/London/Center\" --date 2024-1-1 --time 12:00 inputs").out;
+  ASSERT_NE(london.find("London"), std::string::npos) << london;
+  for (const char* typed : {"London", "london, uk", "UK/London/Center"})
+    EXPECT_EQ(runCli(std::string("--location \"") + typed + "\" --date 2024-1-1 --time 12:00 inputs").out, london)
+        << typed;
+  CliRun search = runCli("places --search \"cape town\" --limit 1");
+  EXPECT_EQ(search.status, 0) << search.err;
+  EXPECT_EQ(search.out.rfind("Cape Town, South Africa  (South Africa/Cape Town/", 0), 0u) << search.out;
+  EXPECT_EQ(runCli("places --search Xqzvw").status, 1);
   CliRun places = runCli("--json places --country \" ISRAEL\"");
   EXPECT_EQ(places.status, 0) << places.err;
   auto out = lines(places.out);

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -75,6 +76,23 @@ TEST(LocationDialog, OpensWithEveryControlAndStoresAChosenPlace) {
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(session.udtLocation.strCountry, "India");
   EXPECT_EQ(session.udtLocation.strCity, "Delhi");
+  EXPECT_TRUE(sink.messages.empty());
+
+  // The search box lists towns as the user types; a click chooses one.
+  frmLocation again{session};
+  again.show();
+  auto* find = control<QLineEdit>(again, "txtFind");
+  find->setText("cape t");
+  emit find->textEdited(find->text());
+  auto* found = control<QListWidget>(again, "lstFound");
+  ASSERT_GT(found->count(), 0);
+  EXPECT_EQ(found->item(0)->text(), "Cape Town, South Africa");
+  EXPECT_EQ(find->text(), "cape t");
+  emit found->itemClicked(found->item(0));
+  EXPECT_EQ(control<QComboBox>(again, "cboCountry")->currentText(), "South Africa");
+  EXPECT_EQ(control<QComboBox>(again, "cboCity")->currentText(), "Cape Town");
+  control<QPushButton>(again, "cmdOK")->click();
+  EXPECT_EQ(session.udtLocation.strCity, "Cape Town");
   EXPECT_TRUE(sink.messages.empty());
 }
 

@@ -268,5 +268,30 @@ TEST_F(LocationEntryTest, OKStoresAChosenPlaceWithItsZoneHistory) {
   EXPECT_EQ(location.intTZMinutes, 30);
 }
 
+// The search box: towns found as the user types, best first; choosing one
+// selects its country, city and first neighbourhood and fills its position.
+TEST_F(LocationEntryTest, SearchAsYouTypeChoosesAPlace) {
+  LocationEntry entry(rs.session);
+  LocationControls& c = entry.controls;
+  entry.txtFindChanged("  ");
+  EXPECT_TRUE(c.lstFound.empty());
+  entry.txtFindChanged("cape t");
+  ASSERT_FALSE(c.lstFound.empty());
+  EXPECT_EQ(c.lstFound.front(), "Cape Town, South Africa");
+  EXPECT_LE(c.lstFound.size(), LocationEntry::kFoundShown);
+  entry.lstFoundClick(0);
+  EXPECT_EQ(c.cboCountry[c.intCountry], "South Africa");
+  EXPECT_EQ(c.cboCity[c.intCity], "Cape Town");
+  EXPECT_EQ(c.intNeighborhood, 0);
+  EXPECT_EQ(c.txtLat.substr(0, 4), "33.9");
+  EXPECT_FALSE(c.optNorth);
+  EXPECT_TRUE(entry.blnPlaceValid);
+  entry.lstFoundClick(99);  // no such entry: nothing changes
+  EXPECT_EQ(c.cboCity[c.intCity], "Cape Town");
+  EXPECT_TRUE(entry.cmdOK());
+  EXPECT_EQ(location.strCountry, "South Africa");
+  EXPECT_EQ(location.strCity, "Cape Town");
+}
+
 }  // namespace
 }  // namespace nemora::testing
