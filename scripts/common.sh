@@ -35,3 +35,10 @@ nemora_build() {
   cmake -S . -B build -G Ninja "$@"
   cmake --build build -j "$(nproc)"
 }
+
+# nemora_build_targets TARGET... : configures build/ (keeping its settings)
+# and builds only the named targets.
+nemora_build_targets() {
+  cmake -S . -B build -G Ninja >/dev/null
+  cmake --build build -j "$(nproc)" --target "$@"
+}

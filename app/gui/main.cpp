@@ -33,7 +33,12 @@ int main(int argc, char** argv) {
   // --help and --version only print: they need no display.
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if ((arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version") &&
+    // Help, version and pictures need no screen: without a display they are
+    // drawn offscreen.
+    const bool picture = arg == "--screenshot" || arg.starts_with("--screenshot=") || arg == "--map-screenshot" ||
+                         arg.starts_with("--map-screenshot=");
+    if ((arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version" ||
+         picture) &&
         !displayAvailable())
       qputenv("QT_QPA_PLATFORM", "offscreen");
   }
