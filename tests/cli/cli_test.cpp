@@ -124,7 +124,7 @@ TEST(CliLastLocation, ReadOnlyWhenNoPlaceIsGiven) {
             "e.g. --location \"London\" or --location \"Cape Town\" (nemora-cli places --search TEXT finds places), "
             "or with --lat, --lon and --tz.\n");
   // A command that needs no place reads no last location and says nothing of it.
-  TempDir dir;
+  testing::TempDir dir;
   std::ofstream(dir.path() / "Curloc.txt") << "not a location file\n";
   CliRun map = testing::runCliIn(dir.path(), "--date 2024-3-10 map --step 10 --lat-range 0:20 --out map.csv");
   EXPECT_EQ(map.status, 0) << map.err;
