@@ -181,10 +181,11 @@ TEST(Cli, BatchGivesALinePerInputAndFailsAfterTheOthers) {
   EXPECT_EQ(run.status, 1);
 }
 
-TEST(Cli, BadInputsFailWithStatusOne) {
-  EXPECT_EQ(runCli("--location Nowhere/At/All convert --to JD").status, 1);
-  EXPECT_EQ(runCli("--date-type Gregorian --date 2024-13-1 convert --to JD").status, 1);
-  EXPECT_EQ(runCli("--time 25:99 convert --to JD").status, 1);
+// Inputs that cannot be used end with the usage status.
+TEST(Cli, BadInputsFailWithTheUsageStatus) {
+  EXPECT_EQ(runCli("--location Nowhere/At/All convert --to JD").status, 2);
+  EXPECT_EQ(runCli("--date-type Gregorian --date 2024-13-1 convert --to JD").status, 2);
+  EXPECT_EQ(runCli("--time 25:99 convert --to JD").status, 2);
   EXPECT_NE(runCli("convert --to Tuesday").status, 0);
 }
 
@@ -238,7 +239,7 @@ TEST(Cli, DaysThatBeginAtSunsetAndSeasonalHours) {
                            "--date-type Hebrew --date 5785-1-15 --time 3:00 --time-type Seasonal --pm "
                            "convert --to Hebrew --time-type-out Seasonal");
   EXPECT_EQ(seasonal.out, "Sunday 15th Nisan 5785 Hebrew 3:00:00 day Seasonal\n");
-  EXPECT_EQ(runCli(jerusalem + "--time 3:00 --time-type Seasonal convert --to JD").status, 1);
+  EXPECT_EQ(runCli(jerusalem + "--time 3:00 --time-type Seasonal convert --to JD").status, 2);
   // Where the Sun does not set, a Hebrew date does not exist.
   EXPECT_EQ(runCli("--lat 69.65 --lon 18.96 --tz 1 --date-type Gregorian --date 2024-6-21 --time 12:00 "
                    "convert --to Hebrew")
@@ -269,8 +270,8 @@ TEST(CliWeather, EveryBasisCanBeTyped) {
   EXPECT_NE(fixed.out.find("Weather Basis Fixed T 10.0 C, P 1010 mbar, RH 50 %\n"), std::string::npos) << fixed.out;
   CliRun global = runCli("--weather Global inputs");
   EXPECT_NE(global.out.find("Weather Basis Global "), std::string::npos);
-  EXPECT_EQ(runCli("--weather Fixed:10 inputs").status, 1);
-  EXPECT_EQ(runCli("--weather Cloudy inputs").status, 1);
+  EXPECT_EQ(runCli("--weather Fixed:10 inputs").status, 2);
+  EXPECT_EQ(runCli("--weather Cloudy inputs").status, 2);
 }
 
 }  // namespace

@@ -526,8 +526,9 @@ TEST(CliCrescent, JsonOfTheEveningAndABatchWithAFailingLine) {
   EXPECT_EQ(batchStatus, 1);
   EXPECT_NE(batch.find("\"evening\":false"), std::string::npos);
   EXPECT_EQ(batch.substr(batch.size() - 3), "}\n\n");
+  // An unknown criterion is a command line that cannot be used.
   auto [bad, badErr, badStatus] = runCli("--criterion Bruin crescent");
-  EXPECT_EQ(badStatus, 1);
+  EXPECT_EQ(badStatus, 2);
 }
 
 // The report says where and when before its measures: place, evening or
