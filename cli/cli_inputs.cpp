@@ -433,9 +433,8 @@ bool applyAid(Session& session, const std::string& text) {
   if (text.empty()) return true;
   std::optional<udtOpticalAid> aid = ParseAid(text);
   if (!aid)
-    return fail(session,
-                "--aid must be eye, binoculars[:MAGNIFICATIONxAPERTURE_MM] or telescope:APERTURE_MM,MAGNIFICATION "
-                "(aperture 5 to 2000 mm, magnification 1 to 1000): " + text);
+    usage("--aid must be eye, binoculars[:MAGNIFICATIONxAPERTURE_MM] or telescope:APERTURE_MM,MAGNIFICATION "
+          "(aperture 5 to 2000 mm, magnification 1 to 1000): " + text);
   session.udtObserver.aid = *aid;
   session.blnVisibilityStale = true;
   return true;
