@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "base/messages.h"
@@ -31,5 +33,21 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// What a piece of code run as another user printed, and its exit status.
+struct ChildRun {
+  int status = -1;  // fn's result, or -1 when the child did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// The unprivileged user the tests become ("nobody").
+inline constexpr unsigned kNobody = 65534;
+
+// Runs fn in a child process as the unprivileged user kNobody (user and
+// group), capturing its standard output and error. Becoming another user
+// needs root: without it (or when the change fails) the result is empty and
+// the caller skips the case.
+std::optional<ChildRun> runAsNobody(const std::function<int()>& fn);
 
 }  // namespace nemora::testing
