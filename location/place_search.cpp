@@ -70,22 +70,6 @@ std::vector<std::string> split(std::string_view text, char separator) {
   return parts;
 }
 
-// Edits (insertions, deletions, substitutions) from a to b.
-size_t editDistance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 // PlaceNames.txt as read: the countries' aliases and, per database entry,
 // its country and the other names of its towns.
 struct NamesFile {
@@ -145,6 +129,21 @@ std::string countryOfEntry(const std::string& entry) {
 constexpr const char* kSearchHint = " (nemora-cli places --search TEXT finds places.)";
 
 }  // namespace
+
+size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
 
 std::string foldedPlaceName(std::string_view text) {
   std::string out;

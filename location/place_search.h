@@ -39,6 +39,10 @@ struct PlaceFound {
 // dropped, runs of blanks as one blank, blanks around trimmed.
 std::string foldedPlaceName(std::string_view text);
 
+// Edits (insertions, deletions, substitutions) from a to b: how near a
+// mistyped name is to a known one.
+size_t editDistance(const std::string& a, const std::string& b);
+
 class PlaceFinder {
  public:
   // The towns of the database with the other names of namesFile (read once
