@@ -15,7 +15,6 @@
 
 #include "base/errors.h"
 #include "app/gui/widget_factory.h"
-#include "base/atomic_file.h"
 #include "app/session.h"
 #include "plot/sightings_painter.h"
 
@@ -134,7 +133,7 @@ void frmSightings::finish() {
     }
     // The whole analysis goes to Output.txt, as the reports do.
     try {
-      writeFileAtomically(session_.workFile("Output.txt"), t);
+      session_.writeOutputTxt(t);
     } catch (const AppError& e) {
       t += "\n" + errorText(e) + "\n";
     }

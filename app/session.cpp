@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/atomic_file.h"
 #include "base/number_format.h"
 #include "ephemeris/rise_set.h"
 
@@ -30,6 +31,14 @@ Session::Session(MessageSink& sink)
   // Hebrew and Islamic days run from the Sun's setting at the current
   // location.
   sunset = [this](int32_t lngDay, double& dblSunset) { return SunsetOnDay(*this, lngDay, dblSunset); };
+}
+
+void Session::writeOutputTxt(const std::string& text) {
+  if (blnHoldOutputTxt) {
+    strHeldOutputTxt = text;
+    return;
+  }
+  writeFileAtomically(workFile("Output.txt"), text);
 }
 
 void Session::endProgram(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/main_module.h"
@@ -164,6 +165,15 @@ class Session {
   std::filesystem::path dataFile(const std::string& name) const { return dataDir / name; }
   // Path of a file the program writes.
   std::filesystem::path workFile(const std::string& name) const { return workDir / name; }
+
+  // Output.txt, the copy of the last report that writes one. The window
+  // writes it at once, as the program always has; the command line sets
+  // blnHoldOutputTxt and keeps the text in strHeldOutputTxt, to write it
+  // only when asked and only once the whole run has succeeded.
+  bool blnHoldOutputTxt = false;
+  std::optional<std::string> strHeldOutputTxt;
+  // Writes (or holds) Output.txt; throws AppError when it cannot be written.
+  void writeOutputTxt(const std::string& text);
 
   // Shows an OK-only message box.
   void showMessage(const std::string& text) { messages.message(text); }

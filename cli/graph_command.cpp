@@ -1,8 +1,9 @@
 #include "cli/graph_command.h"
 
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "base/errors.h"
@@ -53,6 +54,13 @@ std::string csvText(const udtCurves& c) {
   return out.str();
 }
 
+// FILE.png, FILE.svg or FILE.pdf, in any case.
+bool isPictureName(const std::string& file) {
+  std::string ext = std::filesystem::path(file).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".png" || ext == ".svg" || ext == ".pdf";
+}
+
 }  // namespace
 
 CLI::App* addGraphCommand(CLI::App& app, GraphOptions& o) {
@@ -78,8 +86,25 @@ int runGraph(Session& session, MainModel& model, const Inputs& inputs, const Gra
     std::cerr << "graph needs --out FILE.png, .svg or .pdf (or --csv).\n";
     return 2;
   }
-  // An unknown picture format is refused before anything is computed.
-  if (!o.csv) plot::pictureFormatOf(o.out);
+  // A name that cannot be written, and an unknown picture format, are
+  // refused before anything is computed; the table is never written under
+  // a picture's name.
+  if (o.csv && isPictureName(o.out)) {
+    std::cerr << "graph --csv writes a table, not a picture: --out " << o.out << " names a picture.\n";
+    return 2;
+  }
+  try {
+    if (!o.csv) plot::pictureFormatOf(o.out);
+  } catch (const AppError& e) {
+    std::cerr << e.description << '\n';
+    return 2;
+  }
+  try {
+    if (!o.out.empty()) checkWritable(o.out);
+  } catch (const AppError& e) {
+    std::cerr << e.description << '\n';
+    return 1;
+  }
   if (!applyInputs(session, inputs)) return 1;
   if (o.kind == "finder") session.options.intPlotMode = static_cast<int16_t>(plotModeOf(o.plotMode));
   // The main window's request: its report first, then the graph from the
@@ -119,7 +144,7 @@ int runGraph(Session& session, MainModel& model, const Inputs& inputs, const Gra
     result["out"] = o.out;
     result["message"] = jsonText(curves.strMessage);
     result["points"] = curves.grid.dblTime.size();
-    std::cout << jsonLine(result) << '\n';
+    printJson(result);
   } else if (!curves.strMessage.empty()) {
     std::cout << curves.strMessage << '\n';
   }

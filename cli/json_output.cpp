@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 #include "app/main_lists.h"
 #include "app/session.h"
@@ -164,5 +165,11 @@ Json timeJson(const udtTime& time) {
 }
 
 std::string jsonLine(const Json& object) { return object.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+}  // namespace nemora::cli
+
+namespace nemora::cli {
+
+void printJson(const Json& object) { std::cout << jsonLine(object) << '\n'; }
 
 }  // namespace nemora::cli

@@ -65,4 +65,9 @@ std::string isoUt(double t);
 // null, and a byte that is not UTF-8 as U+FFFD.
 std::string jsonLine(const Json& object);
 
+// Prints the object as one line on standard output: the one way every
+// command prints JSON, so that no name or text the user gave (a file name
+// that is not UTF-8) can end the run.
+void printJson(const Json& object);
+
 }  // namespace nemora::cli

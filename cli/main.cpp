@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/atomic_file.h"
 #include "base/errors.h"
 #include "app/main_lists.h"
 #include "app/main_model.h"
@@ -31,7 +32,7 @@ namespace {
 using nemora::cli::Inputs;
 
 using nemora::cli::Json;
-using nemora::cli::jsonLine;
+using nemora::cli::printJson;
 using nemora::cli::plainText;
 
 // Prints one result: its text, or a JSON object with the instant, the place,
@@ -48,7 +49,7 @@ void printResult(nemora::Session& session, const nemora::MainModel& model, bool 
   o["date"] = nemora::cli::dateJson(model.resultDate);
   if (model.resultDate.enmDateType >= nemora::dtGregorian) o["time"] = nemora::cli::timeJson(model.resultTime);
   o["text"] = nemora::cli::jsonText(model.labels.lblOutput3);
-  std::cout << jsonLine(o) << '\n';
+  printJson(o);
 }
 
 int runConvert(nemora::Session& session, nemora::MainModel& model, const Inputs& inputs, int toType,
@@ -80,7 +81,7 @@ int runInputs(nemora::Session& session, nemora::MainModel& model, const Inputs& 
       o["weather_text"] = jsonText(l.lblWeather);
       o["observer_text"] = jsonText(l.lblObserver);
       o["criterion_text"] = jsonText(l.lblCriterion);
-      std::cout << jsonLine(o) << '\n';
+      printJson(o);
       return true;
     }
     for (const auto* label : {&l.lblDate, &l.lblTime, &l.lblLocation, &l.lblWeather, &l.lblObserver, &l.lblCriterion})
@@ -111,7 +112,7 @@ int runReport(nemora::Session& session, nemora::MainModel& model, const Inputs& 
       o["place"] = nemora::cli::placeJson(session);
       o["criterion"] = nemora::cli::criterionName(session);
       o["text"] = nemora::cli::jsonText(text);
-      std::cout << jsonLine(o) << '\n';
+      printJson(o);
     } else {
       std::cout << text;
       if (text.empty() || text.back() != '\n') std::cout << '\n';
@@ -131,7 +132,7 @@ int listReports(bool json) {
       Json o;
       o["body"] = b < bodies.size() ? bodies[b] : "star";
       o["parameters"] = parameters;
-      std::cout << jsonLine(o) << '\n';
+      printJson(o);
     } else {
       std::cout << name << ":\n";
       for (const auto& parameter : parameters) std::cout << "  " << parameter << '\n';
@@ -236,7 +237,7 @@ int runBody(nemora::Session& session, nemora::MainModel& model, const Inputs& in
         else if (key[0] != '\0')
           o[key] = value;
       }
-      std::cout << jsonLine(o) << '\n';
+      printJson(o);
     } else {
       for (const auto& [name, value] : fields) std::cout << name << ' ' << nemora::generalNumber(value) << '\n';
     }
@@ -258,6 +259,10 @@ int main(int argc, char** argv) {
   nemora::cli::addInputOptions(app, inputs);
   app.add_option("--data-dir", dataDir, "Folder of the shipped data files (default: $NEMORA_DATA, else data/)");
   app.add_flag("--json", json, "One JSON object per result, on one line");
+  bool outputTxt = false;
+  app.add_flag("--output-txt", outputTxt,
+               "Also write the report to Output.txt in the working folder, as the window does (only when the "
+               "run succeeds)");
 
   std::string toName;
   std::string timeTypeOutName = "Local";
@@ -347,6 +352,9 @@ int main(int argc, char** argv) {
   nemora::StderrMessageSink sink;
   try {
     nemora::Session session(sink);
+    // Output.txt is held until the run has succeeded, and written only when
+    // asked: a script's folder is not the window's.
+    session.blnHoldOutputTxt = true;
     if (!dataDir.empty()) session.dataDir = dataDir;
     if (places->parsed()) {
       session.locations.GetLocationData();
@@ -378,25 +386,39 @@ int main(int argc, char** argv) {
       };
     }
     model.startUp(clock, true, givenPlace);
-    if (convert->parsed()) {
-      return runConvert(session, model, inputs, nemora::cli::indexOf(nemora::dateTypeNames(), toName),
-                        nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
+    auto command = [&]() -> int {
+      if (convert->parsed()) {
+        return runConvert(session, model, inputs, nemora::cli::indexOf(nemora::dateTypeNames(), toName),
+                          nemora::cli::indexOf(nemora::timeTypeNames(), timeTypeOutName), json);
+      }
+      if (inputsCommand->parsed()) return runInputs(session, model, inputs, json);
+      if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
+      if (sightingsCommand->parsed())
+        return nemora::cli::runSightings(session, model, inputs, sightingsOptions, json);
+      if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json, phasesIcs);
+      if (firstVisible->parsed())
+        return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json, visibleIcs);
+      if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
+      if (report->parsed()) {
+        // Nobody answers questions here: the search runs for the years given.
+        session.intBackToBackYears = searchYears;
+        return runReport(session, model, inputs, bodyName, parameterName, json);
+      }
+      if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);
+      if (mapCommand->parsed()) return nemora::cli::runMap(session, model, inputs, mapOptions, json);
+      return 0;
+    };
+    const int status = command();
+    if (status == 0 && outputTxt && session.strHeldOutputTxt) {
+      try {
+        nemora::writeFileAtomically(session.workFile("Output.txt"), *session.strHeldOutputTxt);
+      } catch (const nemora::AppError& e) {
+        // The results are printed already: the copy's failure is told after them.
+        std::cerr << e.description << '\n';
+        return 1;
+      }
     }
-    if (inputsCommand->parsed()) return runInputs(session, model, inputs, json);
-    if (crescent->parsed()) return nemora::cli::runCrescent(session, model, inputs, morning, json);
-    if (sightingsCommand->parsed())
-      return nemora::cli::runSightings(session, model, inputs, sightingsOptions, json);
-    if (phasesCommand->parsed()) return nemora::cli::runPhases(session, model, inputs, phaseCount, json, phasesIcs);
-    if (firstVisible->parsed())
-      return nemora::cli::runFirstVisible(session, model, inputs, visibleCount, old, json, visibleIcs);
-    if (bodyCommand->parsed()) return runBody(session, model, inputs, recordBody, json);
-    if (report->parsed()) {
-      // Nobody answers questions here: the search runs for the years given.
-      session.intBackToBackYears = searchYears;
-      return runReport(session, model, inputs, bodyName, parameterName, json);
-    }
-    if (graphCommand->parsed()) return nemora::cli::runGraph(session, model, inputs, graphOptions, json);
-    if (mapCommand->parsed()) return nemora::cli::runMap(session, model, inputs, mapOptions, json);
+    return status;
   } catch (const nemora::cli::UsageError& e) {
     if (*e.what()) std::cerr << e.what() << '\n';
     return nemora::cli::kUsageStatus;

@@ -150,7 +150,7 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
       for (const MapZone& z : *list)
         if (counts.count(z.strCode) != 0) classes[z.strCode] = counts[z.strCode];
     result["classes"] = classes;
-    std::cout << jsonLine(result) << '\n';
+    printJson(result);
   }
   // The map is written whole; cells that could not be computed make the
   // run a failure all the same.

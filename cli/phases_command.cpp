@@ -136,7 +136,7 @@ static bool phasesFrom(Session& session, MainModel& model, const Inputs& inputs,
       if (calendrical) o[full ? "nigud" : "molad"] = instantJson(s, c);
       o["place"] = placeJson(s);
       o["criterion"] = criterionName(s);
-      std::cout << jsonLine(o) << '\n';
+      printJson(o);
     } else {
       std::cout << s.main.Lang(kind.english, kind.hebrew) << ": " << text;
       if (calendrical)
@@ -205,7 +205,7 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
       if (!ok) return false;
       o["value_outside"] = phases.CrescentValue(blnOld ? day + 1 : day - 1, !blnOld, ok);
       if (!ok) return false;
-      std::cout << jsonLine(o) << '\n';
+      printJson(o);
     } else {
       std::cout << text << '\n';
     }

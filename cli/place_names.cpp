@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "app/session.h"
+#include "cli/json_output.h"
 #include "location/location_data.h"
 #include "location/place_search.h"
 
@@ -123,7 +124,7 @@ void printPlace(const udtCountry& country, const udtCity& city, const udtNeighbo
     o["height"] = place.dblHeight;
     o["zone"] = latest.dblTZ;
     o["dst"] = latest.blnDST;
-    std::cout << o.dump() << '\n';
+    printJson(o);
   } else {
     if (!label.empty()) std::cout << label << "  (";
     std::cout << country.strName << '/' << city.strName << '/' << place.strName;

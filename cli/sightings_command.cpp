@@ -1,10 +1,14 @@
 #include "cli/sightings_command.h"
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <iostream>
 
-#include "base/errors.h"
 #include "base/atomic_file.h"
+#include "base/errors.h"
 #include "app/main_model.h"
 #include "app/session.h"
 #include "cli/json_output.h"
@@ -38,10 +42,10 @@ Json recordJson(const SightingsAnalysis& a, size_t i) {
   if (r.blnHasTime) o["clock_hours"] = r.dblClock;
   Json place;
   place["name"] = jsonText(r.strPlace);
-  place["latitude"] = r.location.dblLatitude;
-  place["longitude"] = r.location.dblLongitude;
-  place["height"] = r.location.dblHeight;
-  place["zone"] = r.location.dblTZ;
+  place["latitude"] = r.location().dblLatitude;
+  place["longitude"] = r.location().dblLongitude;
+  place["height"] = r.location().dblHeight;
+  place["zone"] = r.location().dblTZ;
   o["place"] = place;
   o["body"] = r.strBody;
   o["evening"] = r.blnEvening;
@@ -217,14 +221,52 @@ CLI::App* addSightingsCommand(CLI::App& app, SightingsOptions& options) {
   c->add_option("--reliability-plot", options.reliabilityPlot,
                  "Also draw the photometric probability against the share seen to this picture (.png, .svg or .pdf)");
   c->add_flag("--no-delta-t-test", options.noDeltaTTest, "Skip the re-runs with Delta T moved by its uncertainty");
+  c->add_flag("--progress", options.progress,
+              "Show the progress of reading and analysing on standard error even when it is not a terminal");
   return c;
 }
 
 int runSightings(Session& session, MainModel& model, const Inputs& inputs, const SightingsOptions& options,
                  bool json) {
   (void)model;
+  // The pictures' names are checked before the long work.
+  for (const std::string& picture : {options.plot, options.reliabilityPlot}) {
+    if (picture.empty()) continue;
+    try {
+      plot::pictureFormatOf(picture);
+    } catch (const AppError& e) {
+      std::cerr << e.description << '\n';
+      return 2;
+    }
+    try {
+      checkWritable(picture);
+    } catch (const AppError& e) {
+      std::cerr << e.description << '\n';
+      return 1;
+    }
+  }
   if (!applyInputs(session, inputs)) return 1;
-  SightingsFile file = ReadSightingsFile(session, options.file);
+  // Progress for a person watching, or for whoever asked for it: one line
+  // per step of a percent, rewritten in place on a terminal.
+  const bool terminal = isatty(STDERR_FILENO) == 1;
+  const bool showProgress = terminal || options.progress;
+  std::string stage;
+  int shown = -1;
+  auto progress = [&](double fraction) {
+    const int percent = static_cast<int>(std::floor(fraction * 100));
+    if (percent == shown) return;
+    shown = percent;
+    std::fprintf(stderr, terminal ? "\rsightings: %s %3d%%" : "sightings: %s %3d%%\n", stage.c_str(), percent);
+    std::fflush(stderr);
+  };
+  auto endStage = [&] {
+    if (terminal && shown >= 0) std::fputs("\n", stderr);
+    shown = -1;
+  };
+  stage = "reading";
+  SightingsFile file =
+      ReadSightingsFile(session, options.file, showProgress ? std::function<void(double)>(progress) : nullptr);
+  endStage();
   if (!file.strError.empty()) {
     std::cerr << file.strError << '\n';
     return 1;
@@ -239,12 +281,15 @@ int runSightings(Session& session, MainModel& model, const Inputs& inputs, const
   settings.blnDeltaTTest = !options.noDeltaTTest;
   // The average observer unless the command names one.
   settings.blnAverageObserver = inputs.observer.empty();
-  SightingsAnalysis a = AnalyzeSightings(session, file, settings);
+  stage = "analysing";
+  SightingsAnalysis a = AnalyzeSightings(session, std::move(file), settings,
+                                         showProgress ? std::function<void(double)>(progress) : nullptr);
+  endStage();
   std::string text = AnalysisText(a);
-  writeFileAtomically(session.workFile("Output.txt"), text);
+  session.writeOutputTxt(text);
   if (json) {
-    for (size_t i = 0; i < a.file.records.size(); ++i) std::cout << jsonLine(recordJson(a, i)) << '\n';
-    std::cout << jsonLine(summaryJson(a)) << '\n';
+    for (size_t i = 0; i < a.file.records.size(); ++i) printJson(recordJson(a, i));
+    printJson(summaryJson(a));
   } else {
     std::cout << text;
   }

@@ -23,6 +23,7 @@ struct SightingsOptions {
   std::string plot;          // the scatter plot's picture (PNG, SVG or PDF), or empty
   std::string reliabilityPlot;  // the reliability plot's picture, or empty
   bool noDeltaTTest = false;
+  bool progress = false;     // progress on standard error even when it is not a terminal
 };
 
 // Adds the "sightings" subcommand and its options to app.
@@ -30,7 +31,7 @@ CLI::App* addSightingsCommand(CLI::App& app, SightingsOptions& options);
 
 // Runs the command; returns the exit status (1 when the file cannot be read,
 // has no record, or the plot cannot be written). The score card is also
-// written to Output.txt in the working folder.
+// handed to the session's Output.txt (written when the run asks for it).
 int runSightings(Session& session, MainModel& model, const Inputs& inputs, const SightingsOptions& options, bool json);
 
 }  // namespace nemora::cli

@@ -23,7 +23,7 @@ constexpr double kLogLossFloor = 1e-6;
 
 // Where a record sits: its place and time zone.
 void moveToRecord(Session& s, const udtSighting& r) {
-  const udtLocation& loc = r.location;
+  const udtLocation& loc = r.location();
   SessionPool::movePlace(s, loc.dblLatitude, loc.dblLongitude, loc.dblHeight);
   s.udtLocation = loc;
   s.weather.markEmpty();
@@ -85,7 +85,7 @@ bool evaluateOnce(Session& s, const udtSighting& r, const std::vector<int16_t>& 
   out.dblPBest = v.dblPMax;
   out.dblTBest = v.dblTMax;
   if (r.blnHasTime) {
-    double zone = r.location.blnAutoTZ ? s.localTime.GetTZLocal(r.location, r.lngFix, r.dblClock, ok) : r.location.dblTZ;
+    double zone = r.location().blnAutoTZ ? s.localTime.GetTZLocal(r.location(), r.lngFix, r.dblClock, ok) : r.location().dblTZ;
     if (!ok) return false;
     out.blnHasPAt = true;
     out.dblTAt = r.lngFix + (r.dblClock - zone) / 24;
@@ -282,10 +282,10 @@ SightingResult EvaluateSighting(Session& worker, const udtSighting& r, const std
   return out;
 }
 
-SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, const AnalysisSettings& settings,
+SightingsAnalysis AnalyzeSightings(Session& session, SightingsFile file, const AnalysisSettings& settings,
                                    const std::function<void(double)>& progress, const std::atomic<bool>* cancel) {
   SightingsAnalysis a;
-  a.file = file;
+  a.file = std::move(file);
   a.columns = AnalysisColumns(session);
   a.blnDeltaTTest = settings.blnDeltaTTest;
   a.blnAverageObserver = settings.blnAverageObserver;
@@ -304,8 +304,8 @@ SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, 
   for (size_t i = 0; i < records.size(); ++i) {
     const udtSighting& r = records[i];
     udtOpticalAid aid = RecordAid(r, chosen);
-    std::string key = concat(aid.intKind, ",", aid.dblAperture, ",", aid.dblMagnification, ",", r.lngFix, ",", r.location.dblLatitude, ",", r.location.dblLongitude, ",",
-                             r.location.dblHeight, ",", r.location.dblTZ, ",", r.location.blnAutoTZ, ",", r.strPlace,
+    std::string key = concat(aid.intKind, ",", aid.dblAperture, ",", aid.dblMagnification, ",", r.lngFix, ",", r.location().dblLatitude, ",", r.location().dblLongitude, ",",
+                             r.location().dblHeight, ",", r.location().dblTZ, ",", r.location().blnAutoTZ, ",", r.strPlace,
                              ",", r.strBody, ",", r.blnEvening, ",", r.blnHasTime, ",", r.dblClock);
     auto [it, inserted] = firstOf.emplace(key, unique.size());
     if (inserted) unique.push_back(i);

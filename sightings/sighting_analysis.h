@@ -195,8 +195,10 @@ std::vector<int16_t> AnalysisColumns(const Session& session);
 // `session` (observer: the average one unless the settings keep the
 // session's) and scores them. Progress gets the
 // fraction done; setting *cancel stops the run (blnComplete false). Returns
-// the analysis (scored over the records done).
-SightingsAnalysis AnalyzeSightings(Session& session, const SightingsFile& file, const AnalysisSettings& settings,
+// the analysis (scored over the records done). The file is kept in the
+// analysis: a caller that needs it no more moves it in, so that a long file
+// is not held twice.
+SightingsAnalysis AnalyzeSightings(Session& session, SightingsFile file, const AnalysisSettings& settings,
                                    const std::function<void(double)>& progress = {},
                                    const std::atomic<bool>* cancel = nullptr);
 

@@ -4,9 +4,13 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/main_module.h"
 #include "base/text.h"
@@ -97,7 +101,65 @@ std::string SightingsFile::extra(const udtSighting& r, const std::string& column
   return {};
 }
 
-SightingsFile ReadSightings(Session& session, std::istream& in, const std::string& strName) {
+namespace {
+
+// Letters in lower case, as names are compared without regard to case.
+bool sameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+template <class Entries>
+int findFolded(const Entries& entries, std::string_view name) {
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (sameFolded(entries[i].strName, name)) return static_cast<int>(i);
+  return -1;
+}
+
+// A text as a message may show it: control bytes (NUL, ESC, ...) as "?".
+std::string shown(std::string text) {
+  for (char& c : text)
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f) c = '?';
+  return text;
+}
+
+enum class LineRead { Line, TooLong, End };
+
+// Reads one line that ends in LF, CR LF or CR alone (or at the end of the
+// text), keeping at most kMaxSightingsLine bytes of it; the rest of a longer
+// line is skipped when skipRest is set, else left unread.
+LineRead readLine(std::streambuf& in, std::string& line, bool skipRest, size_t& bytes) {
+  line.clear();
+  bool any = false;
+  for (;;) {
+    const int c = in.sbumpc();
+    if (c == std::char_traits<char>::eof()) return any ? LineRead::Line : LineRead::End;
+    ++bytes;
+    any = true;
+    if (c == '\n') return LineRead::Line;
+    if (c == '\r') {
+      if (in.sgetc() == '\n') {
+        in.sbumpc();
+        ++bytes;
+      }
+      return LineRead::Line;
+    }
+    if (line.size() >= kMaxSightingsLine) {
+      if (!skipRest) return LineRead::TooLong;
+      for (int d = in.sbumpc(); d != std::char_traits<char>::eof() && d != '\n' && d != '\r'; d = in.sbumpc())
+        ++bytes;
+      return LineRead::TooLong;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+}
+
+}  // namespace
+
+SightingsFile ReadSightings(Session& session, std::istream& in, const std::string& strName,
+                            const std::function<void(double)>& progress, double totalBytes) {
   SightingsFile file;
   file.strName = strName;
   std::array<int, cCount> at;
@@ -107,9 +169,46 @@ SightingsFile ReadSightings(Session& session, std::istream& in, const std::strin
   bool header = false;
   std::string line;
   std::vector<std::string> fields;
-  for (int lineNo = 1; std::getline(in, line); ++lineNo) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  // The places named in the file, each read once and shared by its records
+  // (a named place carries its whole zone history); nullptr: not found.
+  std::unordered_map<std::string, std::shared_ptr<const udtLocation>> places, byDatabaseName;
+  std::streambuf* buffer = in.rdbuf();
+  if (buffer == nullptr) {
+    file.strError = "The file has no header row";
+    return file;
+  }
+  size_t bytes = 0;
+  int shownPercent = -1;
+  for (int lineNo = 1;; ++lineNo) {
+    const LineRead got = readLine(*buffer, line, header, bytes);
+    if (got == LineRead::End) break;
+    if (progress && totalBytes > 0) {
+      const int percent = static_cast<int>(std::min(1.0, static_cast<double>(bytes) / totalBytes) * 100);
+      if (percent != shownPercent) progress(percent / 100.0);
+      shownPercent = percent;
+    }
+    if (lineNo == 1 && (line.rfind("\xFF\xFE", 0) == 0 || line.rfind("\xFE\xFF", 0) == 0)) {
+      file.strError = "The file is UTF-16 text: save it as UTF-8";
+      return file;
+    }
+    if (got == LineRead::TooLong) {
+      if (!header) {
+        file.strError = concat("Line ", lineNo, ": longer than ", kMaxSightingsLine,
+                               " bytes before the header row: not a sightings file");
+        return file;
+      }
+      file.problems.push_back(concat("Line ", lineNo, ": longer than ", kMaxSightingsLine, " bytes"));
+      continue;
+    }
     if (lineNo == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    if (line.find('\0') != std::string::npos) {
+      if (!header) {
+        file.strError = concat("Line ", lineNo, ": NUL bytes before the header row: the file is not text");
+        return file;
+      }
+      file.problems.push_back(concat("Line ", lineNo, ": NUL bytes: the line is not text"));
+      continue;
+    }
     std::string_view text = trim(line);
     if (text.empty() || text.front() == '#') continue;
     bool closed = splitFields(text, fields);
@@ -121,19 +220,20 @@ SightingsFile ReadSightings(Session& session, std::istream& in, const std::strin
       }
       header = true;
       columns = fields.size();
+      std::unordered_set<std::string> extraNames;
       for (size_t i = 0; i < fields.size(); ++i) {
         std::string name = lower(fields[i]);
         auto known = std::find(kColumnNames.begin(), kColumnNames.end(), name);
         if (known != kColumnNames.end()) {
           int& slot = at[static_cast<size_t>(known - kColumnNames.begin())];
           if (slot >= 0) {
-            file.strError = concat("Line ", lineNo, ": column ", name, " is named twice");
+            file.strError = concat("Line ", lineNo, ": column ", shown(name), " is named twice");
             return file;
           }
           slot = static_cast<int>(i);
         } else {
-          if (std::find(file.extraColumns.begin(), file.extraColumns.end(), fields[i]) != file.extraColumns.end()) {
-            file.strError = concat("Line ", lineNo, ": column ", fields[i], " is named twice");
+          if (!extraNames.insert(fields[i]).second) {
+            file.strError = concat("Line ", lineNo, ": column ", shown(fields[i]), " is named twice");
             return file;
           }
           file.extraColumns.push_back(fields[i]);
@@ -213,28 +313,44 @@ SightingsFile ReadSightings(Session& session, std::istream& in, const std::strin
 
       // The place: by name, or by latitude and longitude.
       r.strPlace = field(cPlace);
-      udtLocation& loc = r.location;
       if (!r.strPlace.empty()) {
         const std::string& p = r.strPlace;
         size_t a = p.find('/'), b = a == std::string::npos ? a : p.find('/', a + 1);
         if (b == std::string::npos || p.find('/', b + 1) != std::string::npos)
           bad(concat("place must be Country/City/Neighbourhood: ", p));
-        std::string country = p.substr(0, a), city = p.substr(a + 1, b - a - 1), hood = p.substr(b + 1);
-        if (!session.locations.loaded()) session.locations.GetLocationData();
-        const clsLocationData& data = session.locations;
-        int ci = data.findCountry(country);
-        int ti = ci < 0 ? -1 : clsLocationData::findCity(data.udtCountries()[ci], city);
-        int ni = ti < 0 ? -1 : clsLocationData::findNeighborhood(data.udtCountries()[ci].udtCities[ti], hood);
-        if (ni < 0) bad(concat("place not in the location database: ", p));
-        loc = session.udtLocation;
-        if (!session.currentLocation.GetPositionFromName(loc, country, city, hood, true))
-          bad(concat("place not in the location database: ", p));
-        if (r.blnHasTZ) {
-          // A zone given in the file stands for the zone history.
-          loc.blnAutoTZ = false;
-          loc.blnDST = false;
-          loc.dblTZ = r.dblTZ;
+        // A zone given in the file stands for the zone history.
+        const std::string key = r.blnHasTZ ? concat(p, "\n", r.dblTZ) : p;
+        auto [found, isNew] = places.try_emplace(key);
+        if (isNew) {
+          std::string country = p.substr(0, a), city = p.substr(a + 1, b - a - 1), hood = p.substr(b + 1);
+          if (!session.locations.loaded()) session.locations.GetLocationData();
+          const clsLocationData& data = session.locations;
+          const auto& countries = data.udtCountries();
+          int ci = findFolded(countries, country);
+          const udtCountry* c = ci < 0 ? nullptr : &countries[static_cast<size_t>(ci)];
+          int ti = c == nullptr ? -1 : findFolded(c->udtCities, city);
+          const udtCity* t = ti < 0 ? nullptr : &c->udtCities[static_cast<size_t>(ti)];
+          int ni = t == nullptr ? -1 : findFolded(t->udtNeighborhoods, hood);
+          if (ni >= 0) {
+            // Spellings that differ in case share the database's record.
+            const std::string& name = t->udtNeighborhoods[static_cast<size_t>(ni)].strName;
+            const std::string canonical = concat(c->strName, "/", t->strName, "/", name, "\n", key.substr(p.size()));
+            auto [same, isNewPlace] = byDatabaseName.try_emplace(canonical);
+            udtLocation loc = session.udtLocation;
+            if (!isNewPlace) {
+              found->second = same->second;
+            } else if (session.currentLocation.GetPositionFromName(loc, c->strName, t->strName, name, true)) {
+              if (r.blnHasTZ) {
+                loc.blnAutoTZ = false;
+                loc.blnDST = false;
+                loc.dblTZ = r.dblTZ;
+              }
+              same->second = found->second = std::make_shared<const udtLocation>(std::move(loc));
+            }
+          }
         }
+        if (found->second == nullptr) bad(concat("place not in the location database: ", p));
+        r.place = found->second;
       } else {
         std::string la = field(cLat), lo = field(cLon), h = field(cHeight);
         if (la.empty() && lo.empty()) bad("no position: give lat and lon, or place");
@@ -247,7 +363,7 @@ SightingsFile ReadSightings(Session& session, std::istream& in, const std::strin
           if (!v || !(*v >= -1000 && *v <= 100000)) bad(concat("height must be metres from -1000 to 100000: ", h));
           height = *v;
         }
-        loc = udtLocation{};
+        udtLocation loc;
         loc.dblLatitude = *lat;
         // The location's longitude runs above -180 up to 180.
         loc.dblLongitude = *lon == -180 ? 180 : *lon;
@@ -257,6 +373,7 @@ SightingsFile ReadSightings(Session& session, std::istream& in, const std::strin
         loc.intNTZ = 0;
         loc.udtTZ.clear();
         loc.dblTZ = r.blnHasTZ ? r.dblTZ : std::clamp(std::round(loc.dblLongitude / 15), -12.0, 12.0);
+        r.place = std::make_shared<const udtLocation>(std::move(loc));
       }
 
       if (std::string t = field(cBody); !t.empty()) {
@@ -289,22 +406,29 @@ SightingsFile ReadSightings(Session& session, std::istream& in, const std::strin
       for (int i : extraAt) r.extra.push_back(fields[static_cast<size_t>(i)]);
       file.records.push_back(std::move(r));
     } catch (const RowError& e) {
-      file.problems.push_back(concat("Line ", lineNo, ": ", e.text));
+      file.problems.push_back(concat("Line ", lineNo, ": ", shown(e.text)));
     }
   }
   if (!header) file.strError = "The file has no header row";
   return file;
 }
 
-SightingsFile ReadSightingsFile(Session& session, const std::filesystem::path& path) {
+SightingsFile ReadSightingsFile(Session& session, const std::filesystem::path& path,
+                                const std::function<void(double)>& progress) {
+  SightingsFile file;
+  file.strName = path.filename().string();
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    file.strError = concat("Cannot open ", path.string(), ": ", std::strerror(EISDIR));
+    return file;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    SightingsFile file;
-    file.strName = path.filename().string();
     file.strError = concat("Cannot open ", path.string());
     return file;
   }
-  return ReadSightings(session, in, path.filename().string());
+  const auto size = std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+  return ReadSightings(session, in, file.strName, progress, ec ? 0 : static_cast<double>(size));
 }
 
 }  // namespace nemora

@@ -18,12 +18,15 @@
 //   clouds   optional: 0 clear to 1 overcast
 //   source   optional text
 // Any other column is kept as it is (e.g. a campaign's own predictions).
-// Lines starting with '#' are comments; fields may be quoted ("a, b").
+// Lines starting with '#' are comments; fields may be quoted ("a, b"). The
+// file is UTF-8 (or ASCII) text: UTF-16 and NUL bytes are refused.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <istream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,8 +53,10 @@ struct udtSighting {
   bool blnHasTZ = false;
   double dblTZ = 0;      // hours east of UT, when given
   std::string strPlace;  // the place name, or "" for a typed position
-  // The place: position, height and (for a named place) its zone history.
-  udtLocation location;
+  // The place: position, height and (for a named place) its zone history,
+  // shared by every record of the same named place.
+  std::shared_ptr<const udtLocation> place = std::make_shared<const udtLocation>();
+  const udtLocation& location() const { return *place; }
   std::string strBody = "Moon";
   bool blnEvening = true;
   bool blnSeen = false;
@@ -78,10 +83,21 @@ struct SightingsFile {
   std::string extra(const udtSighting& r, const std::string& column) const;
 };
 
-// Reads sightings from text. Named places are looked up in the session's
-// location database (loaded when needed).
-SightingsFile ReadSightings(Session& session, std::istream& in, const std::string& strName = {});
-// Reads a file; strError says when it cannot be opened.
-SightingsFile ReadSightingsFile(Session& session, const std::filesystem::path& path);
+// Longest line the reader takes, in bytes (a record is a few hundred): a
+// longer row is reported and skipped, and a longer line before the header
+// ends the reading, since such a file is no sightings file (/dev/zero).
+inline constexpr size_t kMaxSightingsLine = 65536;
+
+// Reads sightings from text. Lines end in LF, CR LF or CR alone. Named
+// places are looked up in the session's location database (loaded when
+// needed), without regard to the case of their letters, as --location
+// finds them. Progress, when given, gets the fraction of totalBytes read
+// (about a hundred times over a long file).
+SightingsFile ReadSightings(Session& session, std::istream& in, const std::string& strName = {},
+                            const std::function<void(double)>& progress = {}, double totalBytes = 0);
+// Reads a file; strError says when it cannot be opened, with the system's
+// reason (a folder: "Is a directory").
+SightingsFile ReadSightingsFile(Session& session, const std::filesystem::path& path,
+                                const std::function<void(double)>& progress = {});
 
 }  // namespace nemora

@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "base/atomic_file.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
 #include "app/session.h"
@@ -162,7 +161,7 @@ std::string FirstVisibleReport::FirstVisible(const std::string& strHBody, double
   });
   if (!blnValid) return text;
   try {
-    writeFileAtomically(session().workFile("Output.txt"), text);
+    session().writeOutputTxt(text);
   } catch (AppError& e) {
     // The report stands even when its copy cannot be kept.
     session().showMessage(errorText(e));

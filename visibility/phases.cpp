@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "base/errors.h"
-#include "base/atomic_file.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
 #include "base/text.h"
@@ -395,7 +394,7 @@ void MoonPhases::NewMoonTable(const std::function<bool(int32_t, int32_t)>& keepG
     int32_t century = INT32_MIN;
     // Whatever was computed is written, also when the user stops the table
     // or a search fails (then the failure is passed on after the writing).
-    auto writeOut = [&] { writeFileAtomically(s.workFile("Output.txt"), out); };
+    auto writeOut = [&] { s.writeOutputTxt(out); };
     try {
       for (int32_t pass = 0; pass < kPasses; ++pass) {
         if (keepGoing && !keepGoing(pass, kPasses)) break;

@@ -41,8 +41,8 @@ TEST(SightingsReader, ColumnsInAnyOrderGiveTheSameRecords) {
     const udtSighting& b = f.records[1];
     EXPECT_EQ(a.lngFix, 726582);  // 25 April 1990
     EXPECT_EQ(a.lngYear, 1990);
-    EXPECT_DOUBLE_EQ(a.location.dblLatitude, 41.6);
-    EXPECT_DOUBLE_EQ(a.location.dblLongitude, -73.7);
+    EXPECT_DOUBLE_EQ(a.location().dblLatitude, 41.6);
+    EXPECT_DOUBLE_EQ(a.location().dblLongitude, -73.7);
     EXPECT_FALSE(a.blnSeen);
     EXPECT_EQ(a.method, ObservingMethod::Eye);
     EXPECT_EQ(a.lngLine, 3);
@@ -66,10 +66,10 @@ TEST(SightingsReader, OptionalColumnsDefaultsAndExtras) {
   ASSERT_EQ(f.records.size(), 2u);
   const udtSighting& a = f.records[0];
   EXPECT_EQ(a.strPlace, "Israel/Jerusalem/Center");
-  EXPECT_DOUBLE_EQ(a.location.dblLatitude, 31.782);
-  EXPECT_DOUBLE_EQ(a.location.dblHeight, 780);
-  EXPECT_TRUE(a.location.blnAutoTZ);  // the place's zone history
-  EXPECT_GT(a.location.intNTZ, 0);
+  EXPECT_DOUBLE_EQ(a.location().dblLatitude, 31.782);
+  EXPECT_DOUBLE_EQ(a.location().dblHeight, 780);
+  EXPECT_TRUE(a.location().blnAutoTZ);  // the place's zone history
+  EXPECT_GT(a.location().intNTZ, 0);
   EXPECT_TRUE(a.blnHasTime);
   EXPECT_DOUBLE_EQ(a.dblClock, 18.75);
   EXPECT_FALSE(a.blnHasTZ);
@@ -80,9 +80,9 @@ TEST(SightingsReader, OptionalColumnsDefaultsAndExtras) {
   EXPECT_EQ(f.extra(a, "Yallop q"), "0.5");
   const udtSighting& b = f.records[1];
   EXPECT_TRUE(b.strPlace.empty());
-  EXPECT_DOUBLE_EQ(b.location.dblTZ, 2.5);
-  EXPECT_FALSE(b.location.blnAutoTZ);
-  EXPECT_DOUBLE_EQ(b.location.dblHeight, 120);
+  EXPECT_DOUBLE_EQ(b.location().dblTZ, 2.5);
+  EXPECT_FALSE(b.location().blnAutoTZ);
+  EXPECT_DOUBLE_EQ(b.location().dblHeight, 120);
   EXPECT_DOUBLE_EQ(b.dblClock, 5 + 10 / 60.0 + 30 / 3600.0);
   EXPECT_EQ(b.strBody, "Venus");
   EXPECT_FALSE(b.blnEvening);
@@ -92,7 +92,7 @@ TEST(SightingsReader, OptionalColumnsDefaultsAndExtras) {
   // Without a zone, a typed position keeps the hour nearest its longitude.
   SightingsFile g = read(rs, "lat,lon,date,seen\n40,-118.3,2000-01-01,no\n");
   ASSERT_EQ(g.records.size(), 1u);
-  EXPECT_DOUBLE_EQ(g.records[0].location.dblTZ, -8);
+  EXPECT_DOUBLE_EQ(g.records[0].location().dblTZ, -8);
 }
 
 TEST(SightingsReader, BadRowsAreReportedWithTheirLinesAndSkipped) {
@@ -158,6 +158,11 @@ TEST(SightingsReader, WholeFileFaults) {
       {"date,seen,lat\n", "Line 1: the header has no column lat and lon, or place"},
       {"#\ndate,seen,place,Date\n", "Line 2: column date is named twice"},
       {"date,seen,place,q,q\n", "Line 1: column q is named twice"},
+      {std::string("\xFF\xFE" "d\0a\0t\0e\0", 10), "The file is UTF-16 text: save it as UTF-8"},
+      {std::string("d\0a\0t\0e\0\n", 9), "Line 1: NUL bytes before the header row: the file is not text"},
+      {std::string(70000, ',') + "\n",
+       "Line 1: longer than 65536 bytes before the header row: not a sightings file"},
+      {"date,seen,place,\x1b[2Jq,\x1b[2Jq\n", "Line 1: column ?[2Jq is named twice"},
   };
   for (const Case& c : cases) {
     SightingsFile f = read(rs, c.text);
@@ -166,6 +171,43 @@ TEST(SightingsReader, WholeFileFaults) {
   }
   SightingsFile missing = ReadSightingsFile(rs.session, "/nonexistent/sightings.csv");
   EXPECT_EQ(missing.strError, "Cannot open /nonexistent/sightings.csv");
+  testing::TempDir dir;
+  EXPECT_EQ(ReadSightingsFile(rs.session, dir.path()).strError, "Cannot open " + dir.path().string() + ": Is a directory");
+
+  // A header of very many columns is read in time proportional to its
+  // length, and a column named twice is found among them.
+  std::string header = "date,seen,place";
+  for (int i = 0; i < 6000; ++i) header += ",c" + std::to_string(i);
+  SightingsFile wide = read(rs, header + ",c5999\n");
+  EXPECT_EQ(wide.strError, "Line 1: column c5999 is named twice");
+}
+
+TEST(SightingsReader, LineEndsBytesThatAreNotTextAndSharedPlaces) {
+  testing::RecordedSession rs;
+  // Lines that end in CR alone, as old spreadsheets write them.
+  const std::string text = std::string(
+      "date,lat,lon,seen,place\r"
+      "2024-03-11,31.78,35.22,yes,\r"             // 2
+      "2024-03-11,,,yes,israel/JERUSALEM/center\r"  // 3: any case, as --location
+      "2024-03-12,,,no,Israel/Jerusalem/Center\r"   // 4
+      "2024-03-12,1,2,y\0s,\r"                     // 5
+      "2024-03-12,1,2,\x1b[31mmaybe,\r",           // 6
+      180) + std::string(70000, '9') + "\r"        // 7
+      "2024-03-13,31.78,-180,no,\n";              // 8
+  SightingsFile f = read(rs, text);
+  ASSERT_EQ(f.strError, "");
+  EXPECT_EQ(f.problems, (std::vector<std::string>{"Line 5: NUL bytes: the line is not text",
+                                                  "Line 6: seen must be yes or no: ?[31mmaybe",
+                                                  "Line 7: longer than 65536 bytes"}));
+  ASSERT_EQ(f.records.size(), 4u);
+  EXPECT_EQ(f.records[3].lngLine, 8);
+  EXPECT_DOUBLE_EQ(f.records[3].location().dblLongitude, 180);
+  // Both spellings name one place, whose record (and zone history) the two
+  // records share.
+  EXPECT_EQ(f.records[1].strPlace, "israel/JERUSALEM/center");
+  EXPECT_EQ(f.records[1].place, f.records[2].place);
+  EXPECT_EQ(f.records[1].location().strCity, "Jerusalem");
+  EXPECT_GT(f.records[1].location().intNTZ, 0);
 }
 
 }  // namespace
