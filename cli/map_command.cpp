@@ -1,5 +1,6 @@
 #include "cli/map_command.h"
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -7,12 +8,15 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <optional>
+#include <thread>
 
 #include "base/atomic_file.h"
+#include "base/errors.h"
+#include "base/number_format.h"
 #include "app/main_module.h"
 #include "app/main_model.h"
 #include "app/session.h"
@@ -66,10 +70,57 @@ CLI::App* addMapCommand(CLI::App& app, MapOptions& o) {
   return map;
 }
 
+namespace {
+
+// Memory the system can give without swapping (bytes), or 0 when unknown.
+double availableMemory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  double kilobytes = 0;
+  std::string unit;
+  while (meminfo >> key >> kilobytes >> unit)
+    if (key == "MemAvailable:") return kilobytes * 1024;
+  const long pages = sysconf(_SC_AVPHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) : 0;
+}
+
+// Free room in the folder of a file (bytes), or -1 when unknown.
+double freeRoom(const std::filesystem::path& file) {
+  struct statvfs info {};
+  const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+  if (statvfs(folder.c_str(), &info) != 0) return -1;
+  return static_cast<double>(info.f_bavail) * static_cast<double>(info.f_frsize);
+}
+
+std::string bytesText(double bytes) {
+  if (bytes >= 1e9) return formatNumber(bytes / 1e9, "0.0") + " GB";
+  return formatNumber(std::max(1.0, bytes / 1e6), "0") + " MB";
+}
+
+std::string durationText(double seconds) {
+  if (seconds >= 5400) return formatNumber(seconds / 3600, "0.0") + " h";
+  if (seconds >= 90) return formatNumber(seconds / 60, "0") + " min";
+  return formatNumber(seconds, "0") + " s";
+}
+
+// The finest step of the request's part of the world whose cost stays
+// within `room` (a cost that grows with the number of cells, as the square
+// of 1/step), rounded up to a hundredth of a degree.
+double finestStep(double step, double needed, double room) {
+  return std::ceil(step * std::sqrt(needed / room) * 100 * 1.0001) / 100;
+}
+
+}  // namespace
+
 int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOptions& o, bool json) {
-  const std::string ext = lowerExtension(o.out);
+  // "-": the CSV on standard output.
+  const std::string ext = o.out == "-" ? ".csv" : lowerExtension(o.out);
   if (o.out.empty() || (ext != ".csv" && ext != ".png" && ext != ".svg" && ext != ".pdf")) {
     std::cerr << "map needs --out FILE.png, FILE.svg, FILE.pdf or FILE.csv.\n";
+    return kBadOption;
+  }
+  if (!(o.step >= 0.01 && o.step <= 90)) {
+    std::cerr << "--step must be degrees from 0.01 to 90: " << o.step << '\n';
     return kBadOption;
   }
   auto lat = parseRange(o.latRange, -90, 90);
@@ -87,17 +138,63 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
     std::cerr << "map draws one date: --date - is not accepted.\n";
     return kBadOption;
   }
-  if (!applyInputs(session, inputs)) return 1;
-  if (!model.chooseConvertAndEvaluate()) return 1;
 
   MapRequest request;
   request.grid = {o.step, lat->first, lat->second, lon->first, lon->second};
   request.blnEvening = !o.morning;
-  request.mode = session.options.intMoonCalc == kMoonCalcPhotometric ? MapMode::Photometric : MapMode::Criterion;
   request.intThreads = o.threads;
+
+  // What the map will cost is known before anything is computed: a map
+  // that has no cells, or cannot fit in memory or on the disk, is refused,
+  // and so is a name that cannot be written.
+  const bool csv = ext == ".csv";
+  const unsigned threads = o.threads > 0 ? o.threads : std::max(1u, std::thread::hardware_concurrency());
+  const MapCost cost = estimateMapCost(request, threads);
+  if (cost.cells == 0) {
+    std::cerr << "The map has no cells: no centre of a " << generalNumber(o.step)
+              << "-degree cell lies within --lat-range " << o.latRange << " and --lon-range " << o.lonRange
+              << ".\n";
+    return kBadOption;
+  }
+  const double memory = availableMemory();
+  const double needed = csv ? cost.dblBandBytes : cost.dblKeptBytes;
+  if (memory > 0 && needed > memory * 0.8) {
+    std::cerr << "A map of " << cost.cells << " cells at " << generalNumber(o.step) << " degrees needs about "
+              << bytesText(needed) << " of memory" << (csv ? "" : " as a picture") << "; " << bytesText(memory)
+              << " are available. A --step of " << generalNumber(finestStep(o.step, needed, memory * 0.8))
+              << " or more fits, or a smaller --lat-range and --lon-range"
+              << (csv ? "" : ", or --out FILE.csv, which is written as the cells are computed") << ".\n";
+    return kBadOption;
+  }
+  try {
+    checkWritable(o.out);
+  } catch (const AppError& e) {
+    std::cerr << e.description << '\n';
+    return 1;
+  }
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(o.out, ec);
+  if (csv && o.out != "-" && (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status))) {
+    const double room = freeRoom(o.out);
+    if (room >= 0 && cost.dblCsvBytes > room) {
+      std::cerr << "The CSV of " << cost.cells << " cells needs about " << bytesText(cost.dblCsvBytes)
+                << "; the folder of " << o.out << " has " << bytesText(room) << " free. A --step of "
+                << generalNumber(finestStep(o.step, cost.dblCsvBytes, room))
+                << " or more fits, or a smaller --lat-range and --lon-range.\n";
+      return kBadOption;
+    }
+  }
+  if (!applyInputs(session, inputs)) return 1;
+  if (!model.chooseConvertAndEvaluate()) return 1;
+  // The Moon calculation mode is the inputs' (--mode).
+  request.mode = session.options.intMoonCalc == kMoonCalcPhotometric ? MapMode::Photometric : MapMode::Criterion;
 
   // Progress for a person watching, never into a file or pipe.
   const bool terminal = isatty(STDERR_FILENO) == 1;
+  const double seconds = estimateMapCost(request, threads).dblSeconds;
+  if (seconds >= 60)
+    std::cerr << "map: " << cost.cells << " cells, about " << durationText(seconds) << " on " << threads
+              << (threads == 1 ? " thread" : " threads") << '\n';
   int shown = -1;
   auto progress = [&](double fraction) {
     int percent = static_cast<int>(std::floor(fraction * 100));
@@ -106,14 +203,41 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
     std::fprintf(stderr, "\rmap: %3d%%", percent);
     std::fflush(stderr);
   };
-  VisibilityMap map;
-  bool ok = computeVisibilityMap(session, request, map, progress);
-  if (terminal && shown >= 0) std::fputs("\n", stderr);
-  if (!ok) return 1;
 
-  if (ext == ".csv") {
-    writeFileAtomically(o.out, mapCsv(map));
+  // The classes counted as the cells come, for --json.
+  VisibilityMap map;
+  std::map<std::string, size_t> counts;
+  size_t cellCount = 0;
+  auto count = [&](const VisibilityMap& header, const std::vector<MapCell>& cells) {
+    const std::vector<MapZone> zones = mapZones(header.scale, 0);
+    const std::vector<MapZone> special = specialZones(header.request.blnEvening, 0);
+    for (const MapCell& c : cells) ++counts[cellZone(header, c, zones, special).strCode];
+    cellCount += cells.size();
+  };
+  bool ok = false;
+  if (csv) {
+    // The cells go to the file band by band; the file takes the old one's
+    // place only when the whole map is written.
+    AtomicFileWriter file(o.out);
+    file.write(mapCsvHeader());
+    std::string text;
+    ok = computeVisibilityMapRows(
+        session, request, map,
+        [&](const VisibilityMap& header, const std::vector<MapCell>& band) {
+          text.clear();
+          appendMapCsv(header, band, text);
+          file.write(text);
+          count(header, band);
+        },
+        progress);
+    if (terminal && shown >= 0) std::fputs("\n", stderr);
+    if (!ok || !map.blnComplete) return 1;
+    file.commit();
   } else {
+    ok = computeVisibilityMap(session, request, map, progress);
+    if (terminal && shown >= 0) std::fputs("\n", stderr);
+    if (!ok) return 1;
+    count(map, map.cells);
     std::shared_ptr<const Coastlines> coast = loadCoastlines(session.dataFile("coastlines.txt"));
     plot::GuiForPictures gui;
     const plot::MapPictureText text = plot::mapPictureText(session, map);
@@ -128,8 +252,6 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
   if (json) {
     const std::vector<MapZone> zones = mapZones(map.scale, 0);
     const std::vector<MapZone> special = specialZones(map.request.blnEvening, 0);
-    std::map<std::string, size_t> counts;
-    for (const MapCell& c : map.cells) ++counts[cellZone(map, c, zones, special).strCode];
     Json result;
     result["out"] = o.out;
     result["mode"] = request.mode == MapMode::Photometric ? "photometric" : "criterion";
@@ -144,7 +266,7 @@ int runMap(Session& session, MainModel& model, const Inputs& inputs, const MapOp
     region["east"] = lon->second;
     result["region"] = region;
     result["step"] = o.step;
-    result["cells"] = map.cells.size();
+    result["cells"] = cellCount;
     Json classes = Json::object();
     for (const auto* list : {&zones, &special})
       for (const MapZone& z : *list)

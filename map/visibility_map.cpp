@@ -1,5 +1,6 @@
 #include "map/visibility_map.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/number_format.h"
@@ -203,9 +204,11 @@ MapCell evaluateCell(Session& s, int32_t lngDay, bool blnEvening, MapMode mode, 
   return cell;
 }
 
-bool computeVisibilityMap(Session& s, const MapRequest& request, VisibilityMap& map,
-                          const std::function<void(double)>& progress, const std::atomic<bool>* cancel) {
-  VisibilityMap m;
+namespace {
+
+// The map's header for the session's input instant: day, criterion, scale
+// and the grid's centres. False when the instant has no civil day.
+bool mapHeader(Session& s, const MapRequest& request, VisibilityMap& m) {
   m.request = request;
   bool ok = true;
   double day = s.dateText.FixedToDay(s.dblFixDate + s.dblFixTime, ok);
@@ -215,6 +218,45 @@ bool computeVisibilityMap(Session& s, const MapRequest& request, VisibilityMap& 
   m.scale = scaleOf(request.mode, m.intCriterion);
   m.latitudes = gridLatitudes(request.grid);
   m.longitudes = gridLongitudes(request.grid);
+  return true;
+}
+
+// Typical time of one cell on one core (seconds): a criterion's verdict
+// needs the day's sunset and moonset, the photometric probability also a
+// search over the evening (measured with bench/map_bench on the evenings of
+// March 2024).
+constexpr double kCriterionCellSeconds = 0.0005;
+constexpr double kPhotometricCellSeconds = 0.001;
+// Bytes of one CSV line: "-89.95,-179.95,-12.3456,moon-sets-first\n" is the
+// longest, most are near 28.
+constexpr double kCsvLineBytes = 28;
+
+}  // namespace
+
+MapCost estimateMapCost(const MapRequest& request, unsigned threads) {
+  MapCost cost;
+  cost.rows = gridLatitudes(request.grid).size();
+  cost.columns = gridLongitudes(request.grid).size();
+  cost.cells = cost.rows * cost.columns;
+  const double cells = static_cast<double>(cost.cells);
+  // A kept cell, and its pixel in the image a picture is drawn from (with
+  // room for the encoder's copy of it).
+  cost.dblKeptBytes = cells * (sizeof(MapCell) + 8);
+  const double bandCells =
+      static_cast<double>(std::min(cost.cells, std::max(kMapBandCells, cost.columns)));
+  // A band's cells and its CSV text.
+  cost.dblBandBytes = bandCells * (sizeof(MapCell) + kCsvLineBytes);
+  cost.dblCsvBytes = cells * kCsvLineBytes;
+  const double perCell =
+      request.mode == MapMode::Photometric ? kPhotometricCellSeconds : kCriterionCellSeconds;
+  cost.dblSeconds = cells * perCell / std::max(1u, threads);
+  return cost;
+}
+
+bool computeVisibilityMap(Session& s, const MapRequest& request, VisibilityMap& map,
+                          const std::function<void(double)>& progress, const std::atomic<bool>* cancel) {
+  VisibilityMap m;
+  if (!mapHeader(s, request, m)) return false;
   const size_t columns = m.longitudes.size();
   m.cells.resize(m.latitudes.size() * columns);
   for (size_t i = 0; i < m.cells.size(); ++i) {
@@ -238,15 +280,57 @@ bool computeVisibilityMap(Session& s, const MapRequest& request, VisibilityMap& 
   return true;
 }
 
-std::string mapCsv(const VisibilityMap& map) {
+bool computeVisibilityMapRows(Session& s, const MapRequest& request, VisibilityMap& header,
+                              const std::function<void(const VisibilityMap& header, const std::vector<MapCell>& band)>& rows,
+                              const std::function<void(double)>& progress, const std::atomic<bool>* cancel,
+                              size_t bandCells) {
+  VisibilityMap m;
+  if (!mapHeader(s, request, m)) return false;
+  const size_t columns = m.longitudes.size(), rowCount = m.latitudes.size();
+  const size_t total = columns * rowCount;
+  const size_t bandRows = columns == 0 ? 1 : std::max<size_t>(1, bandCells / columns);
+  SessionPool pool(s, request.intThreads);
+  const int32_t lngDay = m.lngDay;
+  const bool evening = request.blnEvening;
+  const MapMode mode = request.mode;
+  std::vector<MapCell> band;
+  m.blnComplete = true;
+  if (progress) progress(0);
+  for (size_t first = 0; first < rowCount && m.blnComplete; first += bandRows) {
+    const size_t last = std::min(rowCount, first + bandRows);
+    band.assign((last - first) * columns, MapCell{});
+    for (size_t i = 0; i < band.size(); ++i) {
+      band[i].dblLatitude = m.latitudes[first + i / columns];
+      band[i].dblLongitude = m.longitudes[i % columns];
+    }
+    const double done = static_cast<double>(first * columns);
+    auto bandProgress = [&](double fraction) {
+      if (progress) progress((done + fraction * static_cast<double>(band.size())) / static_cast<double>(total));
+    };
+    m.blnComplete = pool.run(
+        band.size(),
+        [&](Session& worker, size_t i) {
+          MapCell& cell = band[i];
+          SessionPool::movePlace(worker, cell.dblLatitude, cell.dblLongitude, 0);
+          cell = evaluateCell(worker, lngDay, evening, mode, cell);
+        },
+        bandProgress, cancel);
+    if (m.blnComplete) rows(m, band);
+  }
+  header = std::move(m);
+  return true;
+}
+
+std::string mapCsvHeader() { return "lat,lon,value,class\n"; }
+
+void appendMapCsv(const VisibilityMap& map, const std::vector<MapCell>& cells, std::string& out) {
   const std::vector<MapZone> zones = mapZones(map.scale, 0);
   const std::vector<MapZone> special = specialZones(map.request.blnEvening, 0);
   // Probabilities and values to a ten-thousandth: finer than any of the
   // zone limits and than the models' own accuracy.
   const std::string pattern = "0.0000";
-  std::string out = "lat,lon,value,class\n";
-  out.reserve(map.cells.size() * 28);
-  for (const MapCell& c : map.cells) {
+  out.reserve(out.size() + cells.size() * 28);
+  for (const MapCell& c : cells) {
     out += generalNumber(c.dblLatitude);
     out += ',';
     out += generalNumber(c.dblLongitude);
@@ -256,6 +340,11 @@ std::string mapCsv(const VisibilityMap& map) {
     out += cellZone(map, c, zones, special).strCode;
     out += '\n';
   }
+}
+
+std::string mapCsv(const VisibilityMap& map) {
+  std::string out = mapCsvHeader();
+  appendMapCsv(map, map.cells, out);
   return out;
 }
 

@@ -124,9 +124,42 @@ bool computeVisibilityMap(Session& session, const MapRequest& request, Visibilit
                           const std::function<void(double)>& progress = {},
                           const std::atomic<bool>* cancel = nullptr);
 
+// What a map will cost, known before it is computed: its cells, the memory
+// they take when every cell is kept (as a picture needs them: the cells and
+// the image drawn from them) or when they are handed on band by band (as
+// the CSV is written), the CSV's size, and the time on `threads` workers
+// (an estimate from the typical cost of a cell on one core).
+struct MapCost {
+  size_t cells = 0;
+  size_t rows = 0, columns = 0;
+  double dblKeptBytes = 0;
+  double dblBandBytes = 0;
+  double dblCsvBytes = 0;
+  double dblSeconds = 0;
+};
+MapCost estimateMapCost(const MapRequest& request, unsigned threads);
+
+// Cells computed in a band before it is handed on (at least one row).
+inline constexpr size_t kMapBandCells = 1 << 16;
+
+// Computes the map as computeVisibilityMap does, but hands the cells on band
+// by band (whole rows, south to north, about bandCells at a time) instead
+// of keeping them: `header` gets everything but the cells, and `rows` each
+// band in the map's order as soon as it is done, so that a fine grid needs
+// memory for one band only. Stops without the rest when *cancel is set
+// (header.blnComplete false).
+bool computeVisibilityMapRows(Session& session, const MapRequest& request, VisibilityMap& header,
+                              const std::function<void(const VisibilityMap& header, const std::vector<MapCell>& band)>& rows,
+                              const std::function<void(double)>& progress = {},
+                              const std::atomic<bool>* cancel = nullptr, size_t bandCells = kMapBandCells);
+
 // The map as CSV: the line "lat,lon,value,class", then one line per cell in
 // the map's order. A cell without a value has an empty value.
 std::string mapCsv(const VisibilityMap& map);
+// The same in pieces: the first line, then the lines of some cells of a
+// map (its scale and evening or morning name the classes).
+std::string mapCsvHeader();
+void appendMapCsv(const VisibilityMap& map, const std::vector<MapCell>& cells, std::string& out);
 
 // The map the main window shows for the session's input instant: the
 // evening of its civil day while the Moon is young (east of the Sun that day), else

@@ -14,6 +14,8 @@
 #include "base/number_format.h"
 #include "base/text.h"
 #include "map/coastlines.h"
+#include "visibility/criterion_types.h"
+#include "visibility/options.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 
@@ -136,6 +138,50 @@ TEST(VisibilityMap, CellsEqualTheSinglePlaceCrescentAtTheirCentres) {
     }
   }
   EXPECT_GE(values, 3);
+}
+
+TEST(VisibilityMap, CellsHandedOnBandByBandMakeTheSameCsvAndCostIsKnownFirst) {
+  testing::RecordedSession rs;
+  Session& s = rs.session;
+  s.udtDateIn.enmDateType = 0;  // a fixed day number: 10 March 2024, its day is the map's
+  s.dblFixDate = 738955;
+  s.dblFixTime = 0.5;
+  s.udtWeather.udtBasis = kWeatherGlobal;
+  s.udtUserCriterion.intType = kCritYallop;
+  MapRequest request;
+  request.grid = {10, -30, 30, -120, -40};  // 6 rows of 8 cells
+  request.intThreads = 2;
+  VisibilityMap kept;
+  ASSERT_TRUE(computeVisibilityMap(s, request, kept));
+  for (size_t bandCells : {size_t{1}, size_t{17}, kMapBandCells}) {
+    VisibilityMap header;
+    std::string csv = mapCsvHeader();
+    size_t bands = 0;
+    ASSERT_TRUE(computeVisibilityMapRows(
+        s, request, header,
+        [&](const VisibilityMap& h, const std::vector<MapCell>& band) {
+          appendMapCsv(h, band, csv);
+          ++bands;
+        },
+        {}, nullptr, bandCells));
+    EXPECT_TRUE(header.blnComplete);
+    EXPECT_TRUE(header.cells.empty());
+    EXPECT_EQ(csv, mapCsv(kept)) << bandCells;
+    EXPECT_EQ(bands, bandCells == 1 ? 6u : bandCells == 17 ? 3u : 1u);
+  }
+  // The cost grows with the cells, and the kept map with its pixels needs
+  // more than the streamed one; a hundredth of a degree over the world is
+  // 648 million cells.
+  const MapCost small = estimateMapCost(request, 2);
+  EXPECT_EQ(small.cells, 48u);
+  EXPECT_EQ(small.rows, 6u);
+  MapRequest world;
+  world.grid.dblStep = 0.01;
+  const MapCost fine = estimateMapCost(world, 2);
+  EXPECT_EQ(fine.cells, 648000000u);
+  EXPECT_GT(fine.dblKeptBytes, 648e6 * 40);
+  EXPECT_LT(fine.dblBandBytes, 100e6);
+  EXPECT_GT(fine.dblSeconds, small.dblSeconds * 1e6);
 }
 
 TEST(VisibilityMap, SameCsvWhateverTheThreadsAndBandsJoinOnTheTenthOfMarch2024) {
