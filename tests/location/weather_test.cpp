@@ -218,6 +218,37 @@ TEST_F(WeatherTest, LocalBasisTakesTheNearestPlaceAtTheObserversHeight) {
   }
 }
 
+// Climate normals average in the humid air of cloudy, rainy and foggy days;
+// a crescent is looked for on a clear evening. The aerosol of the photometric
+// model takes the clear evening's humidity (that of the Global basis, 50 %)
+// whenever the weather is estimated from climate, while a humidity typed for
+// the evening (Fixed, Manual) is used as typed. The classic model keeps the
+// climate's humidity.
+TEST_F(WeatherTest, EstimatedWeatherGivesTheAerosolOfAClearEvening) {
+  load("Humid.txt", database({place("Coast", 0, 0, 0, "25, 0, 0, 1010, 0, 0, 90, 0, 0")}));
+  position(0, 0.1, 0);
+  auto KA = [&]() {
+    double ka = 0, ko = 0, kr = 0, kw = 0;
+    bool ok = false;
+    s.sky.GetK(k1Mar2024 + 0.75, 2, 340, 95, 5, true, ka, ko, kr, kw, ok);
+    EXPECT_TRUE(ok) << rs.sink.last();
+    return ka;
+  };
+  s.udtWeather = udtWeather{kWeatherFixed, 25, 0, 0, 1010, 0, 0, 50, 0, 0};
+  const double clear = KA();
+  s.udtWeather = udtWeather{kWeatherFixed, 25, 0, 0, 1010, 0, 0, 90, 0, 0};
+  const double humid = KA();
+  EXPECT_GT(humid, 2 * clear);  // the humidity law: haze swells near saturation
+  s.udtWeather.udtBasis = kWeatherLocal;
+  EXPECT_EQ(now(k1Mar2024 + 0.75).dblHumidity, 90);  // refraction still reads the climate
+  EXPECT_EQ(KA(), clear);
+  s.udtWeather.udtBasis = kWeatherGlobal;
+  EXPECT_EQ(KA(), clear);
+  s.options.blnClassicModel = true;
+  s.udtWeather.udtBasis = kWeatherLocal;
+  EXPECT_EQ(KA(), humid);
+}
+
 TEST_F(WeatherTest, OfEqualDistancesTheFirstPlaceInTheDatabaseWins) {
   s.udtWeather.udtBasis = kWeatherLocal;
   position(0, 0, 0);
