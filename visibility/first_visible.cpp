@@ -135,16 +135,21 @@ double FirstVisibleReport::Ease(const std::string& strHBody, const udtVisibility
 
 double FirstVisibleReport::Testimony(const udtVisibility& v, bool& blnValid) {
   Session& s = session();
-  // Testimony rests on the average observer's chance.
+  // Testimony rests on the average observer's chance with the naked eye:
+  // the likely observers of a population look without binoculars, even
+  // when the report's own probability is through the observer's aid.
   double overall = v.dblPMax;
   blnValid = true;
   if (v.bar != CrescentBar::None) return 0;  // no Moon in that sky: nobody can testify
-  if (s.options.intMoonCalc != kMoonCalcByCriterion && !s.udtObserver.blnOverall) {
+  if (s.options.intMoonCalc != kMoonCalcByCriterion &&
+      (!s.udtObserver.blnOverall || s.udtObserver.aid.intKind != kAidEye)) {
     struct Restore {
       Session& s;
-      ~Restore() { s.udtObserver.blnOverall = false; }
-    } restore{s};
+      udtObserver kept;
+      ~Restore() { s.udtObserver = kept; }
+    } restore{s, s.udtObserver};
     s.udtObserver.blnOverall = true;
+    s.udtObserver.aid = {};
     overall = s.hbody.HBProbVis("Moon", v.dblTMax, blnValid);
     if (!blnValid) return 0;
   }

@@ -14,6 +14,7 @@
 #include "tests/test_support.h"
 #include "visibility/optical_aid.h"
 #include "visibility/first_visible.h"
+#include "visibility/testimony.h"
 
 namespace nemora {
 namespace {
@@ -198,6 +199,29 @@ TEST(FirstVisible, JerusalemEveningsInBothModes) {
     EXPECT_EQ(depth, 0) << hebrew;
     EXPECT_TRUE(has(hebrew, "\u2069 שעון מקומי ל-\u2066")) << hebrew;
   }
+}
+
+// Through binoculars the report's probability is the aid's, but the likely
+// witnesses of a population look with the naked eye: the testimony rests on
+// the naked eye's chance at the same instant. 8 May 2024 at Jerusalem, a
+// crescent of about 20 hours that binoculars show and the eye hardly does.
+TEST(FirstVisible, TestimonyThroughAnAidRestsOnTheNakedEye) {
+  TempDir dir;
+  Jerusalem j(dir);
+  j.session.options.intMoonCalc = kMoonCalcPhotometric;
+  j.session.udtObserver.aid = *ParseAid("binoculars");
+  bool ok = false;
+  udtVisibility v;
+  j.session.hbody.Visibility("Moon", 739014, false, true, false, v, ok);
+  ASSERT_TRUE(ok) << j.sink.last();
+  double through = FirstVisibleReport(j.session).Testimony(v, ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(j.session.udtObserver.aid.intKind, kAidBinoculars);  // the aid is given back
+  j.session.udtObserver.aid = {};
+  double naked = j.session.hbody.HBProbVis("Moon", v.dblTMax, ok);
+  ASSERT_TRUE(ok);
+  EXPECT_NEAR(through, PTestimony(j.session, naked, ok), 1e-12);
+  EXPECT_LT(through + 0.3, PTestimony(j.session, v.dblPMax, ok)) << naked << " " << v.dblPMax;
 }
 
 TEST(FirstVisible, PlanetWithGuides) {
