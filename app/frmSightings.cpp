@@ -43,6 +43,30 @@ class SightingsPlotView : public QWidget {
   ScatterData data_;
 };
 
+// The reliability plot of the photometric probability, per observing
+// method, drawn by the same routine as the command line's picture files.
+class ReliabilityPlotView : public QWidget {
+ public:
+  explicit ReliabilityPlotView(QWidget* parent) : QWidget(parent) {
+    setObjectName("picReliability");
+    setMinimumSize(480, 360);
+  }
+  void setData(ReliabilityData data) {
+    data_ = std::move(data);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    plot::drawReliability(p, QRectF(rect()), data_);
+  }
+
+ private:
+  ReliabilityData data_;
+};
+
 frmSightings::frmSightings(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
   setObjectName("frmSightings");
   setWindowTitle("Analysis of recorded sightings");
@@ -61,6 +85,8 @@ frmSightings::frmSightings(Session& session, QWidget* parent) : QDialog(parent),
   plot_ = new SightingsPlotView(this);
   tabs_->addTab(txtScores_, "Scores");
   tabs_->addTab(plot_, "Plot");
+  reliability_ = new ReliabilityPlotView(this);
+  tabs_->addTab(reliability_, "Reliability");
 
   auto* top = new QHBoxLayout;
   top->addWidget(lblFile_, 1);
@@ -142,6 +168,7 @@ void frmSightings::finish() {
   }
   txtScores_->setPlainText(text);
   plot_->setData(SightingsScatter(analysis_));
+  reliability_->setData(SightingsReliability(analysis_));
   emit finished();
 }
 

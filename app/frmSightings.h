@@ -1,6 +1,7 @@
 // The window of the analysis of recorded sightings: the score card of every
 // criterion and of the photometric model (the text written to Output.txt)
-// and the scatter plot of the records under Yallop's and Odeh's limits. The
+// the scatter plot of the records under Yallop's and Odeh's limits, and the
+// reliability plot of the photometric probability. The
 // analysis runs on worker threads while a progress bar counts the records;
 // Cancel stops it and the records done are scored. Another file can be
 // chosen with "Open...".
@@ -22,6 +23,7 @@ namespace nemora {
 
 class Session;
 class SightingsPlotView;
+class ReliabilityPlotView;
 
 class frmSightings : public QDialog {
   Q_OBJECT
@@ -55,6 +57,7 @@ class frmSightings : public QDialog {
   QTabWidget* tabs_ = nullptr;
   QPlainTextEdit* txtScores_ = nullptr;
   SightingsPlotView* plot_ = nullptr;
+  ReliabilityPlotView* reliability_ = nullptr;
 
   // The analysis; its messages are shown with the scores.
   BackgroundJob job_{this};

@@ -3,7 +3,10 @@
 // Cancel stops a run.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QEventLoop>
@@ -15,6 +18,7 @@
 #include "app/frmSightings.h"
 #include "base/messages.h"
 #include "app/session.h"
+#include "plot/sightings_painter.h"
 #include "tests/test_support.h"
 
 namespace nemora {
@@ -60,6 +64,20 @@ TEST(SightingsWindow, AnalysesAFileAndWritesOutputTxt) {
   written << out.rdbuf();
   EXPECT_EQ(QString::fromStdString(written.str()), text);
   EXPECT_TRUE(sink.messages.empty());
+  // The reliability plot has its own page and draws the analysis: not the
+  // empty plot of no records.
+  auto* tabs = window.findChild<QTabWidget*>("tabSightings");
+  ASSERT_EQ(tabs->count(), 3);
+  EXPECT_EQ(tabs->tabText(2), "Reliability");
+  tabs->setCurrentIndex(2);
+  QImage drawn = window.findChild<QWidget*>("picReliability")->grab().toImage();
+  QImage empty(drawn.size(), drawn.format());
+  empty.fill(Qt::white);
+  {
+    QPainter p(&empty);
+    plot::drawReliability(p, QRectF(empty.rect()), ReliabilityData{});
+  }
+  EXPECT_NE(drawn, empty);
 
   // Cancel stops a run of the bundled records; what was done is scored.
   window.analyse(frmSightings::bundledFile(session));
