@@ -24,6 +24,15 @@ inline constexpr int32_t errApplication2 = -2147221502;
 inline constexpr int32_t errApplication3 = -2147221501;
 inline constexpr int32_t errApplication4 = -2147221500;
 
+// Run-time error numbers of the file readers (ValueReader::open gives the
+// first three) and of a count beyond its 16-bit field. None is a validation
+// error: each passes to the caller, which ends the program or reports the
+// file.
+inline constexpr int32_t errOverflow = 6;            // a count beyond its field
+inline constexpr int32_t errFileNotFound = 53;       // no such file or folder
+inline constexpr int32_t errPermissionDenied = 70;   // the file may not be read
+inline constexpr int32_t errPathFileAccess = 75;     // any other failure to open it
+
 class AppError : public std::runtime_error {
  public:
   AppError(int32_t code, std::string source, std::string description)

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "base/errors.h"
+
 namespace nemora {
 
 ValueReader::ValueReader(std::istream& in)
@@ -103,9 +105,9 @@ std::string ValueReader::nextItem() {
 
 FileReadFailure fileReadFailure(int systemError, std::string_view fileName) {
   std::string name(fileName);
-  if (systemError == ENOENT || systemError == ENOTDIR) return {53, "File not found: " + name};
-  if (systemError == EACCES || systemError == EPERM) return {70, "Permission denied: " + name};
-  return {75, "Path/File access error (" + std::string(std::strerror(systemError)) + "): " + name};
+  if (systemError == ENOENT || systemError == ENOTDIR) return {errFileNotFound, "File not found: " + name};
+  if (systemError == EACCES || systemError == EPERM) return {errPermissionDenied, "Permission denied: " + name};
+  return {errPathFileAccess, "Path/File access error (" + std::string(std::strerror(systemError)) + "): " + name};
 }
 
 std::string fileLine(std::string_view fileName, int line) {

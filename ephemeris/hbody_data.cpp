@@ -3,10 +3,10 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <optional>
 
 #include "app/session.h"
+#include "base/shared_load.h"
 
 namespace nemora {
 
@@ -14,13 +14,9 @@ namespace {
 
 constexpr const char* kSource = "cHBody.ReadHBody";
 
-// Run-time error numbers of a file that cannot be found and of a count that
-// passes the 16-bit range. Overflow is not a validation error, so it passes
-// to the caller; a file that cannot be found or read ends the program.
-constexpr int32_t errFileNotFound = 53;
-constexpr int32_t errOverflow = 6;
-constexpr int32_t errPermissionDenied = 70;
-constexpr int32_t errPathFileAccess = 75;
+// A count that passes the 16-bit range raises errOverflow, which is no
+// validation error and so passes to the caller; a file that cannot be found
+// or read ends the program.
 
 constexpr int kMaxCount = 32767;
 
@@ -219,24 +215,6 @@ std::vector<udtStar> readStars(Session& session) {
   // is a damaged file, not a sky without stars.
   if (stars.empty()) fail("No stars in the star catalogue", file, fileName);
   return stars;
-}
-
-// The process-wide copies of the loaded files, keyed by the path of the
-// (first) file. A copy never changes once stored; a failed load stores
-// nothing.
-template <class T, class Load>
-std::shared_ptr<const T> sharedLoad(const std::filesystem::path& path, Load&& load) {
-  static std::mutex mutex;
-  static std::map<std::filesystem::path, std::shared_ptr<const T>> cache;
-  std::error_code ec;
-  std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
-  if (ec) key = path;
-  std::lock_guard<std::mutex> lock(mutex);
-  auto found = cache.find(key);
-  if (found != cache.end()) return found->second;
-  auto loaded = std::make_shared<const T>(load());
-  cache.emplace(key, loaded);
-  return loaded;
 }
 
 }  // namespace

@@ -16,11 +16,6 @@ namespace {
 constexpr const char* kLastLocationSource = "frmLocation.GetLastLocation";
 constexpr const char* kPositionSource = "frmLocation.GetPositionFromName";
 constexpr const char* kWriteSource = "frmLocation.WriteLocation";
-// Run-time error numbers of a file that cannot be found, and of one that
-// exists but cannot be read.
-constexpr int32_t errFileNotFound = 53;
-constexpr int32_t errPermissionDenied = 70;
-constexpr int32_t errPathFileAccess = 75;
 // A place-valid file may differ from the database by this much (degrees).
 constexpr double kPositionTolerance = 0.0005;
 

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "app/session.h"
+#include "base/shared_load.h"
 #include "calendar/date.h"
 
 namespace nemora {
@@ -16,8 +15,6 @@ namespace {
 
 constexpr const char* kSource = "GetLocationData";
 constexpr const char* kRuleSource = "GetNTZ";
-// Run-time error number of a file that cannot be opened.
-constexpr int32_t errFileNotFound = 53;
 constexpr double kMaxCount = 32766;
 constexpr const char* kPrefix = "Error in location file: ";
 
@@ -149,23 +146,13 @@ udtCountry readCountry(Reader& in, int i) {
   return c;
 }
 
-// The process-wide cache of loaded databases, keyed by the file's path. A
-// failed load leaves nothing behind.
+// The database of the file, read once per process.
 std::shared_ptr<const LocationData> sharedData(Session& session, const std::filesystem::path& path) {
-  static std::mutex mutex;
-  static std::map<std::filesystem::path, std::shared_ptr<const LocationData>> cache;
-  std::error_code ec;
-  std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
-  if (ec) key = path;
-
-  std::lock_guard<std::mutex> lock(mutex);
-  auto found = cache.find(key);
-  if (found != cache.end()) return found->second;
-  ValueReader file = ValueReader::open(path);
-  if (!file.good()) throw AppError(errFileNotFound, std::string(), "File not found");
-  auto data = std::make_shared<const LocationData>(readLocationData(session, file));
-  cache.emplace(key, data);
-  return data;
+  return sharedLoad<LocationData>(path, [&] {
+    ValueReader file = ValueReader::open(path);
+    if (!file.good()) throw AppError(errFileNotFound, std::string(), "File not found");
+    return readLocationData(session, file);
+  });
 }
 
 }  // namespace

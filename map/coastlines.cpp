@@ -3,11 +3,10 @@
 #include <charconv>
 #include <cstdlib>
 #include <fstream>
-#include <map>
-#include <mutex>
 #include <string>
 
 #include "base/errors.h"
+#include "base/shared_load.h"
 
 namespace nemora {
 
@@ -59,17 +58,7 @@ Coastlines readFile(const std::filesystem::path& file) {
 }  // namespace
 
 std::shared_ptr<const Coastlines> loadCoastlines(const std::filesystem::path& file) {
-  static std::mutex mutex;
-  static std::map<std::filesystem::path, std::shared_ptr<const Coastlines>> cache;
-  std::error_code ec;
-  std::filesystem::path key = std::filesystem::absolute(file, ec).lexically_normal();
-  if (ec) key = file;
-  std::lock_guard<std::mutex> lock(mutex);
-  auto found = cache.find(key);
-  if (found != cache.end()) return found->second;
-  auto loaded = std::make_shared<const Coastlines>(readFile(file));
-  cache.emplace(key, loaded);
-  return loaded;
+  return sharedLoad<Coastlines>(file, [&] { return readFile(file); });
 }
 
 }  // namespace nemora

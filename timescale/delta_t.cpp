@@ -4,26 +4,19 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "app/session.h"
+#include "base/shared_load.h"
 
 namespace nemora {
 
 namespace {
 
 constexpr const char* kSource = "clsDeltaT.DeltaT";
-
-// Run-time error numbers of a file that cannot be found, and of one that
-// exists but cannot be read.
-constexpr int32_t errFileNotFound = 53;
-constexpr int32_t errPermissionDenied = 70;
-constexpr int32_t errPathFileAccess = 75;
 
 // Largest accepted magnitude of an instant, in days: UT argument, dynamical
 // time argument, and the UT instant that a dynamical time argument stands for.
@@ -119,23 +112,10 @@ DeltaTTable readTable(Session& session, const TableSpec& layout, const std::file
   return values;
 }
 
-// The process-wide cache of loaded tables, keyed by file path. A table is
-// immutable once loaded; a failed load leaves nothing behind, so the next
-// call reads the file again.
+// The table of the layout's file, read once per process.
 std::shared_ptr<const DeltaTTable> sharedTable(Session& session, const TableSpec& layout) {
-  static std::mutex mutex;
-  static std::map<std::filesystem::path, std::shared_ptr<const DeltaTTable>> cache;
   std::filesystem::path path = session.dataFile(layout.fileName);
-  std::error_code ec;
-  std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
-  if (ec) key = path;
-
-  std::lock_guard<std::mutex> lock(mutex);
-  auto found = cache.find(key);
-  if (found != cache.end()) return found->second;
-  auto table = std::make_shared<const DeltaTTable>(readTable(session, layout, path));
-  cache.emplace(key, table);
-  return table;
+  return sharedLoad<DeltaTTable>(path, [&] { return readTable(session, layout, path); });
 }
 
 [[noreturn]] void raiseMagnitude(double value) {
