@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "base/number_format.h"
 #include "app/session.h"
@@ -55,16 +56,6 @@ std::string CoordinateReports::angleText(double x, int decimals, const char* uni
          formatNumber(seconds, s.strFormats[static_cast<size_t>(decimals)]) + unitSec;
 }
 
-namespace {
-
-struct ReportContext {
-  udtHBody body;
-  int precision = 0;
-  bool topocentric = false;  // not a star
-};
-
-}  // namespace
-
 bool CoordinateReports::isCoordinateParameter(const std::string& p) {
   return p == "Ecliptic coordinates" || p == "Equatorial coordinates" || p == "Horizon coordinates" ||
          p == "Distance & size";
@@ -82,43 +73,63 @@ std::string CoordinateReports::report(const std::string& strName, const std::str
 
 namespace {
 
-// The body at the main window's current instant; false when it failed (its
-// message already shown).
-bool compute(Session& s, const std::string& name, ReportContext& c) {
+const std::string kNL(kLineBreak);
+
+// What every coordinate report starts from: the body at the main window's
+// current instant, the precision of its figures, and the body's name in the
+// language of the report.
+struct ReportContext {
+  Session& s;
+  const Main& m;
+  const std::string& strName;
+  std::string name;  // in the report's language
+  udtHBody body;
+  int precision = 0;
+  bool topocentric = false;  // not a star: the report adds the topocentric frame
+
+  // The title of one frame's section: "Moon's geocentric horizon
+  // coordinates" and its Hebrew, from the kind of coordinates in both.
+  std::string sectionTitle(bool topocentricFrame, const std::string& kind, const std::string& hebrewKind) const {
+    const char* frame = topocentricFrame ? "topocentric" : "geocentric";
+    return m.Lang(strName + "'s " + frame + " " + kind + " coordinates",
+                  "קואורדינטות " + hebrewKind + " " + (topocentricFrame ? "טופוצנטריות" : "גאוצנטריות") + " של " +
+                      name) +
+           kNL;
+  }
+  // The finished text: Hebrew lines are kept in reading order.
+  std::string finish(const std::string& t) const { return s.intLanguage == 1 ? rightToLeftLines(t) : t; }
+};
+
+// The context of a report of strName; nothing when the position failed (its
+// message already shown), with blnValid cleared.
+std::optional<ReportContext> startReport(Session& s, const std::string& strName, bool& blnValid) {
+  ReportContext c{s, s.main, strName, s.main.Lang(strName, hebrewBodyName(strName)), {}, 0, false};
   bool ok = true;
-  s.hbody.TrueHBody(name, s.dblFixDate + s.dblFixTime, c.body, ok);
-  if (!ok) return false;
+  s.hbody.TrueHBody(strName, s.dblFixDate + s.dblFixTime, c.body, ok);
+  blnValid = ok;
+  if (!ok) return std::nullopt;
   c.precision = s.options.intPrecision < 0 ? 0 : s.options.intPrecision > 6 ? 6 : s.options.intPrecision;
   c.topocentric = c.body.DistanceGeo < kStarDistance;
-  return true;
+  return c;
 }
-
-const std::string kNL(kLineBreak);
 
 }  // namespace
 
 std::string CoordinateReports::EclipticReport(const std::string& strName, bool& blnValid) {
-  Session& s = session();
-  ReportContext c;
-  blnValid = compute(s, strName, c);
-  if (!blnValid) return {};
-  const udtHBody& b = c.body;
-  const int p = c.precision;
+  std::optional<ReportContext> c = startReport(session(), strName, blnValid);
+  if (!c) return {};
+  const udtHBody& b = c->body;
+  const int p = c->precision;
+  const Main& m = c->m;
   bool ok = true;
   auto signedAngle = [&](double x) {
     bool angleOk = true;
-    std::string t = s.main.strAngle(x, angleOk, static_cast<int16_t>(p));
+    std::string t = c->s.main.strAngle(x, angleOk, static_cast<int16_t>(p));
     if (!angleOk) ok = false;
     return t;
   };
-  const Main& m = s.main;
-  const std::string name = m.Lang(strName, hebrewBodyName(strName));
   auto section = [&](bool topocentric, double longitude, double latitude, double elongation) {
-    const char* frame = topocentric ? "topocentric" : "geocentric";
-    std::string t = m.Lang(strName + "'s " + frame + " ecliptic coordinates",
-                           std::string("קואורדינטות אקליפטיות ") + (topocentric ? "טופוצנטריות" : "גאוצנטריות") +
-                               " של " + name) +
-                    kNL;
+    std::string t = c->sectionTitle(topocentric, "ecliptic", "אקליפטיות");
     t += m.Lang("Longitude ", "אורך ") + m.Figure(angleText(longitude, p)) + kNL;
     t += m.Lang("Declination ", "נטייה ") + m.Figure(angleText(latitude, p)) + kNL;
     if (strName != "Sun")
@@ -128,9 +139,9 @@ std::string CoordinateReports::EclipticReport(const std::string& strName, bool& 
     return t;
   };
   std::string t = section(false, b.EclLong, b.EclDecl, b.EclElong);
-  if (c.topocentric) t += section(true, b.EclLongTopo, b.EclDeclTopo, b.EclElongTopo);
+  if (c->topocentric) t += section(true, b.EclLongTopo, b.EclDeclTopo, b.EclElongTopo);
   if (strName == "Moon") {
-    const std::string& f = s.strFormats[static_cast<size_t>(p + 2)];
+    const std::string& f = c->s.strFormats[static_cast<size_t>(p + 2)];
     t += m.Lang("Simple geocentric illumination ", "הארה גאוצנטרית פשוטה ") +
          m.Figure(formatNumber((1 - CosD(b.ElongationGeo)) * 50, f) + "%") + " (" + signedAngle(b.ElongationGeo) +
          ")" + kNL;
@@ -141,32 +152,25 @@ std::string CoordinateReports::EclipticReport(const std::string& strName, bool& 
     blnValid = false;
     return {};
   }
-  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
+  return c->finish(t);
 }
 
 std::string CoordinateReports::EquatorialReport(const std::string& strName, bool& blnValid) {
-  Session& s = session();
-  ReportContext c;
-  blnValid = compute(s, strName, c);
-  if (!blnValid) return {};
-  const udtHBody& b = c.body;
-  const int p = c.precision;
-  const Main& m = s.main;
-  const std::string name = m.Lang(strName, hebrewBodyName(strName));
+  std::optional<ReportContext> c = startReport(session(), strName, blnValid);
+  if (!c) return {};
+  const udtHBody& b = c->body;
+  const int p = c->precision;
+  const Main& m = c->m;
   auto section = [&](bool topocentric, double ra, double decl) {
-    const char* frame = topocentric ? "topocentric" : "geocentric";
-    std::string t = m.Lang(strName + "'s " + frame + " equatorial coordinates",
-                           std::string("קואורדינטות משווניות ") + (topocentric ? "טופוצנטריות" : "גאוצנטריות") +
-                               " של " + name) +
-                    kNL;
+    std::string t = c->sectionTitle(topocentric, "equatorial", "משווניות");
     t += m.Lang("Right ascension ", "עלייה ישרה ") + m.Figure(angleText(ra / 15, p, "hms")) + kNL;
     t += m.Lang("              = ", "= ") + m.Figure(angleText(ra, p)) + kNL;
     t += m.Lang("Declination ", "נטייה ") + m.Figure(angleText(decl, p)) + kNL;
     return t;
   };
   std::string t = section(false, b.RAGeo, b.DeclGeo);
-  if (c.topocentric) t += section(true, b.RATopo, b.DeclTopo);
-  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
+  if (c->topocentric) t += section(true, b.RATopo, b.DeclTopo);
+  return c->finish(t);
 }
 
 namespace {
@@ -185,23 +189,17 @@ std::string clockTime(double hours) {
 }  // namespace
 
 std::string CoordinateReports::HorizonReport(const std::string& strName, bool& blnValid) {
-  Session& s = session();
-  ReportContext c;
-  blnValid = compute(s, strName, c);
-  if (!blnValid) return {};
-  const udtHBody& b = c.body;
-  const int p = c.precision;
-  const Main& m = s.main;
-  const std::string name = m.Lang(strName, hebrewBodyName(strName));
+  std::optional<ReportContext> c = startReport(session(), strName, blnValid);
+  if (!c) return {};
+  const udtHBody& b = c->body;
+  const int p = c->precision;
+  const Main& m = c->m;
   auto section = [&](bool topocentric, double azimuth, double altitude) {
-    const char* frame = topocentric ? "topocentric" : "geocentric";
-    return m.Lang(strName + "'s " + frame + " horizon coordinates",
-                  std::string("קואורדינטות אופק ") + (topocentric ? "טופוצנטריות" : "גאוצנטריות") + " של " + name) +
-           kNL + m.Lang("Azimuth ", "אזימוט ") + m.Figure(angleText(azimuth, p)) + m.Lang(" Altitude ", " גובה ") +
-           m.Figure(angleText(altitude, p)) + kNL;
+    return c->sectionTitle(topocentric, "horizon", "אופק") + m.Lang("Azimuth ", "אזימוט ") +
+           m.Figure(angleText(azimuth, p)) + m.Lang(" Altitude ", " גובה ") + m.Figure(angleText(altitude, p)) + kNL;
   };
   std::string t = section(false, b.AzGeo, b.AltGeo);
-  if (c.topocentric) t += section(true, b.AzTopo, b.AltTopo);
+  if (c->topocentric) t += section(true, b.AzTopo, b.AltTopo);
   if (b.RefrFlag) {
     // Close to the horizon refraction is uncertain: one decimal fewer.
     int decimals = b.AltRefr < 1 ? p - 1 : p;
@@ -209,13 +207,13 @@ std::string CoordinateReports::HorizonReport(const std::string& strName, bool& b
     t += m.Lang("Altitude ", "גובה ") + m.Figure(angleText(b.AltRefr, decimals)) + kNL;
   } else {
     t += m.Lang("The " + strName + " is well below the horizon so refraction cannot be calculated.",
-                name + " נמצא הרבה מתחת לאופק ולכן אי אפשר לחשב את השבירה.") +
+                c->name + " נמצא הרבה מתחת לאופק ולכן אי אפשר לחשב את השבירה.") +
          kNL;
   }
   if (strName == "Moon") {
     double angle = 0, subtend = 0, altitude = 0, azimuth = 0;
     bool ok = true;
-    s.hbody.moon.BrightLimb(b.Fix, false, angle, subtend, altitude, azimuth, ok);
+    c->s.hbody.moon.BrightLimb(b.Fix, false, angle, subtend, altitude, azimuth, ok);
     if (!ok) {
       blnValid = false;
       return {};
@@ -229,24 +227,22 @@ std::string CoordinateReports::HorizonReport(const std::string& strName, bool& b
                 "הירח יכסה על פני השעון מ-" + from + " עד " + to + ".") +
          kNL;
   }
-  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
+  return c->finish(t);
 }
 
 std::string CoordinateReports::DistanceReport(const std::string& strName, bool& blnValid) {
-  Session& s = session();
-  ReportContext c;
-  blnValid = compute(s, strName, c);
-  if (!blnValid) return {};
-  const udtHBody& b = c.body;
-  const int p = c.precision;
-  const std::string& f = s.strFormats[static_cast<size_t>(p)];
-  const Main& m = s.main;
+  std::optional<ReportContext> c = startReport(session(), strName, blnValid);
+  if (!c) return {};
+  const udtHBody& b = c->body;
+  const int p = c->precision;
+  const Main& m = c->m;
+  const std::string& f = c->s.strFormats[static_cast<size_t>(p)];
+  const std::string& fine = c->s.strFormats[static_cast<size_t>(p + 2)];
   const std::string km = m.Lang(" km", " ק\"מ");
-  std::string t = m.Lang(strName + "'s distance and size", "המרחק והגודל של " + hebrewBodyName(strName)) + kNL;
+  std::string t = m.Lang(strName + "'s distance and size", "המרחק והגודל של " + c->name) + kNL;
   if (b.DistanceGeo > kStarDistance) {
     t += m.Lang("Geocentric distance ", "מרחק גאוצנטרי ") +
-         m.Figure(formatNumber(b.DistanceGeo / kKmPerParsecReport, s.strFormats[static_cast<size_t>(p + 2)])) +
-         m.Lang(" parsec", " פרסק") + kNL;
+         m.Figure(formatNumber(b.DistanceGeo / kKmPerParsecReport, fine)) + m.Lang(" parsec", " פרסק") + kNL;
     t += m.Lang("Solar elongation ", "מרחק זוויתי מהשמש ") + m.Figure(angleText(b.ElongationGeo, p)) + kNL;
   } else {
     t += m.Lang("Geocentric distance ", "מרחק גאוצנטרי ") + m.Figure(formatNumber(b.DistanceGeo, f)) + km + kNL;
@@ -256,12 +252,11 @@ std::string CoordinateReports::DistanceReport(const std::string& strName, bool& 
     t += m.Lang("Solar topocentric elongation ", "מרחק זוויתי טופוצנטרי מהשמש ") +
          m.Figure(angleText(b.ElongationTopo, p)) + kNL;
     // The phase angle i from the illuminated fraction k = (1 + cos i) / 2.
-    t += m.Lang("Illumination ", "הארה ") +
-         m.Figure(formatNumber(b.Phase * 100, s.strFormats[static_cast<size_t>(p + 2)]) + "%") +
+    t += m.Lang("Illumination ", "הארה ") + m.Figure(formatNumber(b.Phase * 100, fine) + "%") +
          m.Lang(" Phase angle ", " זווית המופע ") + m.Figure(angleText(ACosD(2 * b.Phase - 1), p)) + kNL;
   }
   t += m.Lang("Topocentric radius ", "רדיוס טופוצנטרי ") + m.Figure(angleText(b.Radius, p)) + kNL;
-  return s.intLanguage == 1 ? rightToLeftLines(t) : t;
+  return c->finish(t);
 }
 
 }  // namespace nemora
