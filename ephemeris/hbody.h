@@ -296,6 +296,8 @@ class clsHBody : public SessionBound {
   double sunTransit(int32_t lngDay, bool blnLower, bool& blnValid);
   // Forgets what was found per day when the place or the weather changed.
   void checkDayInputs();
+  // One rise or set search on one local day (rise_set.cpp).
+  struct DaySearch;
 };
 
 // The instant at which the Moon's series are evaluated for the instant dblFix.

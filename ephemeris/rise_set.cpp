@@ -163,14 +163,210 @@ double clsHBody::riseSetStep(const std::string& strName, double dblEstimate, boo
 
 // ---------------------------------------------------------------- RiseSet
 
+// One rise or set search on one local day: the day's bounds, the horizon
+// and the steps that find the crossing.
+struct clsHBody::DaySearch {
+  // What a search found: the crossing, or when there is none the instant of
+  // the body's least (never sets) or greatest (never rises) altitude.
+  struct Found {
+    double t = 0;
+    bool neverRises = false, neverSets = false;
+    bool converged = true;
+  };
+
+  clsHBody& hbody;
+  const std::string& strName;
+  bool blnSet, blnApparent, blnSeaLevel;
+  double dblHorizon;
+  // The local day: from the Sun's lower transit before its noon to the one
+  // after (which opens the next day).
+  double noon = 0, dayStart = 0, dayEnd = 0;
+
+  // Bounds the local day that contains the solar noon of day lngFix.
+  void boundDay(int32_t lngFix) {
+    noon = sunTransit(lngFix, false);
+    dayStart = sunTransit(lngFix, true);
+    dayEnd = sunTransit(lngFix + 1, true);
+    if (!(dayEnd >= noon + 0.3 && dayEnd <= noon + 0.7))
+      raise("dblEndDay out of range (", dayEnd, ") dblMidEay (", noon, ")");
+  }
+
+  // The search in the order a reader follows it: corrections from noon,
+  // the neighbouring day's crossing weighed near the day's edges, and a scan
+  // of the day where the corrections cannot be trusted.
+  Found run() {
+    Found first;
+    Found result = converge(intoDay(step(noon, first)));
+    if (result.t < dayStart + 0.005 || result.t > dayEnd - 0.005) result = nearerOfNeighbours(result);
+    if (!holds(result)) result = scanned(result);
+    return result;
+  }
+
+ private:
+  double sunTransit(int32_t day, bool lower) {
+    bool ok = true;
+    double t = hbody.sunTransit(day, lower, ok);
+    if (!ok) abandon();
+    return t;
+  }
+
+  // One correction of the estimate.
+  double step(double estimate, Found& found) {
+    bool ok = true;
+    double next = hbody.riseSetStep(strName, estimate, blnSet, blnApparent, found.neverRises, found.neverSets,
+                                    blnSeaLevel, dblHorizon, ok);
+    if (!ok) abandon();
+    return next;
+  }
+
+  // Repeated corrections until they shrink faster than a sixth of a second
+  // would need, or ten were made (then the mean of the last two).
+  Found converge(double start) {
+    Found found;
+    double t = start;
+    double previousChange = 0;
+    for (int n = 1;; ++n) {
+      double next = step(t, found);
+      double change = next - t;
+      if (n >= 2 && change * change < std::fabs(previousChange) / 1728000) {
+        found.t = next;
+        return found;
+      }
+      if (n == 10) {
+        found.t = (t + next) / 2;
+        found.converged = false;
+        return found;
+      }
+      previousChange = change;
+      t = next;
+    }
+  }
+
+  // Moves an instant by a whole day towards the local day.
+  double intoDay(double t) const {
+    if (t > dayEnd) return t - 1;
+    if (t < dayStart) return t + 1;
+    return t;
+  }
+
+  // Near the day's edges the crossing of the neighbouring day may have been
+  // found: of the two, the one nearer to noon is the day's.
+  Found nearerOfNeighbours(const Found& result) {
+    Found other = converge(result.t > dayEnd - 0.005 ? result.t - 1 : result.t + 1);
+    return std::fabs(other.t - noon) < std::fabs(result.t - noon) ? other : result;
+  }
+
+  // Degrees by which the body's centre stands above the horizon of the
+  // search at t.
+  double above(double t) {
+    bool ok = true;
+    double a = hbody.AboveHorizon(strName, t, blnApparent, ok, dblHorizon, blnSeaLevel);
+    if (!ok) abandon();
+    return a;
+  }
+
+  // The corrections assume that the body's altitude changes mostly with its
+  // hour angle. Near the poles the Moon's declination changes faster than
+  // its hour angle moves it (at 88.5 degrees north its altitude swings by 3
+  // degrees a day, its declination by 5): the corrections then wander off
+  // the day or do not settle, and a body judged to stay up (or down) by its
+  // declination of one moment may cross the horizon later that day. True
+  // when the result stands that check.
+  bool holds(const Found& r) {
+    if (r.t < dayStart - 0.1 || r.t > dayEnd + 0.1) return false;
+    if (r.neverSets) return above(dayStart) > 0 && above(r.t) > 0 && above(dayEnd) > 0;
+    if (r.neverRises) return above(dayStart) <= 0 && above(r.t) <= 0 && above(dayEnd) <= 0;
+    return r.converged || std::fabs(above(r.t)) <= 0.01;
+  }
+
+  // The day searched directly, in place of a result that failed the check.
+  // Without a crossing, the transit the corrections reached stands for the
+  // day when they judged the body as the scan does (a body that does not
+  // set keeps the lower transit they found, as elsewhere).
+  Found scanned(const Found& result) {
+    Found scan = scanDay();
+    if (scan.neverSets == result.neverSets && scan.neverRises == result.neverRises &&
+        (result.neverSets || result.neverRises) && result.t >= dayStart - 0.1 && result.t <= dayEnd + 0.1)
+      scan.t = result.t;
+    return scan;
+  }
+
+  // The day, and the tenth of a day on either side that a crossing may lie
+  // in, searched by the body's altitude every 36 minutes: the crossing of
+  // the search's sense nearest to noon, narrowed by halving to under
+  // 0.01 s. Without one the body stays up for the search (never sets: the
+  // instant of its least altitude, after noon for a set and before it for a
+  // rise, i.e. its lower transit on the side of the day the search asks
+  // about) or down (never rises: its greatest altitude).
+  Found scanDay() {
+    constexpr int kSamples = 48;
+    std::array<double, kSamples + 1> ts{}, fs{};
+    const double from = dayStart - 0.1, to = dayEnd + 0.1;
+    for (int i = 0; i <= kSamples; ++i) {
+      ts[i] = from + (to - from) * i / kSamples;
+      fs[i] = above(ts[i]);
+    }
+    Found found;
+    bool crossed = false;
+    for (int i = 0; i < kSamples; ++i) {
+      const bool crosses = blnSet ? fs[i] > 0 && fs[i + 1] <= 0 : fs[i] <= 0 && fs[i + 1] > 0;
+      if (!crosses) continue;
+      double a = ts[i], b = ts[i + 1];
+      const bool upAtA = fs[i] > 0;
+      while (b - a > 1e-7) {
+        double m = (a + b) / 2;
+        if ((above(m) > 0) == upAtA) a = m;
+        else b = m;
+      }
+      double t = (a + b) / 2;
+      if (!crossed || std::fabs(t - noon) < std::fabs(found.t - noon)) found.t = t;
+      crossed = true;
+    }
+    if (crossed) return found;
+    bool upSometime = false, downSometime = false;
+    for (double f : fs) (f > 0 ? upSometime : downSometime) = true;
+    found.neverSets = blnSet ? upSometime : !downSometime;
+    found.neverRises = !found.neverSets;
+    found.t = extremeInstant(ts, fs, found.neverSets);
+    return found;
+  }
+
+  // The sample of least (neverSets) or greatest altitude on the side of noon
+  // the search asks about, moved to the vertex of the parabola through it
+  // and its neighbours.
+  template <size_t N>
+  double extremeInstant(const std::array<double, N>& ts, const std::array<double, N>& fs, bool neverSets) const {
+    constexpr int kSamples = static_cast<int>(N) - 1;
+    const double sign = neverSets ? 1 : -1;
+    int k = -1;
+    for (int i = 0; i <= kSamples; ++i) {
+      if (neverSets && (blnSet ? ts[i] < noon : ts[i] > noon)) continue;
+      if (k < 0 || sign * fs[i] < sign * fs[k]) k = i;
+    }
+    if (k < 0) k = kSamples / 2;  // not reached: noon lies inside the window
+    double t = ts[k];
+    if (k > 0 && k < kSamples) {
+      // Near the pole the altitude hardly changes over the day and the
+      // parabola is nearly flat: its vertex is kept within a sample of the
+      // extreme one.
+      double curvature = fs[k - 1] - 2 * fs[k] + fs[k + 1];
+      if (curvature != 0) {
+        double shift = (fs[k - 1] - fs[k + 1]) / (2 * curvature);
+        t += (ts[1] - ts[0]) * std::clamp(shift, -1.0, 1.0);
+      }
+    }
+    return t;
+  }
+};
+
 double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet, bool blnApparent,
                          bool& blnNeverRises, bool& blnNeverSets, bool& blnValid, double dblHorizon,
                          bool blnSeaLevel) {
   return guarded(blnValid, kRiseSet, 0.0, [&] {
     if (!(std::fabs(static_cast<double>(lngFix)) <= kMaxPositionFix)) raise("Magnitude of lngFix too large: ", lngFix);
     if (!isObjectName(strName)) raise("Object name not found: ", strName);
-    bool ok = true;
-    // A crossing already found at this place for the same day and horizon.
+    // A crossing of the Sun, the Moon or a planet already found at this
+    // place for the same day and horizon is remembered.
     dropStale();
     checkDayInputs();
     const int body = fixedBodyIndex(strName);
@@ -187,159 +383,12 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
       }
       remembered = &e;
     }
-    auto transit = [&](int32_t day, bool lower) {
-      double t = sunTransit(day, lower, ok);
-      if (!ok) abandon();
-      return t;
-    };
-    // The local day: from the Sun's lower transit before its noon to the one
-    // after (which opens the next day).
-    double noon = transit(lngFix, false);
-    double dayStart = transit(lngFix, true);
-    double dayEnd = transit(lngFix + 1, true);
-    if (!(dayEnd >= noon + 0.3 && dayEnd <= noon + 0.7))
-      raise("dblEndDay out of range (", dayEnd, ") dblMidEay (", noon, ")");
 
-    struct Search {
-      double t = 0;
-      bool neverRises = false, neverSets = false;
-      bool converged = true;
-    };
-    auto step = [&](double estimate, Search& found) {
-      double next = riseSetStep(strName, estimate, blnSet, blnApparent, found.neverRises, found.neverSets,
-                                blnSeaLevel, dblHorizon, ok);
-      if (!ok) abandon();
-      return next;
-    };
-    // Repeated corrections until they shrink faster than a sixth of a second
-    // would need, or ten were made (then the mean of the last two).
-    auto converge = [&](double start) {
-      Search found;
-      double t = start;
-      double previousChange = 0;
-      for (int n = 1;; ++n) {
-        double next = step(t, found);
-        double change = next - t;
-        if (n >= 2 && change * change < std::fabs(previousChange) / 1728000) {
-          found.t = next;
-          return found;
-        }
-        if (n == 10) {
-          found.t = (t + next) / 2;
-          found.converged = false;
-          return found;
-        }
-        previousChange = change;
-        t = next;
-      }
-    };
-    // Moves an instant by a whole day towards the local day.
-    auto intoDay = [&](double t) {
-      if (t > dayEnd) return t - 1;
-      if (t < dayStart) return t + 1;
-      return t;
-    };
-
-    // Degrees by which the body's centre stands above the horizon of the
-    // search at t.
-    auto above = [&](double t) {
-      double a = AboveHorizon(strName, t, blnApparent, ok, dblHorizon, blnSeaLevel);
-      if (!ok) abandon();
-      return a;
-    };
-    // The day, and the tenth of a day on either side that a crossing may
-    // lie in, searched by the body's altitude every 36 minutes: the
-    // crossing of the search's sense nearest to noon, narrowed by halving
-    // to under 0.01 s. Without one the body stays up for the search (never
-    // sets: the instant of its least altitude, after noon for a set and
-    // before it for a rise, i.e. its lower transit on the side of the day
-    // the search asks about) or down (never rises: its greatest altitude).
-    auto scanDay = [&]() {
-      constexpr int kSamples = 48;
-      std::array<double, kSamples + 1> ts{}, fs{};
-      const double from = dayStart - 0.1, to = dayEnd + 0.1;
-      for (int i = 0; i <= kSamples; ++i) {
-        ts[i] = from + (to - from) * i / kSamples;
-        fs[i] = above(ts[i]);
-      }
-      Search found;
-      bool crossed = false;
-      for (int i = 0; i < kSamples; ++i) {
-        const bool crosses = blnSet ? fs[i] > 0 && fs[i + 1] <= 0 : fs[i] <= 0 && fs[i + 1] > 0;
-        if (!crosses) continue;
-        double a = ts[i], b = ts[i + 1];
-        const bool upAtA = fs[i] > 0;
-        while (b - a > 1e-7) {
-          double m = (a + b) / 2;
-          if ((above(m) > 0) == upAtA) a = m;
-          else b = m;
-        }
-        double t = (a + b) / 2;
-        if (!crossed || std::fabs(t - noon) < std::fabs(found.t - noon)) found.t = t;
-        crossed = true;
-      }
-      if (crossed) return found;
-      bool upSometime = false, downSometime = false;
-      for (double f : fs) (f > 0 ? upSometime : downSometime) = true;
-      found.neverSets = blnSet ? upSometime : !downSometime;
-      found.neverRises = !found.neverSets;
-      // The extreme sample, moved to the vertex of the parabola through it
-      // and its neighbours.
-      const double sign = found.neverSets ? 1 : -1;
-      int k = -1;
-      for (int i = 0; i <= kSamples; ++i) {
-        if (found.neverSets && (blnSet ? ts[i] < noon : ts[i] > noon)) continue;
-        if (k < 0 || sign * fs[i] < sign * fs[k]) k = i;
-      }
-      if (k < 0) k = kSamples / 2;  // not reached: noon lies inside the window
-      found.t = ts[k];
-      if (k > 0 && k < kSamples) {
-        // Near the pole the altitude hardly changes over the day and the
-        // parabola is nearly flat: its vertex is kept within a sample of
-        // the extreme one.
-        double curvature = fs[k - 1] - 2 * fs[k] + fs[k + 1];
-        if (curvature != 0) {
-          double shift = (fs[k - 1] - fs[k + 1]) / (2 * curvature);
-          found.t += (ts[1] - ts[0]) * std::clamp(shift, -1.0, 1.0);
-        }
-      }
-      return found;
-    };
-
-    Search first;
-    Search result = converge(intoDay(step(noon, first)));
-    if (result.t < dayStart + 0.005 || result.t > dayEnd - 0.005) {
-      // Near the day's edges the crossing of the neighbouring day may have
-      // been found: of the two, the one nearer to noon is the day's.
-      Search other = converge(result.t > dayEnd - 0.005 ? result.t - 1 : result.t + 1);
-      if (std::fabs(other.t - noon) < std::fabs(result.t - noon)) result = other;
-    }
-    // The corrections assume that the body's altitude changes mostly with
-    // its hour angle. Near the poles the Moon's declination changes faster
-    // than its hour angle moves it (at 88.5 degrees north its altitude swings
-    // by 3 degrees a day, its declination by 5): the corrections then wander
-    // off the day or do not settle, and a body judged to stay up (or down)
-    // by its declination of one moment may cross the horizon later that
-    // day. Such a result is checked, and the day searched directly when
-    // the check fails.
-    auto holds = [&](const Search& r) {
-      if (r.t < dayStart - 0.1 || r.t > dayEnd + 0.1) return false;
-      if (r.neverSets) return above(dayStart) > 0 && above(r.t) > 0 && above(dayEnd) > 0;
-      if (r.neverRises) return above(dayStart) <= 0 && above(r.t) <= 0 && above(dayEnd) <= 0;
-      return r.converged || std::fabs(above(r.t)) <= 0.01;
-    };
-    if (!holds(result)) {
-      Search scanned = scanDay();
-      // Without a crossing, the transit the corrections reached stands for
-      // the day when they judged the body as the search does (a body that
-      // does not set keeps the lower transit they found, as elsewhere).
-      if (scanned.neverSets == result.neverSets && scanned.neverRises == result.neverRises &&
-          (result.neverSets || result.neverRises) && result.t >= dayStart - 0.1 && result.t <= dayEnd + 0.1)
-        scanned.t = result.t;
-      result = scanned;
-    }
-    if (result.t < dayStart - 0.1 || result.t > dayEnd + 0.1)
-      raise("dblRiseSetTime (", result.t, ") out of range (", dayStart, " - ", dayEnd, ")");
+    DaySearch search{*this, strName, blnSet, blnApparent, blnSeaLevel, dblHorizon};
+    search.boundDay(lngFix);
+    const DaySearch::Found result = search.run();
+    if (result.t < search.dayStart - 0.1 || result.t > search.dayEnd + 0.1)
+      raise("dblRiseSetTime (", result.t, ") out of range (", search.dayStart, " - ", search.dayEnd, ")");
     blnNeverRises = result.neverRises;
     blnNeverSets = result.neverSets;
     if (remembered) {
