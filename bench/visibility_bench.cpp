@@ -1,6 +1,7 @@
 // The probability of visibility at Jerusalem on the evening of 11 March 2024
 // (a Moon 33 hours old): ProbVis alone at one point, the Moon's HBProbVis at
-// a new instant every call, and one whole photometric evening.
+// a new instant every call, and one whole photometric evening: alone, and
+// after the observer has changed (the observer dialog's OK).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -65,8 +66,27 @@ void BM_VisibilityEveningMoon(benchmark::State& state) {
   if (!ok) state.SkipWithError("Visibility failed");
 }
 
+// One photometric evening after an input that leaves every position as it
+// was: the observer's level, changed as the observer dialog's OK changes it.
+void BM_VisibilityEveningAfterObserverChange(benchmark::State& state) {
+  BenchSession b;
+  b.session.options.intMoonCalc = kMoonCalcPhotometric;
+  bool ok = false;
+  udtVisibility v;
+  for (auto _ : state) {
+    b.session.udtObserver.blnOverall = false;
+    b.session.udtObserver.dblLevel = b.session.udtObserver.dblLevel == 0 ? 0.5 : 0;
+    b.session.blnVisibilityStale = true;
+    b.session.blnNewInput = true;
+    b.session.hbody.Visibility("Moon", k11Mar2024, false, true, false, v, ok);
+    benchmark::DoNotOptimize(v);
+  }
+  if (!ok) state.SkipWithError("Visibility failed");
+}
+
 BENCHMARK(BM_ProbVis64);
 BENCHMARK(BM_HBProbVisMoon);
 BENCHMARK(BM_VisibilityEveningMoon)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VisibilityEveningAfterObserverChange)->Unit(benchmark::kMillisecond);
 
 }  // namespace
