@@ -240,6 +240,8 @@ class Corpus:
         for body, parameter in combos:
             for _ in range(self.n(2)):
                 head = self.place(0.02) + self.options(True) + self.json() + self.time()
+                if r.random() < 0.2:
+                    head.append("--output-txt")  # the report kept in Output.txt too
                 size = 8 if parameter == "Next back-to-back Moon" else 32
                 dates = [self.date_text("Gregorian", self.evening_fixed()
                                         if body == "Moon" else None) for _ in range(size)]
@@ -316,6 +318,7 @@ class Corpus:
         # sightings: each bundled file once (without the Delta T re-runs, to save time)
         for name in SIGHTINGS:
             head = self.json() + (["--language", "Hebrew"] if name == "yallop.csv" else [])
+            head += ["--output-txt"] if name in ("yallop.csv", "icouk.csv") else []
             self.add("sightings", head + ["sightings", os.path.join("@DATA@", "sightings", name),
                                           "--threads", "1", "--no-delta-t-test"])
         # places
