@@ -20,14 +20,17 @@
 
 namespace nemora {
 
-// The scatter plot, drawn by the same routine as the picture files.
-class SightingsPlotView : public QWidget {
+// A plot of the analysis, drawn by the same routine as the command line's
+// picture files: the scatter plot and the reliability plot of the
+// photometric probability per observing method.
+template <typename Data, void (*draw)(QPainter&, const QRectF&, const Data&)>
+class PlotView : public QWidget {
  public:
-  explicit SightingsPlotView(QWidget* parent) : QWidget(parent) {
-    setObjectName("picSightings");
+  PlotView(QWidget* parent, const char* name) : QWidget(parent) {
+    setObjectName(name);
     setMinimumSize(480, 360);
   }
-  void setData(ScatterData data) {
+  void setData(Data data) {
     data_ = std::move(data);
     update();
   }
@@ -36,35 +39,21 @@ class SightingsPlotView : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    plot::drawSightings(p, QRectF(rect()), data_);
+    draw(p, QRectF(rect()), data_);
   }
 
  private:
-  ScatterData data_;
+  Data data_;
 };
 
-// The reliability plot of the photometric probability, per observing
-// method, drawn by the same routine as the command line's picture files.
-class ReliabilityPlotView : public QWidget {
+class SightingsPlotView : public PlotView<ScatterData, plot::drawSightings> {
  public:
-  explicit ReliabilityPlotView(QWidget* parent) : QWidget(parent) {
-    setObjectName("picReliability");
-    setMinimumSize(480, 360);
-  }
-  void setData(ReliabilityData data) {
-    data_ = std::move(data);
-    update();
-  }
+  explicit SightingsPlotView(QWidget* parent) : PlotView(parent, "picSightings") {}
+};
 
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::white);
-    plot::drawReliability(p, QRectF(rect()), data_);
-  }
-
- private:
-  ReliabilityData data_;
+class ReliabilityPlotView : public PlotView<ReliabilityData, plot::drawReliability> {
+ public:
+  explicit ReliabilityPlotView(QWidget* parent) : PlotView(parent, "picReliability") {}
 };
 
 frmSightings::frmSightings(Session& session, QWidget* parent) : QDialog(parent), session_(session) {

@@ -1,6 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
 #include "app/main_module.h"
+#include "location/location_data.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,16 @@ const std::filesystem::path& scratchFolder() {
     return dir;
   }();
   return folder;
+}
+
+void useShippedData(Session& session) {
+  static const std::filesystem::path shipped = [] {
+    const char* dir = std::getenv("NEMORA_DATA");
+    return std::filesystem::path(dir != nullptr ? dir : "data");
+  }();
+  session.dataDir = shipped;
+  session.workDir = scratchFolder();
+  session.locations.GetLocationData();
 }
 
 std::filesystem::path writeScratchFile(const std::string& name, const std::string& content) {

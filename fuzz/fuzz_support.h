@@ -26,6 +26,10 @@ inline std::string asText(const uint8_t* data, size_t size) {
 std::filesystem::path writeScratchFile(const std::string& name, const std::string& content);
 // The scratch folder itself (a session's dataDir or workDir in the targets).
 const std::filesystem::path& scratchFolder();
+// Points a session at the shipped data ($NEMORA_DATA, else data/) with the
+// scratch folder as its working folder, and loads the shipped location
+// database (once per process).
+void useShippedData(Session& session);
 
 // Aborts (a finding) when a recorded message does not start with one of the
 // allowed beginnings.

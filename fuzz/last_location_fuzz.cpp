@@ -2,24 +2,16 @@
 // file or fall back to the shipped Curloc.bak with one of its messages. A
 // file it takes must agree with a plain second reading of the same bytes
 // (the three names and the height).
-#include <cstdlib>
 #include <string>
 
 #include "fuzz/fuzz_support.h"
 #include "location/current_location.h"
-#include "location/location_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace nemora;
   RecordingMessageSink sink;
   Session session(sink);
-  static const std::filesystem::path shipped = [] {
-    const char* dir = std::getenv("NEMORA_DATA");
-    return std::filesystem::path(dir != nullptr ? dir : "data");
-  }();
-  session.dataDir = shipped;
-  session.workDir = fuzz::scratchFolder();
-  session.locations.GetLocationData();  // shipped database, loaded once per process
+  fuzz::useShippedData(session);
   fuzz::writeScratchFile("Curloc.txt", fuzz::asText(data, size));
   try {
     session.currentLocation.GetLastLocation(738960.5, "Curloc.txt");

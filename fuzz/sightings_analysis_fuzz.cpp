@@ -5,12 +5,10 @@
 // per record, counts that add up and scores between their bounds, and only
 // messages that start as the routines' own do.
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "location/location_data.h"
 #include "sightings/sighting_analysis.h"
 #include "sightings/sighting_file.h"
 
@@ -18,13 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace nemora;
   RecordingMessageSink sink;
   Session session(sink);
-  static const std::filesystem::path shipped = [] {
-    const char* dir = std::getenv("NEMORA_DATA");
-    return std::filesystem::path(dir != nullptr ? dir : "data");
-  }();
-  session.dataDir = shipped;
-  session.workDir = fuzz::scratchFolder();
-  session.locations.GetLocationData();  // shipped database, loaded once per process
+  fuzz::useShippedData(session);
   std::istringstream in(fuzz::asText(data, size));
   SightingsFile file = ReadSightings(session, in, "fuzz.csv");
   // A few records keep a run short; their variety is the fuzzer's work.

@@ -5,12 +5,10 @@
 // globe, a place shared by name, a body and a method of its lists. Its texts
 // never carry a control byte of the file.
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "location/location_data.h"
 #include "sightings/sighting_file.h"
 
 namespace {
@@ -27,13 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace nemora;
   RecordingMessageSink sink;
   Session session(sink);
-  static const std::filesystem::path shipped = [] {
-    const char* dir = std::getenv("NEMORA_DATA");
-    return std::filesystem::path(dir != nullptr ? dir : "data");
-  }();
-  session.dataDir = shipped;
-  session.workDir = fuzz::scratchFolder();
-  session.locations.GetLocationData();  // shipped database, loaded once per process
+  fuzz::useShippedData(session);
   std::istringstream in(fuzz::asText(data, size));
   SightingsFile file = ReadSightings(session, in, "fuzz.csv");
 

@@ -257,6 +257,20 @@ double effectiveIntensity(double logB, double If, double Ip) {
   return std::fmax((0.0049 * logB * logB - 0.0533 * logB + 0.1278) * Ip + If, If);
 }
 
+// A source's intensity over the threshold intensity against a sky of
+// brightness B, seen through the observer's aid (factors of 1 for the naked
+// eye: binoculars and telescopes pass on the body's light and the sky each
+// in their own way). mZero is the magnitude of unit intensity, less any
+// extinction the caller takes off.
+double contrastThroughAid(const udtOpticalAid& aid, double B, double mZero, double dblFovealMag,
+                          double dblPeriphMag) {
+  const AidFactors through = ThroughAid(aid, B);
+  const double logB = finite(std::log10(B * through.dblSky));
+  const double If = through.dblLight * intensityOf((mZero - dblFovealMag) / 2.5);
+  const double Ip = through.dblLight * intensityOf((mZero - dblPeriphMag) / 2.5);
+  return effectiveIntensity(logB, If, Ip) / thresholdIntensity(logB);
+}
+
 // Chance of seeing a source ratio times the threshold intensity.
 double seeingChance(double ratio) { return Square(1 - std::exp(-1.267 * Square(ratio))); }
 
@@ -290,14 +304,7 @@ double clsSky::Contrast(double dblFix, double dblAlt, double dblAz, double dblFo
     bool ok = true;
     double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, dblKA, ok);
     if (!ok) abandon();
-    // Through binoculars or a telescope the eye sees the body's light and
-    // the sky as the aid passes them on (factors of 1 for the naked eye).
-    AidFactors aid = ThroughAid(session().udtObserver.aid, B);
-    B *= aid.dblSky;
-    double logB = finite(std::log10(B));
-    double If = aid.dblLight * intensityOf((-16.57 - dblFovealMag) / 2.5);
-    double Ip = aid.dblLight * intensityOf((-16.57 - dblPeriphMag) / 2.5);
-    return effectiveIntensity(logB, If, Ip) / thresholdIntensity(logB);
+    return contrastThroughAid(session().udtObserver.aid, B, -16.57, dblFovealMag, dblPeriphMag);
   });
 }
 
@@ -325,15 +332,9 @@ double clsSky::ProbVis(double dblFix, double dblAlt, double dblAz, double dblFov
         double KAi = range * i * dblKA / N;
         double B = SkyBrightness(dblFix, dblAlt, dblAz, 2, true, KAi, ok);
         if (!ok) abandon();
-        AidFactors aid = ThroughAid(s.udtObserver.aid, B);
-        B *= aid.dblSky;
-        double logB = finite(std::log10(B));
         double mPrime = (dblKA - KAi) * dblXA - 16.57;
-        double If = aid.dblLight * intensityOf((mPrime - dblFovealMag) / 2.5);
-        double Ip = aid.dblLight * intensityOf((mPrime - dblPeriphMag) / 2.5);
-        double I = effectiveIntensity(logB, If, Ip);
         double w = std::exp(-Square(std::log(KAi) - std::log(dblKA) - 0.3698) / 1.4792) / KAi * 0.4639;
-        sumPW += seeingChance(I / thresholdIntensity(logB)) * w;
+        sumPW += seeingChance(contrastThroughAid(s.udtObserver.aid, B, mPrime, dblFovealMag, dblPeriphMag)) * w;
         sumW += w;
       }
       P = finite(sumPW / sumW);
