@@ -13,7 +13,7 @@
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/rise_set.h"
 #include "map/visibility_map.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/first_visible.h"
 #include "visibility/moon_report.h"
 #include "visibility/observer_entry.h"
@@ -125,7 +125,6 @@ bool MainModel::Evaluate() {
   if (!ok) return false;
   labels.lblDate = "Date: " + date;
 
-  s.currentLocation.EvaluateLoc();
   std::string location = s.currentLocation.WriteLocation(ok);
   if (!ok) return false;
   labels.lblLocation = location;

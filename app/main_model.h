@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/session_bound.h"
-#include "calendar/date.h"
-#include "timescale/time_types.h"
+#include "base/session_bound.h"
+#include "base/date.h"
+#include "base/time_types.h"
 
 namespace nemora {
 

@@ -12,9 +12,9 @@
 #include "app/main_model.h"
 #include "base/messages.h"
 #include "app/session.h"
-#include "calendar/date.h"
+#include "base/date.h"
 #include "location/location_data.h"
-#include "timescale/time_types.h"
+#include "base/time_types.h"
 
 namespace {
 

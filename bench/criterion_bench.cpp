@@ -8,7 +8,7 @@
 #include "base/messages.h"
 #include "app/session.h"
 #include "ephemeris/hbody.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ struct BenchSession {
     session.udtLocation.dblLatitude = 31.7767;
     session.udtLocation.dblLongitude = 35.2345;
     session.udtLocation.dblHeight = 800;
-    session.udtPosition = {31.7767, 35.2345, 800};
+    session.udtLocation.moveTo({31.7767, 35.2345, 800});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
   }

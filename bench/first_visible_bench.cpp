@@ -24,7 +24,7 @@ struct BenchSession {
     session.udtLocation.dblHeight = 754;
     session.udtLocation.dblTZ = 2;
     session.udtLocation.blnAutoTZ = false;
-    session.udtPosition = {31.7767, 35.2345, 754};
+    session.udtLocation.moveTo({31.7767, 35.2345, 754});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
     session.workDir = std::filesystem::temp_directory_path() / "nemora-first-visible-bench";

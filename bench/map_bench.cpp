@@ -9,8 +9,8 @@
 #include "app/session.h"
 #include "base/messages.h"
 #include "map/visibility_map.h"
-#include "visibility/criterion_types.h"
-#include "visibility/options.h"
+#include "base/criterion_types.h"
+#include "base/options.h"
 
 namespace {
 

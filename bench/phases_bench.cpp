@@ -8,7 +8,7 @@
 
 #include "base/messages.h"
 #include "app/session.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/phases.h"
 
 namespace {
@@ -23,7 +23,7 @@ struct BenchSession {
     session.udtLocation.dblLongitude = 35.2345;
     session.udtLocation.dblHeight = 800;
     session.udtLocation.dblTZ = 2;
-    session.udtPosition = {31.7767, 35.2345, 800};
+    session.udtLocation.moveTo({31.7767, 35.2345, 800});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.udtUserCriterion.intType = kCritYallop;
     session.blnNewInput = false;

@@ -18,7 +18,7 @@ struct BenchSession {
     session.udtLocation.dblLatitude = 31.7767;
     session.udtLocation.dblLongitude = 35.2345;
     session.udtLocation.dblHeight = 800;
-    session.udtPosition = {31.7767, 35.2345, 800};
+    session.udtLocation.moveTo({31.7767, 35.2345, 800});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
   }

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/conversions.h"
+#include "timescale/conversions.h"
 #include "base/messages.h"
 #include "app/session.h"
-#include "calendar/date.h"
+#include "base/date.h"
 #include "ephemeris/hbody.h"
-#include "timescale/time_types.h"
+#include "base/time_types.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ struct BenchSession {
     session.udtLocation.dblLatitude = 31.7767;
     session.udtLocation.dblLongitude = 35.2345;
     session.udtLocation.dblHeight = 800;
-    session.udtPosition = {31.7767, 35.2345, 800};
+    session.udtLocation.moveTo({31.7767, 35.2345, 800});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
   }
@@ -61,7 +61,6 @@ void BM_ConvertToHebrewDateLocalTime(benchmark::State& state) {
     state.SkipWithError("Jerusalem not in the location database");
     return;
   }
-  s.currentLocation.EvaluateLoc();
   double t = kFirstDay + 0.3;
   for (auto _ : state) {
     udtDate date;

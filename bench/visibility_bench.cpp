@@ -22,7 +22,7 @@ struct BenchSession {
     session.udtLocation.dblLatitude = 31.7767;
     session.udtLocation.dblLongitude = 35.2345;
     session.udtLocation.dblHeight = 754;
-    session.udtPosition = {31.7767, 35.2345, 754};
+    session.udtLocation.moveTo({31.7767, 35.2345, 754});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
   }

@@ -3,16 +3,10 @@
 
 #include <cstdint>
 
-#include "app/session_bound.h"
+#include "base/dms_record.h"
+#include "base/session_bound.h"
 
 namespace nemora {
-
-struct udtDms {
-  int16_t intDegreesHours = 0;  // whole degrees or hours, magnitude
-  int16_t intMinutes = 0;       // 0 to 59
-  double dblSeconds = 0;        // 0 to below 60
-  bool blnPositive = true;      // the value is 0 or positive
-};
 
 class clsDMS : public SessionBound {
  public:

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
 #include "calendar/day_arithmetic.h"
 
 namespace nemora {

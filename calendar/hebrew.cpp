@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/session.h"
+#include "base/session.h"
+#include "calendar/gregorian.h"
 #include "calendar/day_arithmetic.h"
 
 namespace nemora {

@@ -12,8 +12,8 @@
 #include <string>
 #include <tuple>
 
-#include "app/session_bound.h"
-#include "calendar/date.h"
+#include "base/session_bound.h"
+#include "base/date.h"
 #include "calendar/one_entry_store.h"
 
 namespace nemora {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/session.h"
+#include "base/session.h"
 #include "calendar/day_arithmetic.h"
 
 namespace nemora {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/session_bound.h"
-#include "calendar/date.h"
+#include "base/session_bound.h"
+#include "base/date.h"
 #include "calendar/one_entry_store.h"
 
 namespace nemora {

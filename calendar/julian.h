@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "app/session_bound.h"
-#include "calendar/date.h"
+#include "base/session_bound.h"
+#include "base/date.h"
 #include "calendar/one_entry_store.h"
 
 namespace nemora {

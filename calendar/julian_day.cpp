@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "calendar/date.h"
+#include "base/date.h"
 
 namespace nemora {
 namespace {

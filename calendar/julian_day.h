@@ -3,7 +3,7 @@
 // MJD counts days from JD 2400000.5, so MJD -678576 is fixed day 0.
 #pragma once
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

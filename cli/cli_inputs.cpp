@@ -9,10 +9,11 @@
 
 #include "app/main_lists.h"
 #include "app/session.h"
+#include "visibility/optical_aid.h"
 #include "cli/place_names.h"
 #include "calendar/gregorian.h"
 #include "visibility/criterion_entry.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/observer_entry.h"
 
 namespace nemora::cli {

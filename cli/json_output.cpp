@@ -8,7 +8,7 @@
 
 #include "app/main_lists.h"
 #include "app/session.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/phases.h"
 
 namespace nemora::cli {

@@ -9,8 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "calendar/date.h"
-#include "timescale/time_types.h"
+#include "base/date.h"
+#include "base/time_types.h"
 
 namespace nemora {
 class Session;

@@ -17,7 +17,7 @@
 #include "base/atomic_file.h"
 #include "base/errors.h"
 #include "base/number_format.h"
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "app/main_model.h"
 #include "app/session.h"
 #include "cli/json_output.h"
@@ -25,7 +25,7 @@
 #include "map/visibility_map.h"
 #include "plot/map_painter.h"
 #include "plot/picture_file.h"
-#include "visibility/options.h"
+#include "base/options.h"
 
 namespace nemora::cli {
 namespace {

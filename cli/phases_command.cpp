@@ -12,9 +12,9 @@
 #include "cli/calendar_file.h"
 #include "cli/json_output.h"
 #include "ephemeris/hbody.h"
-#include "visibility/options.h"
+#include "base/options.h"
 #include "visibility/phases.h"
-#include "visibility/visibility_types.h"
+#include "base/visibility_types.h"
 
 namespace nemora::cli {
 namespace {
@@ -179,7 +179,7 @@ static bool firstVisibleFrom(Session& session, MainModel& model, const Inputs& i
     s.messages.progress(s.main.Lang("Lunation ", "חודש ") + std::to_string(n + 1) + " / " + std::to_string(count));
     int32_t day = phases.NextVisibleDate(start, !blnOld, false, ok);
     if (!ok) {
-      std::string from = phases.DayText(static_cast<int32_t>(std::floor(start + s.udtPosition.dblLongitude / 360)), ok);
+      std::string from = phases.DayText(static_cast<int32_t>(std::floor(start + s.udtLocation.dblLongitude / 360)), ok);
       s.messages.message("first-visible stopped at lunation " + std::to_string(n + 1) + " of " +
                          std::to_string(count) + ", searching from " + from + ".");
       return false;

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "base/number_format.h"
-#include "app/session.h"
+#include "base/session.h"
 #include "base/text.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"

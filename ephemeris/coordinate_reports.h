@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

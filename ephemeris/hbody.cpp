@@ -6,8 +6,13 @@
 #include <map>
 #include <mutex>
 
-#include "app/session.h"
-#include "visibility/sky.h"
+#include "base/session.h"
+#include "base/spline.h"
+#include "location/location_data.h"
+#include "location/weather.h"
+#include "timescale/date_text.h"
+#include "timescale/jde.h"
+#include "timescale/sidereal.h"
 
 namespace nemora {
 
@@ -603,7 +608,7 @@ void clsHBody::markEmpty() {
 bool SkyInputs::matches(const Session& session) const {
   const udtLocation& l = session.udtLocation;
   return dblLatitude == l.dblLatitude && dblLongitude == l.dblLongitude && dblHeight == l.dblHeight &&
-         udtPosition == session.udtPosition && udtWeather == session.udtWeather &&
+         udtPosition == session.udtLocation.position() && udtWeather == session.udtWeather &&
          database == &session.locations.udtCountries() && dataDir == session.dataDir.native();
 }
 
@@ -612,7 +617,7 @@ void SkyInputs::takeFrom(const Session& session) {
   dblLatitude = l.dblLatitude;
   dblLongitude = l.dblLongitude;
   dblHeight = l.dblHeight;
-  udtPosition = session.udtPosition;
+  udtPosition = session.udtLocation.position();
   udtWeather = session.udtWeather;
   database = &session.locations.udtCountries();
   dataDir = session.dataDir.native();
@@ -1071,7 +1076,7 @@ RefractionTable readRefractionTable(Session& session, ValueReader& file) {
   // Sixteen pairs and nothing after them but comments: a doubled or shifted
   // line would otherwise go unnoticed.
   if (!session.main.ReadItem(file, "#", false).empty()) fail();
-  table.dblY2 = clsSky::SPLINE(table.dblAlt, table.dblRefr, 16);
+  table.dblY2 = SPLINE(table.dblAlt, table.dblRefr, 16);
   return table;
 }
 
@@ -1111,10 +1116,10 @@ double clsHBody::refractTrue(double h, const RefractionTable* table) {
   } else if (h <= -3.5) {
     // Only an observer high above sea level sees so far below the horizon;
     // the refraction there is held at that of the lowest tabulated altitude.
-    Rq = clsSky::SPLINT(table->dblAlt, table->dblRefr, table->dblY2, 16, table->dblAlt.front());
+    Rq = SPLINT(table->dblAlt, table->dblRefr, table->dblY2, 16, table->dblAlt.front());
   }
   if (h > kTableBottom && h < kTableTop) {
-    double Rt = clsSky::SPLINT(table->dblAlt, table->dblRefr, table->dblY2, 16, h);
+    double Rt = SPLINT(table->dblAlt, table->dblRefr, table->dblY2, 16, h);
     if (h < -3.5) return Rt * (h - kTableBottom) / 0.6366 + Rq * (-h - 3.5) / 0.6366;
     if (h >= 4) return (h - 4) * Rf / 0.829444444 + (kTableTop - h) * Rt / 0.829444444;
     return Rt;

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "base/value_reader.h"
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/hbody_memory.h"
 #include "location/weather.h"
-#include "visibility/visibility_types.h"
-#include "visibility/criterion_types.h"
+#include "base/visibility_types.h"
+#include "base/criterion_types.h"
 
 namespace nemora {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <optional>
 
-#include "app/session.h"
+#include "base/session.h"
 #include "base/shared_load.h"
 
 namespace nemora {

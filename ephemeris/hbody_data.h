@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "ephemeris/hbody_data.h"
-#include "location/location_types.h"
+#include "base/location_types.h"
 #include "location/weather.h"
 
 namespace nemora {

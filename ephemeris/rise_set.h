@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

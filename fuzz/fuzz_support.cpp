@@ -1,6 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "location/location_data.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Fuzzes the item reader and the typed value reader through which every data
 // file is read: any text must give items or the end, never a crash or a hang.
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

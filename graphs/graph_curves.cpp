@@ -14,7 +14,11 @@
 #include <cmath>
 
 #include "base/errors.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "base/spline.h"
+#include "location/weather.h"
+#include "timescale/conversions.h"
+#include "timescale/date_text.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/rise_set.h"
 #include "visibility/criterion_visibility.h"
@@ -44,9 +48,9 @@ void splineFill(const udtTimeGrid& grid, std::vector<double>& values) {
   }
   const int n = static_cast<int>(x.size());
   if (n < 2 || n == static_cast<int>(values.size())) return;
-  const std::vector<double> y2 = clsSky::SPLINE(x, y, n);
+  const std::vector<double> y2 = SPLINE(x, y, n);
   for (size_t i = 0; i < grid.dblTime.size(); ++i)
-    if (!grid.blnEvaluated[i]) values[i] = clsSky::SPLINT(x, y, y2, n, grid.dblTime[i]);
+    if (!grid.blnEvaluated[i]) values[i] = SPLINT(x, y, y2, n, grid.dblTime[i]);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/session_bound.h"
-#include "visibility/visibility_types.h"
+#include "base/session_bound.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 

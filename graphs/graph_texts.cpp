@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/session.h"
+#include "base/session.h"
+#include "timescale/date_text.h"
 #include "ephemeris/rise_set.h"
 #include "graphs/graph_curves.h"
 #include "visibility/where_when.h"

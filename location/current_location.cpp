@@ -5,8 +5,10 @@
 
 #include "base/atomic_file.h"
 #include "base/number_format.h"
-#include "app/session.h"
-#include "calendar/date.h"
+#include "base/session.h"
+#include "calendar/dms.h"
+#include "timescale/local_time.h"
+#include "base/date.h"
 #include "location/location_data.h"
 
 namespace nemora {
@@ -374,13 +376,6 @@ std::string CurrentLocation::WriteLocation(bool& blnValid) {
     }
     return text;
   });
-}
-
-void CurrentLocation::EvaluateLoc() {
-  Session& s = session();
-  s.udtPosition.dblLatitude = s.udtLocation.dblLatitude;
-  s.udtPosition.dblLongitude = s.udtLocation.dblLongitude;
-  s.udtPosition.dblHeight = s.udtLocation.dblHeight;
 }
 
 std::string lastLocationText(const udtLocation& location) {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/session_bound.h"
-#include "location/location_types.h"
+#include "base/session_bound.h"
+#include "base/location_types.h"
 
 namespace nemora {
 
@@ -59,8 +59,6 @@ class CurrentLocation : public SessionBound {
 
   // The location text of the main window (lines joined by CR LF).
   std::string WriteLocation(bool& blnValid);
-  // Copies latitude, longitude and height into the evaluation position.
-  void EvaluateLoc();
 
   // Writes the session's location to Curloc.txt in the working folder. The
   // text goes to a temporary file in the same folder that then replaces the

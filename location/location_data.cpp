@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/session.h"
+#include "base/session.h"
 #include "base/shared_load.h"
-#include "calendar/date.h"
+#include "base/date.h"
 
 namespace nemora {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/value_reader.h"
-#include "app/session_bound.h"
-#include "location/location_types.h"
+#include "base/session_bound.h"
+#include "base/location_types.h"
 
 namespace nemora {
 

@@ -3,7 +3,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/session.h"
+#include "base/session.h"
+#include "calendar/dms.h"
 #include "location/current_location.h"
 #include "location/location_data.h"
 

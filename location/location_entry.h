@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/session_bound.h"
-#include "location/location_types.h"
+#include "base/session_bound.h"
+#include "base/location_types.h"
 #include "location/place_search.h"
 
 namespace nemora {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "location/location_types.h"
+#include "base/location_types.h"
 
 namespace nemora {
 

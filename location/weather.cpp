@@ -5,7 +5,9 @@
 
 #include "base/number_format.h"
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "ephemeris/hbody.h"
+#include "location/location_data.h"
 #include "location/place_grid.h"
 
 namespace nemora {
@@ -66,7 +68,7 @@ double WeatherModel::annualFactor(double dblFix, bool& blnValid) {
 
 const udtNeighborhood& WeatherModel::nearestNeighborhood() {
   const Session& s = session();
-  const udtPosition& pos = s.udtPosition;
+  const udtPosition pos = s.udtLocation.position();
   const std::vector<udtCountry>& countries = s.locations.udtCountries();
   // The memory also names the database its indices belong to, and they are
   // checked, so a database loaded since cannot send them out of bounds.
@@ -95,7 +97,7 @@ const udtNeighborhood& WeatherModel::nearestNeighborhood() {
 void WeatherModel::GetWeatherNow(double dblFix, udtWeatherNow& udtNow, bool& blnValid) {
   guardedVoid(blnValid, kNowSource, [&] {
     const Session& s = session();
-    const udtPosition& pos = s.udtPosition;
+    const udtPosition pos = s.udtLocation.position();
     // Written so that NaN fails each test too.
     if (!(std::fabs(dblFix) <= kMaxFix)) raise("Magnitude of dblFix too large: ", dblFix);
     if (!(pos.dblHeight >= -1000 && pos.dblHeight <= 100000)) raise("Invalid udtPosition.dblHeight: ", pos.dblHeight);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 

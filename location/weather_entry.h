@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 #include "location/weather.h"
 
 namespace nemora {

@@ -5,11 +5,13 @@
 
 #include "base/number_format.h"
 #include "base/text.h"
-#include "app/session.h"
-#include "app/session_pool.h"
+#include "base/session.h"
+#include "calendar/gregorian.h"
+#include "timescale/date_text.h"
+#include "base/session_pool.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
-#include "visibility/visibility_types.h"
+#include "base/visibility_types.h"
 #include "visibility/moon_report.h"
 
 namespace nemora {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/session.h"
+#include "base/session.h"
 #include "plot/plot_frame.h"
 
 namespace nemora::plot {

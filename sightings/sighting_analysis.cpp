@@ -8,11 +8,15 @@
 #include <set>
 
 #include "base/text.h"
-#include "app/session.h"
-#include "app/session_pool.h"
+#include "base/session.h"
+#include "location/location_data.h"
+#include "location/weather.h"
+#include "timescale/delta_t.h"
+#include "timescale/local_time.h"
+#include "base/session_pool.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
-#include "visibility/visibility_types.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 namespace {

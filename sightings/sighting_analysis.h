@@ -17,7 +17,7 @@
 #include "sightings/score_statistics.h"
 #include "sightings/sighting_file.h"
 #include "visibility/crescent_verdicts.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/optical_aid.h"
 
 namespace nemora {

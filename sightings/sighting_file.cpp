@@ -12,9 +12,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "base/text.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "location/current_location.h"
+#include "location/location_data.h"
+#include "timescale/date_text.h"
+#include "timescale/time_text.h"
 #include "calendar/gregorian.h"
 
 namespace nemora {

@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "location/location_types.h"
+#include "base/location_types.h"
 
 namespace nemora {
 

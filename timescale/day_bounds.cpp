@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "base/errors.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "calendar/dms.h"
+#include "calendar/hebrew.h"
 
 namespace nemora {
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "calendar/date.h"
-#include "timescale/time_types.h"
+#include "base/date.h"
+#include "base/time_types.h"
 
 namespace nemora {
 

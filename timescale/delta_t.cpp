@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/session.h"
+#include "base/session.h"
 #include "base/shared_load.h"
 
 namespace nemora {

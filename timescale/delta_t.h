@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "app/session.h"
+#include "base/session.h"
+#include "timescale/delta_t.h"
 
 namespace nemora {
 

@@ -2,7 +2,7 @@
 // between it and fixed day numbers in UT through Delta T.
 #pragma once
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

@@ -2,8 +2,11 @@
 
 #include <cmath>
 
-#include "app/session.h"
-#include "calendar/date.h"
+#include "base/session.h"
+#include "calendar/gregorian.h"
+#include "calendar/hebrew.h"
+#include "timescale/time_text.h"
+#include "base/date.h"
 #include "timescale/day_bounds.h"
 
 namespace nemora {

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "app/session_bound.h"
-#include "location/location_types.h"
-#include "timescale/time_types.h"
+#include "base/session_bound.h"
+#include "base/location_types.h"
+#include "base/time_types.h"
 
 namespace nemora {
 

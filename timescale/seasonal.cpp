@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "base/errors.h"
-#include "app/session.h"
-#include "calendar/date.h"
+#include "base/session.h"
+#include "base/date.h"
 #include "ephemeris/rise_set.h"
 #include "timescale/day_bounds.h"
 #include "timescale/time_text.h"

@@ -4,8 +4,9 @@
 
 #include "base/errors.h"
 #include "base/numeric.h"
-#include "app/session.h"
-#include "calendar/date.h"
+#include "base/session.h"
+#include "timescale/utc.h"
+#include "base/date.h"
 #include "timescale/day_bounds.h"
 #include "timescale/sunset_day.h"
 #include "timescale/time_text.h"

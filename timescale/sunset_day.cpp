@@ -1,7 +1,7 @@
 #include "timescale/sunset_day.h"
 
 #include "base/errors.h"
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 

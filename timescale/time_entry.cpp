@@ -3,9 +3,9 @@
 #include <cmath>
 #include <optional>
 
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "base/text.h"
-#include "app/session.h"
+#include "base/session.h"
 #include "timescale/time_text.h"
 
 namespace nemora {

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "calendar/dms.h"
 
 namespace nemora {
 namespace {

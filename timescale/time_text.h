@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/session_bound.h"
-#include "timescale/time_types.h"
+#include "base/session_bound.h"
+#include "base/time_types.h"
 
 namespace nemora {
 

@@ -3,8 +3,9 @@
 #include <cmath>
 
 #include "base/errors.h"
-#include "app/session.h"
-#include "calendar/date.h"
+#include "base/session.h"
+#include "ephemeris/hbody.h"
+#include "base/date.h"
 #include "timescale/day_bounds.h"
 #include "timescale/sunset_day.h"
 #include "timescale/time_text.h"

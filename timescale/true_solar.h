@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "app/session_bound.h"
-#include "timescale/time_types.h"
+#include "base/session_bound.h"
+#include "base/time_types.h"
 
 namespace nemora {
 

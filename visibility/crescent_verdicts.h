@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "visibility/criterion_types.h"
-#include "visibility/visibility_types.h"
+#include "base/criterion_types.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 

@@ -4,10 +4,11 @@
 
 #include "base/errors.h"
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "location/weather.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/sky.h"
 
 namespace nemora {

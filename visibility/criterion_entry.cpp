@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "base/text.h"
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 namespace {

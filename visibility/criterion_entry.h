@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/session_bound.h"
-#include "visibility/criterion_types.h"
+#include "base/session_bound.h"
+#include "base/criterion_types.h"
 
 namespace nemora {
 

@@ -45,7 +45,7 @@
 
 #include "base/errors.h"
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
 #include "ephemeris/hbody.h"
 
 namespace nemora {

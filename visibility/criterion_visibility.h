@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/session_bound.h"
-#include "visibility/visibility_types.h"
+#include "base/session_bound.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/session_bound.h"
-#include "visibility/visibility_types.h"
+#include "base/session_bound.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 

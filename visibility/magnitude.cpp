@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "base/value_reader.h"
-#include "app/session.h"
+#include "base/session.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
 

@@ -8,7 +8,8 @@
 #include "base/number_format.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "timescale/date_text.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
 

@@ -4,7 +4,8 @@
 #include <optional>
 
 #include "base/number_format.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "visibility/optical_aid.h"
 
 namespace nemora {
 

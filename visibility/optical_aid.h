@@ -21,29 +21,9 @@
 #include <optional>
 #include <string>
 
+#include "base/options.h"
+
 namespace nemora {
-
-inline constexpr int16_t kAidEye = 0;
-inline constexpr int16_t kAidBinoculars = 1;
-inline constexpr int16_t kAidTelescope = 2;
-
-// Glass transmission assumed when none is given: about 80 % for coated
-// binoculars and small refractors (a few per cent lost at each of some ten
-// air-glass surfaces and in the prisms).
-inline constexpr double kDefaultAidTransmission = 0.8;
-
-// The sizes an aid may have: a hand lens to a large amateur telescope.
-inline constexpr double kLeastAperture = 5, kGreatestAperture = 2000;  // mm
-inline constexpr double kLeastMagnification = 1, kGreatestMagnification = 1000;
-
-struct udtOpticalAid {
-  int16_t intKind = kAidEye;
-  double dblAperture = 0;       // mm
-  double dblMagnification = 1;  // times
-  double dblTransmission = kDefaultAidTransmission;
-
-  friend bool operator==(const udtOpticalAid&, const udtOpticalAid&) = default;
-};
 
 // What the aid does for an eye adapted to a sky of luminance dblSky.
 struct AidFactors {

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 

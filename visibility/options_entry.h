@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/session_bound.h"
-#include "visibility/options.h"
+#include "base/session_bound.h"
+#include "base/options.h"
 
 namespace nemora {
 

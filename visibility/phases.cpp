@@ -8,12 +8,15 @@
 #include "base/number_format.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "app/session.h"
-#include "calendar/date.h"
+#include "base/session.h"
+#include "calendar/gregorian.h"
+#include "timescale/date_text.h"
+#include "timescale/jde.h"
+#include "base/date.h"
 #include "ephemeris/hbody.h"
-#include "visibility/criterion_types.h"
-#include "visibility/options.h"
-#include "visibility/visibility_types.h"
+#include "base/criterion_types.h"
+#include "base/options.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 namespace {
@@ -188,7 +191,7 @@ CriterionVerdict MoonPhases::CrescentJudgement(int32_t lngFix, bool blnEvening, 
 }
 
 double MoonPhases::LocalNoon(int32_t lngFix) const {
-  return lngFix + 0.5 - session().udtPosition.dblLongitude / 360;
+  return lngFix + 0.5 - session().udtLocation.dblLongitude / 360;
 }
 
 // The search goes lunation by lunation, so that each lunation gives one
@@ -221,7 +224,7 @@ int32_t MoonPhases::NextVisibleDate(double dblStart, bool blnNew, bool blnOptica
   return guarded(blnValid, "cMoon.NextVisibleDate", int32_t{0}, [&] {
     Session& s = session();
     bool ok = true;
-    const double longitude = s.udtPosition.dblLongitude;
+    const double longitude = s.udtLocation.dblLongitude;
     const auto day0 = static_cast<int32_t>(std::floor(dblStart + longitude / 360));
     auto localDay = [&](double t) { return static_cast<int32_t>(std::floor(t + longitude / 360)); };
     auto meets = [&](int32_t day) {
@@ -321,7 +324,7 @@ std::string MoonPhases::BackToBack(bool& blnValid) {
       }
       return s.messages.question(warning + std::string(kLineBreak) + abort);
     };
-    if (std::fabs(s.udtPosition.dblLatitude) > 40 &&
+    if (std::fabs(s.udtLocation.dblLatitude) > 40 &&
         !goOn(s.main.Lang("Back-to-back Moons are very rare or impossible at this latitude.",
                           "ירחים צמודים נדירים מאוד או בלתי אפשריים בקו רוחב זה.")))
       return std::string();

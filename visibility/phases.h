@@ -11,7 +11,7 @@
 
 #include "visibility/crescent_verdicts.h"
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

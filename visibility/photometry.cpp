@@ -10,7 +10,8 @@
 #include "base/number_format.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "location/weather.h"
 #include "ephemeris/hbody.h"
 #include "ephemeris/hbody_data.h"
 #include "ephemeris/rise_set.h"
@@ -229,7 +230,7 @@ void clsHBody::VisibilityOn(const std::string& strHBody, int32_t lngFix, bool bl
     if (!s.blnVisibilityStale && cache.blnFilled && cache.strHBody == strHBody && cache.lngFix == lngFix &&
         cache.blnEvening == blnEvening &&
         cache.blnFlag1 == blnFlag1 && cache.blnFlag2 == blnFlag2 && cache.blnFlag3 == blnFlag3 &&
-        cache.position == s.udtPosition && cache.weather == s.udtWeather && cache.options == s.options &&
+        cache.position == s.udtLocation.position() && cache.weather == s.udtWeather && cache.options == s.options &&
         cache.observer == s.udtObserver && cache.criterion == s.udtUserCriterion) {
       udtVis = cache.table;
       return;
@@ -330,7 +331,7 @@ void clsHBody::VisibilityOn(const std::string& strHBody, int32_t lngFix, bool bl
     cache.blnFlag1 = blnFlag1;
     cache.blnFlag2 = blnFlag2;
     cache.blnFlag3 = blnFlag3;
-    cache.position = s.udtPosition;
+    cache.position = s.udtLocation.position();
     cache.weather = s.udtWeather;
     cache.options = s.options;
     cache.observer = s.udtObserver;

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 #include "location/weather.h"
 
 namespace nemora {
@@ -76,22 +76,6 @@ class clsSky : public SessionBound {
   // current location's height in the given weather: the dip and the
   // refraction of the grazing ray.
   double SeaLevelHorizon(const udtWeatherNow& udtNow, bool& blnValid);
-
-  // Second derivatives of the natural cubic spline (second derivative 0 at
-  // both ends) through the first n points (x strictly increasing).
-  static std::vector<double> SPLINE(std::span<const double> x, std::span<const double> y, int n);
-
-  // The spline of SPLINE evaluated at x; the bracketing interval is found by
-  // bisection, so x outside the table extrapolates the end polynomial. Raises
-  // (without a handler of its own) on two equal abscissae or an empty table.
-  static double SPLINT(std::span<const double> dblX, std::span<const double> y, std::span<const double> y2,
-                       int n, double x);
-  // The two-dimensional spline: a natural spline along each row of the grid
-  // z[row][column] over the abscissae dblX, then a spline across the rows
-  // (ordinates dblRows) at the requested row abscissa; x and row outside
-  // their tables extrapolate the end polynomials.
-  static double SPLINT2(std::span<const double> dblRows, std::span<const double> dblX,
-                        const std::vector<std::vector<double>>& z, double dblRow, double x);
 
  private:
   udtSkyCache cache_;

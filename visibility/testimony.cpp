@@ -1,7 +1,7 @@
 #include "visibility/testimony.h"
 
-#include "app/session.h"
-#include "visibility/options.h"
+#include "base/session.h"
+#include "base/options.h"
 
 namespace nemora {
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/session.h"
-#include "app/session_pool.h"
+#include "base/session_pool.h"
 #include "base/errors.h"
 
 namespace nemora {

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "base/errors.h"
-#include "app/frmMain.h"
-#include "app/frmMap.h"
+#include "app/gui/frmMain.h"
+#include "app/gui/frmMap.h"
 #include "app/gui/qt_message_sink.h"
 #include "app/session.h"
 

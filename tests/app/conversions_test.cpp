@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/conversions.h"
+#include "timescale/conversions.h"
 #include "app/session.h"
 #include "calendar/gregorian.h"
 #include "ephemeris/rise_set.h"
@@ -308,7 +308,7 @@ void realPlace(Session& s, double latitude, double longitude, double zone) {
   s.udtLocation.dblHeight = 0;
   s.udtLocation.blnAutoTZ = false;
   s.udtLocation.dblTZ = zone;
-  s.udtPosition = {latitude, longitude, 0};
+  s.udtLocation.moveTo({latitude, longitude, 0});
   s.udtWeather.udtBasis = kWeatherFixed;
   s.udtWeather.dblTempMean = 15;
   s.udtWeather.dblPressMean = 1013.25;

@@ -1,4 +1,4 @@
-#include "app/main_module.h"
+#include "base/main_module.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/session_pool.h"
+#include "base/session_pool.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 #include "calendar/dms.h"
 #include "tests/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "tests/test_support.h"
 
 namespace nemora {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "calendar/date.h"
+#include "base/date.h"
 
 namespace nemora {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/session.h"
-#include "calendar/date_text.h"
+#include "timescale/date_text.h"
 #include "tests/calendar/calendar_test_support.h"
 #include "tests/test_support.h"
 

@@ -10,6 +10,7 @@
 #include "ephemeris/hbody.h"
 #include "tests/test_support.h"
 #include "visibility/sky.h"
+#include "base/spline.h"
 
 namespace nemora {
 namespace {
@@ -25,7 +26,7 @@ class CoordinatesTest : public ::testing::Test {
     s.udtLocation.dblLatitude = 31.7767;
     s.udtLocation.dblLongitude = 35.2345;
     s.udtLocation.dblHeight = 0;
-    s.udtPosition = {31.7767, 35.2345, 0};
+    s.udtLocation.moveTo({31.7767, 35.2345, 0});
     s.udtWeather.udtBasis = kWeatherFixed;
     s.udtWeather.dblTempMean = 0;
     s.udtWeather.dblPressMean = 1013.25;
@@ -44,26 +45,26 @@ class CoordinatesTest : public ::testing::Test {
 TEST(SplineTest, NaturalSplineReproducesLinesAndKnots) {
   // A natural spline through points of a straight line is that line.
   std::vector<double> x = {0, 1, 3, 4}, y = {1, 3, 7, 9};
-  auto y2 = clsSky::SPLINE(x, y, 4);
+  auto y2 = SPLINE(x, y, 4);
   for (double d : y2) EXPECT_NEAR(d, 0, 1e-12);
-  EXPECT_NEAR(clsSky::SPLINT(x, y, y2, 4, 2.5), 6, 1e-12);
+  EXPECT_NEAR(SPLINT(x, y, y2, 4, 2.5), 6, 1e-12);
   // Through a curve it passes the knots exactly and has zero curvature at
   // the ends.
   std::vector<double> cy = {0, 1, 9, 16};
-  auto c2 = clsSky::SPLINE(x, cy, 4);
+  auto c2 = SPLINE(x, cy, 4);
   EXPECT_EQ(c2.front(), 0);
   EXPECT_EQ(c2.back(), 0);
-  for (int i = 0; i < 4; ++i) EXPECT_NEAR(clsSky::SPLINT(x, cy, c2, 4, x[i]), cy[i], 1e-12);
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(SPLINT(x, cy, c2, 4, x[i]), cy[i], 1e-12);
   // Equal abscissae and an empty table are refused.
   std::vector<double> bad = {1, 1};
-  EXPECT_THROW(clsSky::SPLINT(bad, bad, std::vector<double>{0, 0}, 2, 1), AppError);
+  EXPECT_THROW(SPLINT(bad, bad, std::vector<double>{0, 0}, 2, 1), AppError);
   try {
-    clsSky::SPLINT(bad, bad, std::vector<double>{0, 0}, 2, 1);
+    SPLINT(bad, bad, std::vector<double>{0, 0}, 2, 1);
   } catch (const AppError& e) {
     EXPECT_EQ(e.description, "Bad dblX array in SPLINT.");
   }
   try {
-    clsSky::SPLINT(x, y, y2, 0, 1);
+    SPLINT(x, y, y2, 0, 1);
   } catch (const AppError& e) {
     EXPECT_EQ(e.description, "Bad intKHi and intKLo array in SPLINT.");
   }
@@ -79,7 +80,7 @@ TEST_F(CoordinatesTest, RefractionZonesAndBlends) {
   // At 4.5: a blend of the formula and the table, between the two.
   double blend = refract(4.5, flag);
   const RefractionTable& t = loadRefractionTable(s);
-  double table = clsSky::SPLINT(t.dblAlt, t.dblRefr, t.dblY2, 16, 4.5);
+  double table = SPLINT(t.dblAlt, t.dblRefr, t.dblY2, 16, 4.5);
   double w = (4.5 - 4) / 0.829444444;
   EXPECT_NEAR(blend, w * formula(4.5) + (1 - w) * table, 1e-12);
   // Continuous at both ends of the blend.

@@ -19,7 +19,7 @@ class PositionsTest : public ::testing::Test {
     s.udtLocation.dblLatitude = 31.7767;
     s.udtLocation.dblLongitude = 35.2345;
     s.udtLocation.dblHeight = 800;
-    s.udtPosition = {31.7767, 35.2345, 800};
+    s.udtLocation.moveTo({31.7767, 35.2345, 800});
     s.udtWeather.udtBasis = kWeatherFixed;
     s.udtWeather.dblTempMean = 10;
     s.udtWeather.dblPressMean = 1013.25;

@@ -141,7 +141,7 @@ class RiseSetAccuracy : public ::testing::TestWithParam<std::string> {
     s.udtLocation.dblLatitude = p.lat;
     s.udtLocation.dblLongitude = p.lon;
     s.udtLocation.dblHeight = p.height;
-    s.udtPosition = {p.lat, p.lon, p.height};
+    s.udtLocation.moveTo({p.lat, p.lon, p.height});
     s.udtWeather.udtBasis = kWeatherFixed;
     s.udtWeather.dblTempMean = p.temperature;
     s.udtWeather.dblPressMean = p.pressure;

@@ -28,7 +28,7 @@ struct Observer : RecordedSession {
     session.udtLocation.dblLatitude = lat;
     session.udtLocation.dblLongitude = lon;
     session.udtLocation.dblHeight = height;
-    session.udtPosition = {lat, lon, height};
+    session.udtLocation.moveTo({lat, lon, height});
     // Weather of the standard atmosphere at sea level (15 C, 1013.25 mbar).
     session.udtWeather.udtBasis = kWeatherFixed;
     session.udtWeather.dblTempMean = 15;

@@ -22,10 +22,7 @@ using testing::RecordedSession;
 constexpr int32_t k1Mar2024 = 738946;
 
 void placeAt(Session& s, double lat, double lon, double height) {
-  s.udtLocation.dblLatitude = lat;
-  s.udtLocation.dblLongitude = lon;
-  s.udtLocation.dblHeight = height;
-  s.udtPosition = {lat, lon, height};
+  s.udtLocation.moveTo({lat, lon, height});
   s.udtWeather.udtBasis = kWeatherGlobal;
 }
 
@@ -57,8 +54,7 @@ TEST(SearchMemory, ForgottenWhenThePlaceOrTheWeatherChanges) {
   const std::vector<Change> changes = {
       {"latitude", [](Session& s) { s.udtLocation.dblLatitude = 40; }},
       {"longitude", [](Session& s) { s.udtLocation.dblLongitude = 20; }},
-      {"height", [](Session& s) { s.udtLocation.dblHeight = s.udtPosition.dblHeight = 2500; }},
-      {"weather position", [](Session& s) { s.udtPosition.dblLatitude = 10; }},
+      {"height", [](Session& s) { s.udtLocation.dblHeight = 2500; }},
       {"weather basis", [](Session& s) {
          s.udtWeather.udtBasis = kWeatherFixed;
          s.udtWeather.dblPressMean = 900;

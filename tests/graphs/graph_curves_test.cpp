@@ -29,7 +29,7 @@ struct Place : RecordedSession {
     l.dblHeight = height;
     l.dblTZ = zone;
     l.blnAutoTZ = false;
-    session.udtPosition = {lat, lon, height};
+    session.udtLocation.moveTo({lat, lon, height});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
     session.workDir = dir.path();

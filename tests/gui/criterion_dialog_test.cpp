@@ -8,7 +8,7 @@
 
 #include "base/messages.h"
 #include "app/session.h"
-#include "visibility/frmCriterion.h"
+#include "app/gui/frmCriterion.h"
 
 namespace nemora {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "base/messages.h"
 #include "app/session.h"
-#include "calendar/frmDate.h"
-#include "timescale/frmTime.h"
+#include "app/gui/frmDate.h"
+#include "app/gui/frmTime.h"
 
 namespace nemora {
 namespace {

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/frmGraph.h"
-#include "app/frmMain.h"
+#include "app/gui/frmGraph.h"
+#include "app/gui/frmMain.h"
 #include "base/messages.h"
 #include "app/session.h"
 #include "graphs/graph_texts.h"

@@ -10,7 +10,7 @@
 
 #include "base/messages.h"
 #include "app/session.h"
-#include "location/frmLocation.h"
+#include "app/gui/frmLocation.h"
 
 namespace nemora {
 namespace {

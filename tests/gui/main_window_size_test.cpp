@@ -6,7 +6,7 @@
 #include <QScrollArea>
 #include <QSettings>
 
-#include "app/frmMain.h"
+#include "app/gui/frmMain.h"
 #include "base/messages.h"
 #include "app/session.h"
 #include "tests/test_support.h"

@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QStyle>
 
-#include "app/frmMain.h"
+#include "app/gui/frmMain.h"
 #include "base/messages.h"
 #include "app/session.h"
 #include "tests/test_support.h"

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/frmMain.h"
-#include "app/frmMap.h"
+#include "app/gui/frmMain.h"
+#include "app/gui/frmMap.h"
 #include "app/session.h"
 #include "base/messages.h"
 #include "tests/test_support.h"

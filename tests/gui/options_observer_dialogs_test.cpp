@@ -12,8 +12,9 @@
 
 #include "base/messages.h"
 #include "app/session.h"
-#include "visibility/frmObserver.h"
-#include "visibility/frmOptions.h"
+#include "visibility/optical_aid.h"
+#include "app/gui/frmObserver.h"
+#include "app/gui/frmOptions.h"
 
 namespace nemora {
 namespace {

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/frmSightings.h"
+#include "app/gui/frmSightings.h"
 #include "base/messages.h"
 #include "app/session.h"
 #include "plot/sightings_painter.h"

@@ -9,7 +9,7 @@
 
 #include "base/messages.h"
 #include "app/session.h"
-#include "location/frmWeather.h"
+#include "app/gui/frmWeather.h"
 
 namespace nemora {
 namespace {

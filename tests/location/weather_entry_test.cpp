@@ -338,7 +338,7 @@ TEST_F(WeatherEntryTest, WhatOkAcceptsTheModelEvaluatesAllYear) {
       {kWeatherManual, "-20", "-100", "40", "1000", "100", "-200", "50", "-60", "40"},
       {kWeatherManual, "-20", "40", "-100", "300", "-300", "-300", "40", "-80", "0"},
   };
-  s.udtPosition = {45, 90, 0};
+  s.udtLocation.moveTo({45, 90, 0});
   s.udtLocation.dblLongitude = 90;
   for (const WeatherControls& c : accepted) {
     WeatherEntry entry{s};

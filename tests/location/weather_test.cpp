@@ -49,7 +49,7 @@ struct WeatherTest : ::testing::Test {
   TempDir dir;
 
   void position(double lat, double lon, double height) {
-    s.udtPosition = {lat, lon, height};
+    s.udtLocation.moveTo({lat, lon, height});
     s.udtLocation.dblLatitude = lat;
     s.udtLocation.dblLongitude = lon;
     s.udtLocation.dblHeight = height;
@@ -389,7 +389,7 @@ TEST_F(WeatherTest, EveryMessageOfGetWeatherNow) {
   };
   for (const Case& c : cases) {
     rs.sink.clear();
-    s.udtPosition = c.pos;
+    s.udtLocation.moveTo(c.pos);
     s.udtWeather = c.weather;
     udtWeatherNow w{1, 2, 3};
     bool ok = true;
@@ -402,7 +402,7 @@ TEST_F(WeatherTest, EveryMessageOfGetWeatherNow) {
   // The limits themselves are accepted.
   rs.sink.clear();
   for (const udtPosition& p : {udtPosition{90, 180, -1000}, udtPosition{-90, -179.999, 100000}}) {
-    s.udtPosition = p;
+    s.udtLocation.moveTo(p);
     for (const udtWeather& w : {fixedWith(70, 1200, 100), fixedWith(-120, 0, 0)}) {
       s.udtWeather = w;
       EXPECT_EQ(now(k1Mar2024), (udtWeatherNow{w.dblTempMean, w.dblPressMean, w.dblHumMean}));
@@ -499,10 +499,10 @@ TEST_F(WeatherTest, MainWindowLabel) {
   EXPECT_TRUE(ok);
   EXPECT_EQ(s.udtWeatherNow, (udtWeatherNow{16, 923.4, 68.5}));
   // A failure of either step leaves the label empty after one message.
-  s.udtPosition.dblLatitude = 91;
+  s.udtLocation.dblLatitude = 91;
   EXPECT_EQ(s.weather.WeatherLabel(k1Mar2024, ok), "");
   EXPECT_FALSE(ok);
-  s.udtPosition.dblLatitude = 0;
+  s.udtLocation.dblLatitude = 0;
   s.udtWeather.dblTempMean = -130;
   rs.sink.clear();
   EXPECT_EQ(s.weather.WeatherLabel(k1Mar2024, ok), "");

@@ -14,8 +14,8 @@
 #include "base/number_format.h"
 #include "base/text.h"
 #include "map/coastlines.h"
-#include "visibility/criterion_types.h"
-#include "visibility/options.h"
+#include "base/criterion_types.h"
+#include "base/options.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 

@@ -30,7 +30,7 @@ void placeAt(Session& s, double latitude, double longitude) {
   s.udtLocation.dblLatitude = latitude;
   s.udtLocation.dblLongitude = longitude;
   s.udtLocation.dblHeight = 0;
-  s.udtPosition = {latitude, longitude, 0};
+  s.udtLocation.moveTo({latitude, longitude, 0});
   s.udtWeather.udtBasis = kWeatherFixed;
   s.udtWeather.dblTempMean = 15;
   s.udtWeather.dblPressMean = 1013.25;

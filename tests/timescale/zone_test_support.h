@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "calendar/date.h"
-#include "location/location_types.h"
-#include "timescale/time_types.h"
+#include "base/date.h"
+#include "base/location_types.h"
+#include "base/time_types.h"
 
 namespace nemora::testing {
 

@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "app/session.h"
-#include "app/session_pool.h"
-#include "calendar/date.h"
+#include "base/session_pool.h"
+#include "base/date.h"
 #include "ephemeris/hbody.h"
 #include "map/visibility_map.h"
 #include "tests/test_support.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/moon_report.h"
 #include "visibility/phases.h"
-#include "visibility/visibility_types.h"
+#include "base/visibility_types.h"
 
 namespace nemora {
 namespace {

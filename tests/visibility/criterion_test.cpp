@@ -20,7 +20,7 @@
 #include "tests/test_support.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_entry.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/moon_report.h"
 
 namespace nemora {
@@ -42,7 +42,7 @@ struct Place : RecordedSession {
     l.dblHeight = height;
     l.dblTZ = tz;
     l.blnAutoTZ = false;
-    session.udtPosition = {lat, lon, height};
+    session.udtLocation.moveTo({lat, lon, height});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.udtWeather.dblTempMean = 15;
     session.udtWeather.dblPressMean = 1013.25;

@@ -29,7 +29,7 @@ struct Jerusalem : RecordedSession {
     l.dblLongitude = 35.2345;
     l.dblHeight = 754;
     l.dblTZ = 2;
-    session.udtPosition = {l.dblLatitude, l.dblLongitude, l.dblHeight};
+    session.udtLocation.moveTo({l.dblLatitude, l.dblLongitude, l.dblHeight});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
     session.options.intMoonCalc = kMoonCalcByCriterion;

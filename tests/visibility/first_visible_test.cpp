@@ -32,7 +32,7 @@ struct Jerusalem : RecordedSession {
     l.dblHeight = 754;
     l.dblTZ = 2;
     l.blnAutoTZ = false;
-    session.udtPosition = {l.dblLatitude, l.dblLongitude, l.dblHeight};
+    session.udtLocation.moveTo({l.dblLatitude, l.dblLongitude, l.dblHeight});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.blnNewInput = false;
     session.workDir = dir.path();

@@ -33,7 +33,7 @@ class MagnitudeTest : public ::testing::Test {
     s.udtLocation.dblLatitude = lat;
     s.udtLocation.dblLongitude = lon;
     s.udtLocation.dblHeight = height;
-    s.udtPosition = {lat, lon, height};
+    s.udtLocation.moveTo({lat, lon, height});
     s.udtWeather.udtBasis = kWeatherFixed;
     s.udtWeather.dblTempMean = 10;
     s.udtWeather.dblPressMean = 1013.25;

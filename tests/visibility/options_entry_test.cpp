@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/test_support.h"
-#include "visibility/options.h"
+#include "base/options.h"
 #include "visibility/options_entry.h"
 
 namespace nemora {

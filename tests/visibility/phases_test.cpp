@@ -14,7 +14,7 @@
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "tests/test_support.h"
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 #include "visibility/phases.h"
 
 namespace nemora {
@@ -34,7 +34,7 @@ struct Place : RecordedSession {
     l.dblHeight = height;
     l.dblTZ = tz;
     l.blnAutoTZ = false;
-    session.udtPosition = {lat, lon, height};
+    session.udtLocation.moveTo({lat, lon, height});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.udtWeather.dblTempMean = 15;
     session.udtWeather.dblPressMean = 1013.25;

@@ -11,6 +11,7 @@
 #include "tests/test_support.h"
 #include "visibility/optical_aid.h"
 #include "visibility/sky.h"
+#include "base/spline.h"
 
 namespace nemora {
 namespace {
@@ -32,7 +33,7 @@ struct Jerusalem : RecordedSession {
     l.dblLongitude = 35.2345;
     l.dblHeight = 754;
     l.dblTZ = 2;
-    session.udtPosition = {l.dblLatitude, l.dblLongitude, l.dblHeight};
+    session.udtLocation.moveTo({l.dblLatitude, l.dblLongitude, l.dblHeight});
     auto& w = session.udtWeather;
     w.udtBasis = kWeatherFixed;
     w.dblTempMean = 15;
@@ -160,9 +161,9 @@ TEST(Sky, TwoDimensionalSplineReproducesAPlaneAndItsNodes) {
     }
   }
   for (double y : {0.0, 0.5, 2.2, 4.0})
-    for (double xi : {-2.0, -0.7, 3.3, 6.0}) EXPECT_NEAR(clsSky::SPLINT2(rows, x, plane, y, xi), 2 * xi - 3 * y + 1, 1e-12);
+    for (double xi : {-2.0, -0.7, 3.3, 6.0}) EXPECT_NEAR(SPLINT2(rows, x, plane, y, xi), 2 * xi - 3 * y + 1, 1e-12);
   for (size_t r = 0; r < rows.size(); ++r)
-    for (size_t c = 0; c < x.size(); ++c) EXPECT_NEAR(clsSky::SPLINT2(rows, x, bumpy, rows[r], x[c]), bumpy[r][c], 1e-12);
+    for (size_t c = 0; c < x.size(); ++c) EXPECT_NEAR(SPLINT2(rows, x, bumpy, rows[r], x[c]), bumpy[r][c], 1e-12);
 }
 
 TEST(Sky, UsefulWidthJoinsItsDayAndNightForms) {

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
       session.udtLocation.dblLatitude = p.lat;
       session.udtLocation.dblLongitude = p.lon;
       session.udtLocation.dblHeight = p.height;
-      session.udtPosition = {p.lat, p.lon, p.height};
+      session.udtLocation.moveTo({p.lat, p.lon, p.height});
       session.udtWeather.udtBasis = nemora::kWeatherFixed;
       session.udtWeather.dblTempMean = p.temperature;
       session.udtWeather.dblPressMean = p.pressure;

@@ -1,4 +1,4 @@
-#include "calendar/frmDate.h"
+#include "app/gui/frmDate.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

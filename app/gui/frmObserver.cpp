@@ -1,4 +1,4 @@
-#include "visibility/frmObserver.h"
+#include "app/gui/frmObserver.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -13,7 +13,7 @@
 
 #include "base/numeric.h"
 #include "base/value_reader.h"
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
 namespace nemora {
 

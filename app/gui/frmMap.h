@@ -18,8 +18,8 @@
 #include "location/weather.h"
 #include "map/coastlines.h"
 #include "map/visibility_map.h"
-#include "visibility/criterion_types.h"
-#include "visibility/options.h"
+#include "base/criterion_types.h"
+#include "base/options.h"
 
 class QLabel;
 class QProgressBar;

@@ -5,9 +5,30 @@
 #include <array>
 #include <cstdint>
 
-#include "visibility/optical_aid.h"
-
 namespace nemora {
+
+// The optical aid of the observer: the naked eye, binoculars or a telescope.
+inline constexpr int16_t kAidEye = 0;
+inline constexpr int16_t kAidBinoculars = 1;
+inline constexpr int16_t kAidTelescope = 2;
+
+// Glass transmission assumed when none is given: about 80 % for coated
+// binoculars and small refractors (a few per cent lost at each of some ten
+// air-glass surfaces and in the prisms).
+inline constexpr double kDefaultAidTransmission = 0.8;
+
+// The sizes an aid may have: a hand lens to a large amateur telescope.
+inline constexpr double kLeastAperture = 5, kGreatestAperture = 2000;  // mm
+inline constexpr double kLeastMagnification = 1, kGreatestMagnification = 1000;
+
+struct udtOpticalAid {
+  int16_t intKind = kAidEye;
+  double dblAperture = 0;       // mm
+  double dblMagnification = 1;  // times
+  double dblTransmission = kDefaultAidTransmission;
+
+  friend bool operator==(const udtOpticalAid&, const udtOpticalAid&) = default;
+};
 
 // Moon calculation modes.
 inline constexpr int16_t kMoonCalcPhotometric = 0;

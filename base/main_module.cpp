@@ -1,10 +1,10 @@
-#include "app/main_module.h"
+#include "base/main_module.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "base/number_format.h"
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 

@@ -1,15 +1,21 @@
-#include "calendar/date_text.h"
+#include "timescale/date_text.h"
 
 #include <cmath>
 #include <optional>
 #include <vector>
 
-#include "app/conversions.h"
+#include "timescale/conversions.h"
 #include "base/errors.h"
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "base/number_format.h"
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "calendar/gregorian.h"
+#include "calendar/hebrew.h"
+#include "calendar/islamic.h"
+#include "calendar/julian.h"
+#include "calendar/julian_day.h"
+#include "timescale/jde.h"
 #include "timescale/time_text.h"
 
 namespace nemora {

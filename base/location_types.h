@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "calendar/dms.h"
-#include "timescale/time_types.h"
+#include "base/dms_record.h"
+#include "base/time_types.h"
 
 namespace nemora {
 
@@ -44,6 +44,15 @@ struct udtCountry {
   std::vector<udtCity> udtCities;
 };
 
+// A point on the Earth.
+struct udtPosition {
+  double dblLatitude = 0;   // degrees, north positive
+  double dblLongitude = 0;  // degrees, east positive
+  double dblHeight = 0;     // metres above sea level
+
+  friend bool operator==(const udtPosition&, const udtPosition&) = default;
+};
+
 // The current location: a named place of the database, or a typed position
 // for which the names are only a label.
 struct udtLocation {
@@ -65,15 +74,17 @@ struct udtLocation {
   bool blnAutoTZ = true;     // zone and daylight saving come from the zone history
   int16_t intNTZ = 0;        // the size of udtTZ
   std::vector<udtTZHistory> udtTZ;
-};
 
-// The position the calculations use, copied from the current location.
-struct udtPosition {
-  double dblLatitude = 0;   // degrees, north positive
-  double dblLongitude = 0;  // degrees, east positive
-  double dblHeight = 0;     // metres above sea level
+  // The point the calculations use: latitude, longitude and height.
+  udtPosition position() const { return {dblLatitude, dblLongitude, dblHeight}; }
+  // Puts the location at another point, keeping its names and zone.
+  void moveTo(const udtPosition& point) {
+    dblLatitude = point.dblLatitude;
+    dblLongitude = point.dblLongitude;
+    dblHeight = point.dblHeight;
+  }
 
-  friend bool operator==(const udtPosition&, const udtPosition&) = default;
+  friend bool operator==(const udtLocation&, const udtLocation&) = default;
 };
 
 }  // namespace nemora

@@ -9,10 +9,10 @@
 #include <optional>
 
 #include "graphs/graph_curves.h"
-#include "location/location_types.h"
+#include "base/location_types.h"
 #include "location/weather.h"
-#include "visibility/criterion_types.h"
-#include "visibility/options.h"
+#include "base/criterion_types.h"
+#include "base/options.h"
 
 class QLabel;
 

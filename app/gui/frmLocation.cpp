@@ -1,4 +1,4 @@
-#include "location/frmLocation.h"
+#include "app/gui/frmLocation.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "calendar/date_entry.h"
+#include "timescale/date_entry.h"
 
 class QCloseEvent;
 class QComboBox;

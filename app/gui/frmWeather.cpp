@@ -1,4 +1,4 @@
-#include "location/frmWeather.h"
+#include "app/gui/frmWeather.h"
 
 #include <QComboBox>
 #include <QGridLayout>

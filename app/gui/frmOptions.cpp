@@ -1,4 +1,4 @@
-#include "visibility/frmOptions.h"
+#include "app/gui/frmOptions.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

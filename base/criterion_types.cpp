@@ -1,4 +1,4 @@
-#include "visibility/criterion_types.h"
+#include "base/criterion_types.h"
 
 namespace nemora {
 

@@ -1,4 +1,4 @@
-#include "app/frmMain.h"
+#include "app/gui/frmMain.h"
 
 #include <QComboBox>
 #include <algorithm>
@@ -25,23 +25,23 @@
 #include <cstdlib>
 
 #include "base/errors.h"
-#include "app/frmSightings.h"
-#include "app/frmGraph.h"
-#include "app/frmMap.h"
+#include "app/gui/frmSightings.h"
+#include "app/gui/frmGraph.h"
+#include "app/gui/frmMap.h"
 #include "graphs/graph_texts.h"
 #include "app/gui/help_window.h"
 #include "app/gui/qt_message_sink.h"
 #include "app/gui/widget_factory.h"
 #include "app/main_lists.h"
 #include "app/session.h"
-#include "calendar/frmDate.h"
-#include "location/frmLocation.h"
-#include "location/frmWeather.h"
-#include "timescale/frmTime.h"
-#include "visibility/frmCriterion.h"
+#include "app/gui/frmDate.h"
+#include "app/gui/frmLocation.h"
+#include "app/gui/frmWeather.h"
+#include "app/gui/frmTime.h"
+#include "app/gui/frmCriterion.h"
 #include "visibility/phases.h"
-#include "visibility/frmObserver.h"
-#include "visibility/frmOptions.h"
+#include "app/gui/frmObserver.h"
+#include "app/gui/frmOptions.h"
 
 namespace nemora {
 

@@ -1,4 +1,4 @@
-#include "app/frmGraph.h"
+#include "app/gui/frmGraph.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -63,7 +63,7 @@ bool frmGraph::follow(const MainModel& model) {
                       session_.intLanguage,
                       session_.options,
                       session_.udtObserver,
-                      session_.udtPosition,
+                      session_.udtLocation.position(),
                       session_.udtWeather,
                       session_.udtUserCriterion};
   if (drawn_ && *drawn_ == inputs) return false;

@@ -1,4 +1,4 @@
-#include "visibility/frmCriterion.h"
+#include "app/gui/frmCriterion.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,7 +8,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "app/frmSightings.h"
+#include "app/gui/frmSightings.h"
 #include "app/gui/widget_factory.h"
 #include "app/session.h"
 

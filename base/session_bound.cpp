@@ -1,6 +1,6 @@
-#include "app/session_bound.h"
+#include "base/session_bound.h"
 
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 

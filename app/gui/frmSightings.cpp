@@ -1,4 +1,4 @@
-#include "app/frmSightings.h"
+#include "app/gui/frmSightings.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "app/frmMap.h"
+#include "app/gui/frmMap.h"
 
 #include <QCloseEvent>
 #include <QDir>

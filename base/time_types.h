@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "calendar/dms.h"
+#include "base/dms_record.h"
 
 namespace nemora {
 
@@ -26,6 +26,8 @@ struct udtTime {
   bool blnPM = false;           // 12-hour clock: afternoon (seasonal time: the day half)
   ::nemora::udtDms udtDms;      // hours, minutes, seconds and sign
   bool blnSecondTime = false;   // the second occurrence of this clock time in the calendar day
+
+  friend bool operator==(const udtTime&, const udtTime&) = default;
 };
 
 // One daylight-saving changeover rule: the change happens at intHour on the

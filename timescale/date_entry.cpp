@@ -1,14 +1,18 @@
-#include "calendar/date_entry.h"
+#include "timescale/date_entry.h"
 
 #include <cmath>
 #include <optional>
 
-#include "app/main_module.h"
+#include "base/main_module.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "app/session.h"
-#include "calendar/date.h"
-#include "calendar/date_text.h"
+#include "base/session.h"
+#include "calendar/gregorian.h"
+#include "calendar/hebrew.h"
+#include "calendar/islamic.h"
+#include "calendar/julian.h"
+#include "base/date.h"
+#include "timescale/date_text.h"
 
 namespace nemora {
 namespace {

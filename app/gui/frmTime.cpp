@@ -1,4 +1,4 @@
-#include "timescale/frmTime.h"
+#include "app/gui/frmTime.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "app/session_pool.h"
+#include "base/session_pool.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "base/messages.h"
-#include "app/session.h"
+#include "base/session.h"
 
 namespace nemora {
 
@@ -42,25 +42,11 @@ struct SessionPool::Worker {
 };
 
 void SessionPool::prepareLike(const Session& from, Session& to) {
-  to.intLanguage = from.intLanguage;
-  to.options = from.options;
-  to.udtObserver = from.udtObserver;
-  to.udtUserCriterion = from.udtUserCriterion;
-  to.blnPresentTense = from.blnPresentTense;
-  to.strDecimal = from.strDecimal;
-  to.strFormats = from.strFormats;
-  to.udtDateIn = from.udtDateIn;
-  to.udtTimeIn = from.udtTimeIn;
-  to.dblFixDate = from.dblFixDate;
-  to.dblFixTime = from.dblFixTime;
-  to.udtLocation = from.udtLocation;
-  to.udtPosition = from.udtPosition;
-  to.blnDMSDisplay = from.blnDMSDisplay;
-  to.udtWeather = from.udtWeather;
+  // A worker computes what the caller would: the same inputs, and the
+  // weather the caller's last evaluation estimated.
+  to.inputs = from.inputs;
   to.udtWeatherNow = from.udtWeatherNow;
-  to.dataDir = from.dataDir;
-  to.workDir = from.workDir;
-  to.locations.shareFrom(from.locations);
+  to.shareLoadedData(from);
   // Nothing is kept yet; positions may be cached from here on.
   to.blnNewInput = from.blnNewInput;
   to.blnPositionsStale = true;
@@ -68,17 +54,12 @@ void SessionPool::prepareLike(const Session& from, Session& to) {
 }
 
 void SessionPool::movePlace(Session& s, double dblLatitude, double dblLongitude, double dblHeight) {
-  s.udtLocation.dblLatitude = dblLatitude;
-  s.udtLocation.dblLongitude = dblLongitude;
-  s.udtLocation.dblHeight = dblHeight;
-  s.udtPosition.dblLatitude = dblLatitude;
-  s.udtPosition.dblLongitude = dblLongitude;
-  s.udtPosition.dblHeight = dblHeight;
+  s.udtLocation.moveTo({dblLatitude, dblLongitude, dblHeight});
   // The Sun and Moon records are kept by instant alone and the sky by
   // instant and point: both belong to the old place. What the searches keep
   // per day notices the new place by itself.
   s.blnPositionsStale = true;
-  s.sky.markEmpty();
+  s.forgetPlace();
   s.blnVisibilityStale = true;
   // Within the new place, positions of repeated instants may be reused.
   s.blnNewInput = false;

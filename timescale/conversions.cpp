@@ -1,4 +1,4 @@
-#include "app/conversions.h"
+#include "timescale/conversions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,15 @@
 
 #include "base/errors.h"
 #include "base/numeric.h"
-#include "app/session.h"
+#include "base/session.h"
+#include "calendar/julian_day.h"
+#include "timescale/date_text.h"
+#include "timescale/jde.h"
+#include "timescale/local_time.h"
+#include "timescale/mean_solar.h"
+#include "timescale/seasonal.h"
+#include "timescale/true_solar.h"
+#include "timescale/utc.h"
 #include "timescale/day_bounds.h"
 #include "timescale/sidereal.h"
 #include "timescale/sunset_day.h"
