@@ -1,6 +1,8 @@
 // The Yallop criterion for one evening at Jerusalem (sunset, moonset, the
 // best time, the positions and the conjunction for the age), on a new evening
-// every call so that no kept record answers; and the conjunction search alone.
+// every call so that no kept record answers; the evening of `crescent`, with
+// the criterion in force (every measure) and each named criterion; and the
+// conjunction search alone.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include "app/session.h"
 #include "ephemeris/hbody.h"
 #include "base/criterion_types.h"
+#include "visibility/moon_report.h"
 
 namespace {
 
@@ -43,6 +46,21 @@ void BM_CriterionYallopEvening(benchmark::State& state) {
   }
 }
 
+// A thousand evenings from 1 January 2024 in turn: the evenings the peer
+// comparison runs (tools/oracle/peer_bench.js, EveningYallopOdeh).
+void BM_CrescentEveningAllCriteria(benchmark::State& state) {
+  BenchSession b;
+  b.session.udtUserCriterion.intType = kCritYallop;
+  int64_t n = 0;
+  for (auto _ : state) {
+    CrescentEvening evening;
+    bool ok = true;
+    MoonReport(b.session).EvaluateAll(kFirstDay + static_cast<int32_t>(n++ % 1000), true, evening, ok);
+    benchmark::DoNotOptimize(evening.named[kCritOdeh].dblZ);
+    if (!ok) state.SkipWithError("EvaluateAll failed");
+  }
+}
+
 void BM_FindPhaseConjunction(benchmark::State& state) {
   BenchSession b;
   double start = kFirstDay;
@@ -59,4 +77,5 @@ void BM_FindPhaseConjunction(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_CriterionYallopEvening);
+BENCHMARK(BM_CrescentEveningAllCriteria)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindPhaseConjunction);

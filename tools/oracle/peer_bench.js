@@ -41,7 +41,76 @@ function topocentric(body, time) {
   return Astronomy.Horizon(time, observer, eq.ra, eq.dec, 'normal').altitude;
 }
 
+// Yallop's q and Odeh's V from the arc of vision (degrees) and the crescent
+// width (arc minutes), as published (Yallop 1997, NAO TN 69; Odeh 2004).
+const cubicW = (w) => -0.1018 * w * w * w + 0.7319 * w * w - 6.3226 * w;
+const yallopQ = (arcv, w) => (arcv - (11.8371 + cubicW(w))) / 10;
+const odehV = (arcv, w) => arcv - (7.1651 + cubicW(w));
+const kMoonRadiusKm = 1737.4;
+
+// What a criterion needs of a body at an instant: its geocentric (airless)
+// altitude, its topocentric vector and distance, and with blnTopo its
+// topocentric altitude too.
+function place(body, time, where, blnTopo) {
+  const geo = Astronomy.GeoVector(body, time, true);
+  const eqGeo = Astronomy.EquatorFromVector(Astronomy.RotateVector(Astronomy.Rotation_EQJ_EQD(time), geo));
+  const eqTopo = Astronomy.Equator(body, time, where, true, true);
+  return {
+    geo: Astronomy.Horizon(time, where, eqGeo.ra, eqGeo.dec).altitude,
+    topo: blnTopo ? Astronomy.Horizon(time, where, eqTopo.ra, eqTopo.dec).altitude : 0,
+    vec: eqTopo.vec,
+    dist: eqTopo.dist,
+  };
+}
+
+// One evening as a crescent criterion needs it: sunset and moonset by the
+// rise/set search from the local midnight, the best time at 4/9 of the lag
+// (Yallop's), the geocentric arc of vision (and with blnTopo the
+// topocentric one), the topocentric elongation and crescent width; null when
+// there is no sunset or no moonset within a day of it.
+function evening(where, localMidnight, blnTopo) {
+  const sunset = Astronomy.SearchRiseSet(Astronomy.Body.Sun, where, -1, localMidnight, 1);
+  if (!sunset) return null;
+  const moonset = Astronomy.SearchRiseSet(Astronomy.Body.Moon, where, -1, sunset, 1);
+  if (!moonset) return null;
+  const best = sunset.AddDays((4 / 9) * (moonset.ut - sunset.ut));
+  const moon = place(Astronomy.Body.Moon, best, where, blnTopo);
+  const sun = place(Astronomy.Body.Sun, best, where, blnTopo);
+  const elongation = Astronomy.AngleBetween(moon.vec, sun.vec);
+  const semi = (Math.asin(kMoonRadiusKm / (moon.dist * Astronomy.KM_PER_AU)) * 180) / Math.PI * 60;
+  const width = semi * (1 - Math.cos((elongation * Math.PI) / 180));
+  return {arcvGeo: moon.geo - sun.geo, arcvTopo: moon.topo - sun.topo, width};
+}
+
+// The cells of a 10-degree world map (648, as bench/map_bench.cpp's), the
+// evening of 10 March 2024; each call one cell: Yallop's q.
+const mapDay = Date.UTC(2024, 2, 10);
+const mapCells = [];
+for (let lat = -85; lat < 90; lat += 10)
+  for (let lon = -175; lon < 180; lon += 10) mapCells.push(new Astronomy.Observer(lat, lon, 0));
+function mapCell(i) {
+  const where = mapCells[i % mapCells.length];
+  const e = evening(where, Astronomy.MakeTime(new Date(mapDay - (where.longitude / 360) * dayMs)), false);
+  return e ? yallopQ(e.arcvGeo, e.width) : 0;
+}
+
+// An evening at Jerusalem, one of 1,000 from 1 January 2024 (a new evening
+// every call): Yallop's q and Odeh's V, and the conjunction before it for
+// the Moon's age.
+const eveningsFrom = Date.UTC(2024, 0, 1) - (observer.longitude / 360) * dayMs;
+function jerusalemEvening(i) {
+  const midnight = Astronomy.MakeTime(new Date(eveningsFrom + (i % 1000) * dayMs));
+  const e = evening(observer, midnight, true);
+  if (!e) return 0;
+  const conjunction = Astronomy.SearchMoonPhase(0, midnight, -30);
+  return yallopQ(e.arcvGeo, e.width) + odehV(e.arcvTopo, e.width) + (conjunction ? conjunction.ut : 0);
+}
+
 const operations = [
+  ['MapCellYallop', mapCell],
+  ['EveningYallopOdeh', jerusalemEvening],
+  // The conjunction search, a lunation later every call.
+  ['FindConjunction', (i) => Astronomy.SearchMoonPhase(0, Astronomy.MakeTime(new Date(firstInstant + i * 29.530588861 * dayMs)), 40)],
   ['MoonRecordTopocentric', (i) => topocentric(Astronomy.Body.Moon, Astronomy.MakeTime(new Date(firstInstant + i * 86400)))],
   ['MoonRecord', (i) => fullRecord(Astronomy.Body.Moon, Astronomy.MakeTime(new Date(firstInstant + i * 86400)))],
   ['SunRecord', (i) => fullRecord(Astronomy.Body.Sun, Astronomy.MakeTime(new Date(firstInstant + i * 86400)))],
