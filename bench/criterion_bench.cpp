@@ -51,6 +51,10 @@ void BM_CriterionYallopEvening(benchmark::State& state) {
 void BM_CrescentEveningAllCriteria(benchmark::State& state) {
   BenchSession b;
   b.session.udtUserCriterion.intType = kCritYallop;
+  // The default weather basis, Local: the nearest place's climate, as the
+  // command line's evening has it.
+  b.session.locations.GetLocationData();
+  b.session.udtWeather.udtBasis = kWeatherLocal;
   int64_t n = 0;
   for (auto _ : state) {
     CrescentEvening evening;

@@ -3,7 +3,9 @@
 // by Odeh's and by the photometric probability, and the same Yallop map on
 // one and on two worker threads (wall time, for the speed-up). The grid is
 // coarse so that an iteration stays short; every cell costs the same
-// whatever the grid. The weather of each cell comes from its latitude.
+// whatever the grid. The weather is the default basis, Local: each cell's
+// comes from the climate of its nearest place in the location database,
+// loaded as the command line and the window load it.
 // The CPU time is the whole process's (the cells run on worker threads),
 // the time the wall clock's.
 #include <benchmark/benchmark.h>
@@ -25,10 +27,10 @@ void runMap(benchmark::State& state, int16_t criterion, MapMode mode, double ste
   RecordingMessageSink sink;
   Session session(sink);
   session.dataDir = defaultDataDir();
+  session.locations.GetLocationData();
   session.udtDateIn.enmDateType = 0;  // a fixed day number: its day is the map's
   session.dblFixDate = k10Mar2024;
   session.dblFixTime = 0.5;
-  session.udtWeather.udtBasis = kWeatherGlobal;
   session.udtUserCriterion.intType = criterion;
   if (mode == MapMode::Photometric) session.options.intMoonCalc = kMoonCalcPhotometric;
   MapRequest request;
