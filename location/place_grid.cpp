@@ -47,22 +47,39 @@ const PlaceGrid& placeGridOf(const std::vector<udtCountry>& countries) {
 
 namespace {
 
-// A distance no place of the grid's cell (row, column) can be nearer than:
-// the great-circle angle to the cell's nearest latitude and longitude, with
-// the longitude term at the cell's latitude farthest from the equator, and a
-// margin for the plane measure of near places.
-double cellDistanceBound(double lat, double lon, int row, int column) {
+// A bound on the distance of the places of a grid cell from a position,
+// kept as the haversine h = sin^2(dLat/2) + cos(lat) cos(far) sin^2(dLon/2)
+// of the great-circle angle to the cell's nearest latitude and longitude,
+// with the longitude term at the cell's latitude farthest from the equator.
+// A row's two factors are found once; a cell then costs one sine.
+struct RowBound {
+  double latitudeTerm;   // sin^2(dLat/2)
+  double longitudeScale; // cos(lat) cos(far)
+};
+
+RowBound rowBound(double lat, int row) {
   const double south = row * 2.0 - 90, north = south + 2;
   const double dLat = lat < south ? south - lat : lat > north ? lat - north : 0;
+  const double far = std::max(std::fabs(south), std::fabs(north));
+  return {Square(SinD(dLat / 2)), std::max(0.0, CosD(lat)) * std::max(0.0, CosD(far))};
+}
+
+double cellHaversine(const RowBound& r, double lon, int column) {
   const double west = column * 2.0 - 180;
   double dLon = 0;
   if (!(lon >= west && lon <= west + 2)) {
     const double toWest = std::fabs(Deg180(west - lon)), toEast = std::fabs(Deg180(west + 2 - lon));
     dLon = std::min(toWest, toEast);
   }
-  const double far = std::max(std::fabs(south), std::fabs(north));
-  const double h = Square(SinD(dLat / 2)) + std::max(0.0, CosD(lat)) * std::max(0.0, CosD(far)) * Square(SinD(dLon / 2));
-  return 2 * 117.48 * ASinD(std::sqrt(std::min(1.0, h))) * (1 - 1e-4);
+  return r.latitudeTerm + r.longitudeScale * Square(SinD(dLon / 2));
+}
+
+// The haversine beyond which a cell lies farther than dblDistance km, with
+// a margin for the plane measure of near places; above 1 (no cell) for a
+// distance beyond the antipode.
+double haversineLimit(double dblDistance) {
+  const double angle = dblDistance / (2 * 117.48 * (1 - 1e-4));
+  return angle >= 90 ? 2.0 : Square(SinD(angle));
 }
 
 // Orders places as the database does.
@@ -74,46 +91,55 @@ bool before(const PlaceGrid::Place& a, int country, int city, int neighborhood) 
 
 }  // namespace
 
-// The nearest neighbourhood, and of equal distances the first in the file:
-// the cells are visited in rings of growing size around the position's cell,
-// and a ring whose every cell lies beyond the best distance found ends the
-// search (no cell further out can be nearer).
+// The nearest neighbourhood, and of equal distances the first in the file.
+// Rows of cells are visited outwards from the position's row and, within a
+// row, cells outwards from its column: the bound of a cell grows with its
+// distance in latitude and in longitude, so each direction ends at the first
+// row (cell) whose bound lies beyond the best distance found. Near the poles,
+// where every longitude is near, a row is crossed whole; no row beyond the
+// best distance is visited at all.
 bool nearestPlaceByCells(const std::vector<udtCountry>& countries, double lat, double lon, int& intCountry,
                          int& intCity, int& intNeighborhood) {
   const PlaceGrid& grid = placeGridOf(countries);
   const int row0 = PlaceGrid::row(lat), column0 = PlaceGrid::column(lon);
   double best = 1000000;
+  double limit = haversineLimit(best);
   bool any = false;
-  for (int ring = 0; ring <= PlaceGrid::kRows; ++ring) {
-    double ringBound = 1e300;
-    for (int dr = -ring; dr <= ring; ++dr) {
-      const int row = row0 + dr;
-      if (row < 0 || row >= PlaceGrid::kRows) continue;
-      const bool edgeRow = dr == -ring || dr == ring;
-      for (int dc = -ring; dc <= ring; dc += edgeRow ? 1 : 2 * ring) {
-        if (dc > PlaceGrid::kColumns / 2 || dc <= -PlaceGrid::kColumns / 2) {
-          if (ring == 0) break;
-          continue;
-        }
-        const int column = ((column0 + dc) % PlaceGrid::kColumns + PlaceGrid::kColumns) % PlaceGrid::kColumns;
-        const double bound = cellDistanceBound(lat, lon, row, column);
-        ringBound = std::min(ringBound, bound);
-        if (bound > best) continue;
-        for (const PlaceGrid::Place& p :
-             grid.cells[static_cast<size_t>(row * PlaceGrid::kColumns + column)]) {
-          const double d = weatherPlaceDistance(lat, lon, p.dblLatitude, p.dblLongitude);
-          if (d < best || (d == best && any && before(p, intCountry, intCity, intNeighborhood))) {
-            best = d;
-            intCountry = p.intCountry;
-            intCity = p.intCity;
-            intNeighborhood = p.intNeighborhood;
-            any = true;
-          }
-        }
-        if (ring == 0) break;
+  RowBound bound{};
+  auto visit = [&](int row, int column) {
+    const int wrapped = ((column % PlaceGrid::kColumns) + PlaceGrid::kColumns) % PlaceGrid::kColumns;
+    if (cellHaversine(bound, lon, wrapped) > limit) return false;
+    for (const PlaceGrid::Place& p : grid.cells[static_cast<size_t>(row * PlaceGrid::kColumns + wrapped)]) {
+      const double d = weatherPlaceDistance(lat, lon, p.dblLatitude, p.dblLongitude);
+      if (d < best || (d == best && any && before(p, intCountry, intCity, intNeighborhood))) {
+        if (d < best) limit = haversineLimit(d);
+        best = d;
+        intCountry = p.intCountry;
+        intCity = p.intCity;
+        intNeighborhood = p.intNeighborhood;
+        any = true;
       }
     }
-    if (any && ringBound > best) break;
+    return true;
+  };
+  // One row: false when even its cell in the position's column (its
+  // nearest) lies beyond the best distance.
+  auto visitRow = [&](int row) {
+    bound = rowBound(lat, row);
+    if (!visit(row, column0)) return false;
+    // Eastwards and westwards half way round, the opposite column once.
+    bool east = true, west = true;
+    for (int dc = 1; dc <= PlaceGrid::kColumns / 2 && (east || west); ++dc) {
+      if (east) east = visit(row, column0 + dc);
+      if (west && dc < PlaceGrid::kColumns / 2) west = visit(row, column0 - dc);
+    }
+    return true;
+  };
+  bool north = true, south = true;
+  visitRow(row0);
+  for (int dr = 1; north || south; ++dr) {
+    if (north) north = row0 + dr < PlaceGrid::kRows && visitRow(row0 + dr);
+    if (south) south = row0 - dr >= 0 && visitRow(row0 - dr);
   }
   return any;
 }
