@@ -11,6 +11,7 @@
 #include "base/session_pool.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
+#include "visibility/criterion_evaluation.h"
 #include "base/visibility_types.h"
 #include "visibility/moon_report.h"
 
@@ -193,8 +194,11 @@ MapCell evaluateCell(Session& s, int32_t lngDay, bool blnEvening, MapMode mode, 
   udtCriterion k;
   hb.moon.SetCriterion(k, false, ok);
   if (!ok) return cell;
+  // The verdict needs no conjunction (unless the criterion measures the age).
   udtCriterionResult r;
-  hb.moon.Criterion(lngDay, blnEvening, k, r, ok);
+  CriterionExtras verdictOnly;
+  verdictOnly.blnConjunction = false;
+  CriterionEvaluation(s).Evaluate(lngDay, blnEvening, k, r, ok, verdictOnly);
   if (!ok) return cell;
   const CriterionVerdict v = judgeCrescent(k.intType, r);
   cell.kind = cellKindOf(v.bar);

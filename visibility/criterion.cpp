@@ -1,6 +1,7 @@
 // Crescent criteria: the named presets, the evaluation of a criterion for an
 // evening or a morning, and the search for a phase of the Moon.
 #include <cmath>
+#include <limits>
 
 #include "base/errors.h"
 #include "base/numeric.h"
@@ -8,6 +9,7 @@
 #include "location/weather.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
+#include "visibility/criterion_evaluation.h"
 #include "base/criterion_types.h"
 #include "visibility/sky.h"
 
@@ -120,6 +122,14 @@ double clsMoon::FindPhase(double dblStart, double dblPhase, bool blnTopocentric,
 
 void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udtCrit, udtCriterionResult& result,
                         bool& blnValid, bool blnAllMeasures) {
+  CriterionExtras extras;
+  extras.blnAllMeasures = blnAllMeasures;
+  CriterionEvaluation(session()).Evaluate(lngFix, blnEvening, udtCrit, result, blnValid, extras);
+}
+
+void CriterionEvaluation::Evaluate(int32_t lngFix, bool blnEvening, const udtCriterion& udtCrit,
+                                   udtCriterionResult& result, bool& blnValid, CriterionExtras extras) {
+  const bool blnAllMeasures = extras.blnAllMeasures;
   guardedVoid(blnValid, kCriterion, [&] {
     Session& s = session();
     clsHBody& hbody = s.hbody;
@@ -190,7 +200,7 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
     auto conjunction = [&](bool topocentric) {
       double dL = topocentric ? moon.EclElongTopo : moon.EclElong;
       double start = dL > 0 ? t - dL * kFirstGuessDaysPerDegree : t;
-      double c = FindPhase(start, 0, topocentric, ok);
+      double c = hbody.moon.FindPhase(start, 0, topocentric, ok);
       if (!ok) abandon();
       return c;
     };
@@ -202,7 +212,10 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
     r.dblARCLTopo = moon.ElongationTopo;
     r.dblDAZ = Deg180(sun.AzTopo - moon.AzTopo);
     r.dblWidthTopo = moon.WidthTopo * 60;
-    r.dblConjunction = conjunction(false);
+    // The age only when asked for or measured by the criterion.
+    const bool age = extras.blnConjunction || k.intBrightness == 0;
+    constexpr double kNotComputed = std::numeric_limits<double>::quiet_NaN();
+    r.dblConjunction = age ? conjunction(false) : kNotComputed;
     r.dblAgeGeo = 24 * (t - r.dblConjunction);
     r.dblIlluminationGeo = 50 * (1 - CosD(moon.ElongationGeo));
     r.dblMoonAlt = moon.AltTopo;
@@ -223,7 +236,7 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
     double sunAlt = geo ? sun.AltGeo : sun.AltTopo;
     if (k.intMeasTo != 0) {
       double angle = 0, subtend = 0, altitude = 0, azimuth = 0;
-      BrightLimb(t, false, angle, subtend, altitude, azimuth, ok);
+      hbody.moon.BrightLimb(t, false, angle, subtend, altitude, azimuth, ok);
       if (!ok) abandon();
       double offset = (k.intMeasTo == 1 ? 1.0 : 1 - moon.Phase) * moon.Radius;
       moonAlt -= CosD(angle) * offset;
@@ -247,7 +260,7 @@ void clsMoon::Criterion(int32_t lngFix, bool blnEvening, const udtCriterion& udt
       r.blnSkyBrightness = true;
     }
 
-    r.dblAge = geo ? r.dblAgeGeo : 24 * (t - conjunction(true));
+    r.dblAge = !age ? kNotComputed : geo ? r.dblAgeGeo : 24 * (t - conjunction(true));
     r.dblOrechRishon = geo ? moon.EclElong : moon.EclElongTopo;
     double elongation = geo ? moon.ElongationGeo : moon.ElongationTopo;
     r.dblElongation = elongation;

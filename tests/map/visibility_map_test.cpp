@@ -16,6 +16,9 @@
 #include "map/coastlines.h"
 #include "base/criterion_types.h"
 #include "base/options.h"
+#include "base/session_pool.h"
+#include "ephemeris/hbody.h"
+#include "visibility/crescent_verdicts.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 
@@ -182,6 +185,64 @@ TEST(VisibilityMap, CellsHandedOnBandByBandMakeTheSameCsvAndCostIsKnownFirst) {
   EXPECT_GT(fine.dblKeptBytes, 648e6 * 40);
   EXPECT_LT(fine.dblBandBytes, 100e6);
   EXPECT_GT(fine.dblSeconds, small.dblSeconds * 1e6);
+}
+
+TEST(VisibilityMap, WholeMapsEqualTheFullEvaluationCellByCell) {
+  // Every criterion's map (and a user criterion measured by the topocentric
+  // age, which does need the conjunction) against each cell's evening
+  // evaluated in full and judged, on the evening of 10 March 2024 and the
+  // morning of the 9th: the same value to the last bit and the same class.
+  struct Case {
+    int16_t type;
+    bool evening;
+    int32_t day;
+  };
+  std::vector<Case> cases;
+  for (int16_t type = kCritUser; type <= kCritLastType; ++type) cases.push_back({type, true, 738955});
+  cases.push_back({kCritYallop, false, 738954});
+  for (const Case& c : cases) {
+    testing::RecordedSession rs;
+    Session& s = rs.session;
+    s.udtDateIn.enmDateType = 0;
+    s.dblFixDate = c.day;
+    s.dblFixTime = 0.5;
+    s.udtWeather.udtBasis = kWeatherGlobal;
+    s.udtUserCriterion.intType = c.type;
+    if (c.type == kCritUser) {
+      s.udtUserCriterion.intDarkness = 0;
+      s.udtUserCriterion.intBrightness = 0;
+      s.udtUserCriterion.intMeasFrom = 1;
+    }
+    MapRequest request;
+    request.grid.dblStep = 20;
+    request.blnEvening = c.evening;
+    request.intThreads = 1;
+    VisibilityMap map;
+    ASSERT_TRUE(computeVisibilityMap(s, request, map));
+    ASSERT_EQ(map.cells.size(), 162u);
+    int judged = 0;
+    for (const MapCell& cell : map.cells) {
+      SessionPool::movePlace(s, cell.dblLatitude, cell.dblLongitude, 0);
+      bool ok = true;
+      udtCriterion k;
+      s.hbody.moon.SetCriterion(k, false, ok);
+      udtCriterionResult r;
+      s.hbody.moon.Criterion(c.day, c.evening, k, r, ok);
+      ASSERT_TRUE(ok);
+      const CriterionVerdict v = judgeCrescent(k.intType, r);
+      const std::string where = std::to_string(c.type) + (c.evening ? " evening " : " morning ") +
+                                generalNumber(cell.dblLatitude) + "," + generalNumber(cell.dblLongitude);
+      ASSERT_NE(cell.kind, CellKind::Failed) << where;
+      EXPECT_EQ(cell.blnHasValue, v.blnHasValue) << where;
+      if (v.blnHasValue) {
+        EXPECT_EQ(cell.dblValue, v.dblValue) << where;
+      }
+      if (cell.kind != CellKind::Value) continue;
+      ++judged;
+      EXPECT_EQ(cell.intZone, v.chClass ? v.chClass - 'A' : v.blnEye ? 0 : 1) << where;
+    }
+    EXPECT_GT(judged, 20) << c.type;
+  }
 }
 
 TEST(VisibilityMap, SameCsvWhateverTheThreadsAndBandsJoinOnTheTenthOfMarch2024) {

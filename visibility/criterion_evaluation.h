@@ -1,0 +1,34 @@
+// The evaluation of a crescent criterion for one evening (or morning), with
+// a choice of what it computes beyond what the criterion's verdict needs.
+#pragma once
+
+#include <cstdint>
+
+#include "base/criterion_types.h"
+#include "base/session_bound.h"
+
+namespace nemora {
+
+// The parts of an evaluation that its caller may do without.
+struct CriterionExtras {
+  // The sky brightness and the magnitude even when the criterion does not
+  // need them.
+  bool blnAllMeasures = false;
+  // The conjunction before the moment and the Moon's age from it, which no
+  // verdict uses unless the criterion measures its brightness by the age;
+  // without them dblConjunction, dblAgeGeo and (for such criteria only when
+  // computed) dblAge are NaN.
+  bool blnConjunction = true;
+};
+
+class CriterionEvaluation : public SessionBound {
+ public:
+  using SessionBound::SessionBound;
+
+  // clsMoon::Criterion with the extras chosen: its messages and results,
+  // less what the extras leave out.
+  void Evaluate(int32_t lngFix, bool blnEvening, const udtCriterion& udtCrit, udtCriterionResult& result,
+                bool& blnValid, CriterionExtras extras);
+};
+
+}  // namespace nemora
