@@ -56,7 +56,6 @@ void MainModel::startUp(double dblClockSerial, bool blnClockIsUT, const std::fun
   Session& s = session();
   labels.lblCriterion = criterionLabel(s.udtUserCriterion.intType);
   s.options.intPrecision = 0;
-  s.blnNewInput = true;
   s.locations.GetLocationData();
 
   double instant = dblClockSerial + kClockSerialToFixed;
@@ -150,9 +149,7 @@ bool MainModel::Evaluate() {
   if (!ok) return false;
   labels.lblWeather = weather;
 
-  ok = optConvert_ ? convertResult(t) : bodyResult();
-  if (ok) s.blnNewInput = false;
-  return ok;
+  return optConvert_ ? convertResult(t) : bodyResult();
 }
 
 bool MainModel::convertResult(double t) {

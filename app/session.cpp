@@ -117,6 +117,4 @@ Session::~Session() = default;
 
 void Session::shareLoadedData(const Session& other) { locations.shareFrom(other.locations); }
 
-void Session::forgetPlace() { sky.markEmpty(); }
-
 }  // namespace nemora

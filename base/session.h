@@ -19,6 +19,7 @@
 
 #include "base/inputs.h"
 #include "base/main_module.h"
+#include "base/memory_keys.h"
 #include "base/messages.h"
 #include "base/sunset_source.h"
 #include "base/visibility_types.h"
@@ -77,17 +78,6 @@ class Session {
   std::filesystem::path& dataDir = inputs.dataDir;
   std::filesystem::path& workDir = inputs.workDir;
 
-  // Set at start-up and whenever a dialog accepts a change; cleared by every
-  // successful evaluation. Cached positions are not reused while it is set.
-  bool blnNewInput = true;
-  // Set when an accepted date, time or location dialog changed its input: the
-  // last Sun, Moon and planet positions kept by the position routines are for
-  // another instant or place. Those routines drop them and clear the flag.
-  bool blnPositionsStale = true;
-  // Set at start-up and when the options or the observer change: the cached
-  // visibility table (the seven rows of the last evening or morning) must not
-  // be reused. The visibility search recomputes the table and clears it.
-  bool blnVisibilityStale = true;
   // Years the back-to-back search looks ahead without asking anything (the
   // command line's choice); 0: the window's way, a question after every 20
   // years and before a search at high latitude or by the photometric model.
@@ -141,22 +131,8 @@ class Session {
   clsHBody& hbody;
   // The photometric model of the sky with its cache of the last evaluation.
   clsSky& sky;
-  // The last visibility table (Visibility), its body and day; reused until
-  // the inputs, the options or the observer change (blnVisibilityStale).
-  struct VisibilityCache {
-    bool blnFilled = false;
-    std::string strHBody;
-    int32_t lngFix = 0;
-    bool blnEvening = true;
-    bool blnFlag1 = false, blnFlag2 = false, blnFlag3 = false;
-    // The other inputs the table was computed with.
-    ::nemora::udtPosition position;
-    ::nemora::udtWeather weather;
-    udtOptions options;
-    ::nemora::udtObserver observer;
-    udtCriterion criterion;
-    udtVisibility table;
-  } visibilityCache;
+  // The last visibility table (Visibility) with the inputs it was found for.
+  VisibilityMemory visibilityCache;
   // Sunset on a civil day at the current location, for days that run from
   // sunset to sunset: the Sun's setting over the flat horizon (tests may put
   // in their own; empty: no sunsets).
@@ -179,8 +155,6 @@ class Session {
   // Shares the location database another session has loaded (the worker
   // pool's workers share their caller's).
   void shareLoadedData(const Session& other);
-  // Forgets what the engines kept for the place before it moved.
-  void forgetPlace();
 
   // Shows an OK-only message box.
   void showMessage(const std::string& text) { messages.message(text); }

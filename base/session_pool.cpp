@@ -47,22 +47,10 @@ void SessionPool::prepareLike(const Session& from, Session& to) {
   to.inputs = from.inputs;
   to.udtWeatherNow = from.udtWeatherNow;
   to.shareLoadedData(from);
-  // Nothing is kept yet; positions may be cached from here on.
-  to.blnNewInput = from.blnNewInput;
-  to.blnPositionsStale = true;
-  to.blnVisibilityStale = true;
 }
 
 void SessionPool::movePlace(Session& s, double dblLatitude, double dblLongitude, double dblHeight) {
   s.udtLocation.moveTo({dblLatitude, dblLongitude, dblHeight});
-  // The Sun and Moon records are kept by instant alone and the sky by
-  // instant and point: both belong to the old place. What the searches keep
-  // per day notices the new place by itself.
-  s.blnPositionsStale = true;
-  s.forgetPlace();
-  s.blnVisibilityStale = true;
-  // Within the new place, positions of repeated instants may be reused.
-  s.blnNewInput = false;
 }
 
 SessionPool::SessionPool(Session& caller, unsigned threads) : caller_(caller) {

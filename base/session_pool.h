@@ -9,8 +9,9 @@
 // worker is free. A job must write its result where its index says (a vector
 // element of its own) and depend on nothing but its index and the worker's
 // session inputs, so the results are the same whatever the number of
-// threads. A job that moves its worker's session to another place must say
-// so (see movePlace) so that no position of the old place is reused.
+// threads. What a session keeps (positions, the sky, the visibility table)
+// is kept with the inputs it was found for, so a job may move its worker's
+// session to another place (see movePlace) without forgetting anything.
 //
 // Messages: a worker cannot show a message box, so what its routines show is
 // kept with the job's index; after the run the caller's session shows each
@@ -69,8 +70,8 @@ class SessionPool {
   static void prepareLike(const Session& caller, Session& worker);
 
   // Puts a worker's session at another place (latitude north, longitude east
-  // in (-180, 180], height in metres) and forgets everything it kept for the
-  // old place: positions, the sky and the visibility table.
+  // in (-180, 180], height in metres): the place of the calculations and the
+  // position the weather is estimated for.
   static void movePlace(Session& worker, double dblLatitude, double dblLongitude, double dblHeight);
 
  private:

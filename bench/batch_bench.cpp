@@ -49,7 +49,6 @@ void BM_CliBatchFixedToHebrew(benchmark::State& state) {
   for (auto _ : state) {
     s.udtDateIn.enmDateType = dtFixed;
     s.udtDateIn.dblDay = ++day;
-    s.blnNewInput = true;
     if (!b.model.chooseConvertAndEvaluate()) state.SkipWithError("conversion failed");
     benchmark::DoNotOptimize(b.model.labels.lblOutput3);
   }
@@ -58,7 +57,6 @@ void BM_CliBatchFixedToHebrew(benchmark::State& state) {
 void riseSetFarApart(benchmark::State& state, const std::string& name) {
   StartedSession b;
   Session& s = b.session;
-  s.blnNewInput = false;
   int32_t day = kFirstDay;
   for (auto _ : state) {
     bool neverRises = false, neverSets = false, ok = false;

@@ -26,7 +26,6 @@ struct BenchSession {
     session.udtLocation.blnAutoTZ = false;
     session.udtLocation.moveTo({31.7767, 35.2345, 754});
     session.udtWeather.udtBasis = kWeatherFixed;
-    session.blnNewInput = false;
     session.workDir = std::filesystem::temp_directory_path() / "nemora-first-visible-bench";
     std::filesystem::create_directories(session.workDir);
     session.udtDateIn.enmDateType = 4;

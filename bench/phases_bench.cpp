@@ -26,7 +26,6 @@ struct BenchSession {
     session.udtLocation.moveTo({31.7767, 35.2345, 800});
     session.udtWeather.udtBasis = kWeatherFixed;
     session.udtUserCriterion.intType = kCritYallop;
-    session.blnNewInput = false;
   }
   RecordingMessageSink sink;
   Session session;

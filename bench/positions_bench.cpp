@@ -20,7 +20,6 @@ struct BenchSession {
     session.udtLocation.dblHeight = 800;
     session.udtLocation.moveTo({31.7767, 35.2345, 800});
     session.udtWeather.udtBasis = kWeatherFixed;
-    session.blnNewInput = false;
   }
   RecordingMessageSink sink;
   Session session;

@@ -123,7 +123,6 @@ bool applyDate(Session& session, const Inputs& inputs) {
     checkCalendarDate(session, date, inputs.date);
   }
   session.udtDateIn = date;
-  session.blnNewInput = true;
   return true;
 }
 
@@ -159,12 +158,10 @@ bool applyTime(Session& session, const Inputs& inputs) {
 void checkDate(Session& session, const Inputs& inputs) {
   if (inputs.date.empty() || inputs.date == "-") return;
   const udtDate saved = session.udtDateIn;
-  const bool savedNew = session.blnNewInput;
   // Before start-up the input date is the start-up's, a Gregorian one.
   session.udtDateIn.enmDateType = dtGregorian;
   applyDate(session, inputs);
   session.udtDateIn = saved;
-  session.blnNewInput = savedNew;
 }
 
 std::string defaultPlaceNotice(const Session& session) {
@@ -243,8 +240,6 @@ bool applyWeather(Session& session, const std::string& text) {
     usage("--weather must be Global, Local, Manual:TM,TD,TA,PM,PD,PA,HM,HD,HA or Fixed:T,P,H: " + text);
   }
   session.udtWeather = weather;
-  session.weather.markEmpty();
-  session.blnNewInput = true;
   return true;
 }
 
@@ -424,9 +419,7 @@ bool applyObserver(Session& session, const std::string& text) {
   if (!entry.cmdOK()) usage("");
   bool ok = true;
   WriteObserver(session, ok);
-  if (!ok) return false;
-  session.blnVisibilityStale = true;
-  return true;
+  return ok;
 }
 
 // The observer's optical aid.
@@ -437,7 +430,6 @@ bool applyAid(Session& session, const std::string& text) {
     usage("--aid must be eye, binoculars[:MAGNIFICATIONxAPERTURE_MM] or telescope:APERTURE_MM,MAGNIFICATION "
           "(aperture 5 to 2000 mm, magnification 1 to 1000): " + text);
   session.udtObserver.aid = *aid;
-  session.blnVisibilityStale = true;
   return true;
 }
 
@@ -457,20 +449,12 @@ bool applyCriterion(Session& session, const std::string& text) {
 bool applyInputs(Session& session, const Inputs& inputs) {
   if (!inputs.language.empty()) session.intLanguage = inputs.language == "Hebrew" ? 1 : 0;
   if (inputs.precision) session.options.intPrecision = static_cast<int16_t>(*inputs.precision);
-  if (inputs.speed) {
-    session.options.intNIntegrals = static_cast<int16_t>(*inputs.speed);
-    session.blnVisibilityStale = true;
-  }
-  if (!inputs.mode.empty()) {
+  if (inputs.speed) session.options.intNIntegrals = static_cast<int16_t>(*inputs.speed);
+  if (!inputs.mode.empty())
     session.options.intMoonCalc = inputs.mode == "criterion" ? kMoonCalcByCriterion : kMoonCalcPhotometric;
-    session.blnVisibilityStale = true;
-  }
   if (!applyObserver(session, inputs.observer)) return false;
   if (!applyAid(session, inputs.aid)) return false;
-  if (!inputs.model.empty()) {
-    session.options.blnClassicModel = inputs.model == "classic";
-    session.blnVisibilityStale = true;
-  }
+  if (!inputs.model.empty()) session.options.blnClassicModel = inputs.model == "classic";
   if (!applyCriterion(session, inputs.criterion)) return false;
   return applyPlace(session, inputs) && applyWeather(session, inputs.weather) && applyDate(session, inputs) &&
          applyTime(session, inputs);

@@ -11,6 +11,7 @@
 #include "location/location_data.h"
 #include "location/weather.h"
 #include "timescale/date_text.h"
+#include "timescale/delta_t.h"
 #include "timescale/jde.h"
 #include "timescale/sidereal.h"
 
@@ -313,8 +314,9 @@ std::vector<std::pair<std::string, double>> hbodyFields(const udtHBody& r) {
 // ---------------------------------------------------------------- time, obliquity
 
 double clsHBody::ToJ2000(double dblFix, bool& blnValid) {
-  // A function of the instant alone: the routines of one record ask for the
-  // same instant several times.
+  // A function of the instant alone (and of Delta T): the routines of one
+  // record ask for the same instant several times.
+  forgetOtherInstantInputs();
   if (memory_.blnT && memory_.dblTFix == dblFix) {
     blnValid = true;
     return memory_.dblT;
@@ -401,7 +403,7 @@ void clsPlanet::HelioPlanetKeep(const std::string& strName, double dblFix, doubl
                                 bool& blnValid) {
   guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
     int i = checkedPlanetSlot(strName, dblFix);
-    session().hbody.dropStale();
+    session().hbody.forgetOtherInputs();
     const udtPlanetSeries& s = series(i, strName);
     HeldSeries::Phases& phases = held_.phases[static_cast<size_t>(i)];
     phases.blnFilled = false;
@@ -439,7 +441,7 @@ void clsPlanet::HelioPlanetNear(const std::string& strName, double dblFix, doubl
                                 bool& blnValid) {
   guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
     int i = checkedPlanetSlot(strName, dblFix);
-    session().hbody.dropStale();
+    session().hbody.forgetOtherInputs();
     const udtPlanetSeries& s = series(i, strName);
     const HeldSeries::Phases& phases = held_.phases[static_cast<size_t>(i)];
     bool ok = true;
@@ -483,7 +485,7 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
                             bool& blnValid) {
   guardedVoid(blnValid, "cPlanet.HelioPlanet", [&] {
     int i = checkedPlanetSlot(strName, dblFix);
-    session().hbody.dropStale();
+    session().hbody.forgetOtherInputs();
 
     // The Earth of a light-time loop's last pass, for the Sun of that instant.
     if (i == kEarthSlot && held_.earth.blnFilled && held_.earth.dblFix == dblFix &&
@@ -494,7 +496,7 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
       return;
     }
     Slot& slot = slots_[static_cast<size_t>(i)];
-    if (slot.blnFilled && slot.dblFix == dblFix && dblFix != 0 && !session().blnNewInput) {
+    if (slot.blnFilled && slot.dblFix == dblFix && dblFix != 0) {
       dblL = slot.dblL;
       dblB = slot.dblB;
       dblR = slot.dblR;
@@ -511,7 +513,7 @@ void clsPlanet::HelioPlanet(const std::string& strName, double dblFix, double& d
   });
 }
 
-void clsPlanet::markEmpty() {
+void clsPlanet::forgetInstants() {
   slots_ = {};
   held_.earth = {};
   for (auto& phases : held_.phases) phases.blnFilled = false;
@@ -596,38 +598,64 @@ double moonInstant(double dblFix) {
   return y < 0 ? dblFix + 1.788107648 * y * y / 86400 : dblFix;
 }
 
-void clsHBody::markEmpty() {
-  blnSunCached_ = false;
-  blnMoonCached_ = false;
-  planet.markEmpty();
-  memory_.forgetDays();
-}
-
 // ---------------------------------------------------------------- what a session remembers
 
+bool InstantInputs::matches(const Session& session) const {
+  return dblDeltaTShift == session.deltaT.dblShift && dataDir == session.dataDir.native();
+}
+
+void InstantInputs::takeFrom(const Session& session) {
+  dataDir = session.dataDir.native();
+  dblDeltaTShift = session.deltaT.dblShift;
+}
+
 bool SkyInputs::matches(const Session& session) const {
-  const udtLocation& l = session.udtLocation;
-  return dblLatitude == l.dblLatitude && dblLongitude == l.dblLongitude && dblHeight == l.dblHeight &&
-         udtPosition == session.udtLocation.position() && udtWeather == session.udtWeather &&
-         database == &session.locations.udtCountries() && dataDir == session.dataDir.native();
+  return udtPosition == session.udtLocation.position() && udtWeather == session.udtWeather &&
+         database == &session.locations.udtCountries() && instant.matches(session);
 }
 
 void SkyInputs::takeFrom(const Session& session) {
-  const udtLocation& l = session.udtLocation;
-  dblLatitude = l.dblLatitude;
-  dblLongitude = l.dblLongitude;
-  dblHeight = l.dblHeight;
   udtPosition = session.udtLocation.position();
   udtWeather = session.udtWeather;
   database = &session.locations.udtCountries();
-  dataDir = session.dataDir.native();
+  instant.takeFrom(session);
+}
+
+SkyInputs SkyInputs::of(const Session& session) {
+  SkyInputs inputs;
+  inputs.takeFrom(session);
+  return inputs;
+}
+
+void HBodyMemory::forgetInstants() {
+  blnT = false;
+  blnEps = false;
 }
 
 void HBodyMemory::forgetDays() {
-  blnDayInputs = false;
   noons = {};
   lowerTransits = {};
   events = {};
+}
+
+void clsHBody::forgetOtherInstantInputs() {
+  const Session& s = session();
+  if (memory_.blnInstantInputs && memory_.instantInputs.matches(s)) return;
+  memory_.forgetInstants();
+  planet.forgetInstants();
+  memory_.instantInputs.takeFrom(s);
+  memory_.blnInstantInputs = true;
+}
+
+void clsHBody::forgetOtherInputs() {
+  forgetOtherInstantInputs();
+  const Session& s = session();
+  if (memory_.blnPlaceInputs && memory_.placeInputs.matches(s)) return;
+  blnSunCached_ = false;
+  blnMoonCached_ = false;
+  memory_.forgetDays();
+  memory_.placeInputs.takeFrom(s);
+  memory_.blnPlaceInputs = true;
 }
 
 void clsHBody::holdTables() {
@@ -682,15 +710,9 @@ const HBodyMemory::Observer& clsHBody::observerTerms() {
   return o;
 }
 
-void clsHBody::dropStale() {
-  if (!session().blnPositionsStale) return;
-  markEmpty();
-  session().blnPositionsStale = false;
-}
-
 void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& udtBody, bool& blnValid) {
   guardedVoid(blnValid, kTrueHBody, [&] {
-    dropStale();
+    forgetOtherInputs();
     const bool fixedBody = HBodyLoader::isFixedBodyName(strName);
     std::shared_ptr<const StarCatalogue> catalogue;
     int star = -1;
@@ -701,7 +723,8 @@ void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& ud
       if (star < 0) raise("Invalid heavenly body name: ", strName);
     }
     if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
-    const bool reuse = dblFix != 0 && !session().blnNewInput;
+    // The records kept are those of the session's inputs (forgetOtherInputs).
+    const bool reuse = dblFix != 0;
 
     udtHBody r;
     if (strName == "Sun") {

@@ -89,8 +89,8 @@ class clsPlanet : public SessionBound {
   void HelioPlanetNear(const std::string& strName, double dblFix, double& dblL, double& dblB, double& dblR,
                        bool& blnValid);
 
-  // Forgets every cached instant.
-  void markEmpty();
+  // Forgets every kept instant (the data folder or Delta T changed).
+  void forgetInstants();
 
  private:
   struct Slot {
@@ -163,8 +163,9 @@ class clsHBody : public SessionBound {
   // Mean obliquity of the ecliptic (degrees) at T centuries from J2000.0.
   double Obliquity(double dblT, bool& blnValid);
 
-  // The whole record of a body at an instant. Sun and Moon records are
-  // cached by instant (not reused for instant 0 or while blnNewInput is set).
+  // The whole record of a body at an instant. The Sun's and the Moon's last
+  // records are kept for their instant (but never reused for instant 0) and
+  // the session's inputs.
   void TrueHBody(const std::string& strName, double dblFix, udtHBody& udtBody, bool& blnValid);
 
   // Equatorial, horizon, topocentric and refracted coordinates from the
@@ -252,11 +253,12 @@ class clsHBody : public SessionBound {
   // The main window's "Magnitude" report of the body at the input instant.
   std::string MagnitudeReport(const std::string& strHBody, bool& blnValid);
 
-  // Forgets the cached Sun and Moon records and the planets' instants.
-  void markEmpty();
-  // Forgets them when an input dialog has changed the instant or the place
-  // since they were kept (blnPositionsStale), and clears that flag.
-  void dropStale();
+  // Forgets what was kept for other inputs than the session's: what depends
+  // on the instant alone when the data folder or the shift of Delta T
+  // differs, the Sun's and the Moon's records and what was found per day
+  // when the place or the weather does too. Every routine that reads the
+  // memory calls it first, so no caller ever marks anything stale.
+  void forgetOtherInputs();
 
  private:
   // What the probability of seeing a body at an instant is computed from:
@@ -294,8 +296,8 @@ class clsHBody : public SessionBound {
   double riseSetStep(const std::string& strName, double dblEstimate, bool blnSet, bool blnApparent,
                      bool& blnNeverRises, bool& blnNeverSets, bool blnSeaLevel, double dblHorizon, bool& blnValid);
   double sunTransit(int32_t lngDay, bool blnLower, bool& blnValid);
-  // Forgets what was found per day when the place or the weather changed.
-  void checkDayInputs();
+  // The part of forgetOtherInputs that concerns the instant alone.
+  void forgetOtherInstantInputs();
   // One rise or set search on one local day (rise_set.cpp).
   struct DaySearch;
 };

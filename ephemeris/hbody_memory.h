@@ -1,13 +1,14 @@
 // What the position routines of one session remember between calls, so that
 // a search over neighbouring instants or days does not redo work: the data
 // tables they use (resolved once, not looked up by path on every call), the
-// time argument and the obliquity of the last instant, the observer's terms
-// for the last place, and the Sun's transits and the rises and sets already
+// time argument and the obliquity of the last instant, the planets' last
+// instants, the Sun's and the Moon's last records, the observer's terms for
+// the last place, and the Sun's transits and the rises and sets already
 // found per day at one place.
 //
-// Everything here belongs to one session and is never shared. What depends
-// on the place or the weather remembers the inputs it was found for and is
-// forgotten as soon as any of them differs, whoever changed them.
+// Everything here belongs to one session and is never shared. Each part
+// remembers the inputs it was found for and is forgotten as soon as any of
+// them differs, whoever changed them: no caller ever marks anything stale.
 #pragma once
 
 #include <array>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "base/memory_keys.h"
 #include "ephemeris/hbody_data.h"
 #include "base/location_types.h"
 #include "location/weather.h"
@@ -24,22 +26,6 @@ namespace nemora {
 
 class Session;
 struct RefractionTable;
-
-// The inputs besides the instant on which a body's place in the sky and its
-// rise and set depend: the observer's position and height, the position and
-// setting the weather is estimated from, the location database (the Local
-// weather basis reads it) and the data folder.
-struct SkyInputs {
-  double dblLatitude = 0, dblLongitude = 0, dblHeight = 0;
-  ::nemora::udtPosition udtPosition;
-  ::nemora::udtWeather udtWeather;
-  const void* database = nullptr;
-  std::string dataDir;
-
-  // True when the session's inputs are still these (NaN never matches).
-  bool matches(const Session& session) const;
-  void takeFrom(const Session& session);
-};
 
 // The planets' series as the loader returned them, for one data folder.
 struct HeldSeries {
@@ -72,7 +58,10 @@ struct HBodyMemory {
   std::shared_ptr<const StarCatalogue> stars;
   const RefractionTable* refraction = nullptr;  // kept by the loader for the whole run
 
-  // The time argument of the last instant (a function of the instant alone).
+  // What depends on the instant alone was found for these inputs.
+  InstantInputs instantInputs;
+  bool blnInstantInputs = false;
+  // The time argument of the last instant.
   bool blnT = false;
   double dblTFix = 0, dblT = 0;
   // The obliquity terms of the last time argument.
@@ -87,11 +76,12 @@ struct HBodyMemory {
     double dblRho = 0;                              // distance from the centre, equatorial radii
   } observer;
 
-  // Per day at one place (the inputs below): the Sun's upper transits by
+  // At one place (the inputs below): the Sun's and the Moon's records of
+  // their last instants (kept by clsHBody), the Sun's upper transits by
   // day, its lower transits by the day they open, and the rises and sets
   // of the Sun, the Moon and the planets already found.
-  SkyInputs dayInputs;
-  bool blnDayInputs = false;
+  SkyInputs placeInputs;
+  bool blnPlaceInputs = false;
   struct Transit {
     bool blnFilled = false;
     int32_t lngDay = 0;
@@ -112,7 +102,9 @@ struct HBodyMemory {
   static constexpr size_t kEvents = 64;
   std::array<Event, kEvents> events{};
 
-  // Forgets what depends on the place or the weather.
+  // Forgets what depends on the instant alone, and what depends on the
+  // place or the weather.
+  void forgetInstants();
   void forgetDays();
 };
 

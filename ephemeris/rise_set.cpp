@@ -370,8 +370,7 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
     if (!isObjectName(strName)) raise("Object name not found: ", strName);
     // A crossing of the Sun, the Moon or a planet already found at this
     // place for the same day and horizon is remembered.
-    dropStale();
-    checkDayInputs();
+    forgetOtherInputs();
     const int body = fixedBodyIndex(strName);
     HBodyMemory::Event* remembered = nullptr;
     if (body >= 0) {
@@ -451,13 +450,6 @@ double clsHBody::sunTransit(int32_t lngDay, bool blnLower, bool& blnValid) {
   double t = Meridian("Sun", lngDay, blnLower ? -180 : 0, blnValid);
   if (blnValid) slot = HBodyMemory::Transit{true, lngDay, t};
   return t;
-}
-
-void clsHBody::checkDayInputs() {
-  if (memory_.blnDayInputs && memory_.dayInputs.matches(session())) return;
-  memory_.forgetDays();
-  memory_.dayInputs.takeFrom(session());
-  memory_.blnDayInputs = true;
 }
 
 // ---------------------------------------------------------------- Sunrise and sunset

@@ -290,18 +290,6 @@ bool LocationEntry::cmdOK() {
     s.currentLocation.LoadZoneHistory(inputInstant(), c.intCountry, next, display);
   }
 
-  // Any change that moves the instant or the place makes the kept positions stale.
-  const udtLocation& old = s.udtLocation;
-  bool changed = next.blnAutoTZ != old.blnAutoTZ || (next.dblTZ >= 0) != (old.dblTZ >= 0) ||
-                 next.dblTZ != old.dblTZ || next.dblLatitude != old.dblLatitude ||
-                 next.dblLongitude != old.dblLongitude || next.dblHeight != old.dblHeight ||
-                 next.blnDST != old.blnDST || next.udtTZ != old.udtTZ || next.strCountry != old.strCountry ||
-                 next.strCity != old.strCity || next.strNeighborhood != old.strNeighborhood ||
-                 next.blnPlaceValid != old.blnPlaceValid;
-  if (changed) {
-    s.blnNewInput = true;
-    s.blnPositionsStale = true;
-  }
   s.udtLocation = next;
   blnFinished = true;
   blnOK = true;
@@ -309,8 +297,7 @@ bool LocationEntry::cmdOK() {
 }
 
 void LocationEntry::cmdCancel() {
-  // Nothing changed here; a change accepted by another dialog that no
-  // evaluation has used yet stays marked.
+  // Nothing changed here.
   blnFinished = true;
 }
 

@@ -56,10 +56,9 @@ class WeatherModel : public SessionBound {
   // Empty with blnValid false when either step failed.
   std::string WeatherLabel(double dblFix, bool& blnValid);
 
-  // The nearest-place memory of the Local basis.
+  // The nearest-place memory of the Local basis: the position and the
+  // database it was found for, compared on every estimate.
   const NearestPlace& nearestPlace() const { return nearest_; }
-  // Forgets the nearest place (the next Local estimate searches again).
-  void markEmpty() { nearest_ = NearestPlace{}; }
 
  private:
   // Annual cycle factor: cos(L - 128 degrees) / 2, L the Sun's geometric mean

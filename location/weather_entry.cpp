@@ -144,13 +144,7 @@ bool WeatherEntry::cmdOK() {
     updated.dblHumDaily = *parseNumber(controls.txtHD);
     updated.dblHumAnnual = *parseNumber(controls.txtHA);
   }
-  if (!(updated == s.udtWeather)) {
-    // Refracted positions and visibility computed with the old weather are
-    // stale: a new basis, or a new value that the basis uses.
-    s.udtWeather = updated;
-    s.blnNewInput = true;
-    s.blnVisibilityStale = true;
-  }
+  s.udtWeather = updated;
   blnOK = true;
   return true;
 }

@@ -30,8 +30,6 @@ void moveToRecord(Session& s, const udtSighting& r) {
   const udtLocation& loc = r.location();
   SessionPool::movePlace(s, loc.dblLatitude, loc.dblLongitude, loc.dblHeight);
   s.udtLocation = loc;
-  s.weather.markEmpty();
-  s.hbody.markEmpty();
 }
 
 // The criterion's verdict, with no value (printed "-") where the evening

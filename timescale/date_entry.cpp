@@ -165,8 +165,7 @@ bool DateEntry::cmdOK() {
     return false;
   }
   const DateControls& c = controls;
-  const udtDate old = s.udtDateIn;
-  udtDate next = old;
+  udtDate next = s.udtDateIn;
   next.enmDateType = c.cboType;
   next.blnCE = c.optCE;
   // Boxes that the date type does not use keep the values they stand for
@@ -176,17 +175,6 @@ bool DateEntry::cmdOK() {
   if (c.cboMonth >= 0) next.intMonth = static_cast<int16_t>(c.cboMonth + 1);
   if (std::optional<int16_t> year = wholeValue(c.txtYear)) next.intYear = *year;
 
-  bool calendar = isCalendarType(next.enmDateType);
-  // The era moves a Gregorian date as it moves a Julian one (the year in
-  // force); Hebrew and Islamic years have none.
-  bool eraMatters = next.enmDateType == dtGregorian || next.enmDateType == dtJulian;
-  bool changed = next.enmDateType != old.enmDateType || (!calendar && next.dblDay != old.dblDay) ||
-                 (calendar && (next.intDateOfMonth != old.intDateOfMonth || next.intMonth != old.intMonth ||
-                               next.intYear != old.intYear || (eraMatters && next.blnCE != old.blnCE)));
-  if (changed) {
-    s.blnNewInput = true;
-    s.blnPositionsStale = true;
-  }
   s.udtDateIn = next;
   bool ok = true;
   double fixed = s.dateText.EvaluateDate(next, ok);
@@ -196,8 +184,7 @@ bool DateEntry::cmdOK() {
 }
 
 void DateEntry::cmdCancel() {
-  // Nothing changed here; a change accepted by another dialog that no
-  // evaluation has used yet stays marked.
+  // Nothing changed here.
   blnClosing_ = true;
 }
 

@@ -46,12 +46,11 @@ class DateEntry : public SessionBound {
   // "Date cannot be valid" with one line per failed check, or "" when the
   // controls hold a valid date.
   std::string invalidDateText() const;
-  // Checks the controls; on success stores the input date, sets blnNewInput
-  // when it changed (the cached positions become stale), computes
+  // Checks the controls; on success stores the input date, computes
   // dblFixDate and returns true (the dialog closes). On a failure shows the
   // whole message, changes nothing and returns false.
   bool cmdOK();
-  // Closes without a change; blnNewInput becomes false.
+  // Closes without a change.
   void cmdCancel();
   // Closing the window other than by OK or Cancel acts as OK; true when
   // the window may close.

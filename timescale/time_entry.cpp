@@ -98,7 +98,6 @@ bool TimeEntry::cmdOK() {
     return false;
   }
   const TimeControls& c = controls;
-  const udtTime old = s.udtTimeIn;
   udtTime next;
   next.bln24Hour = c.opt24Hr;
   next.blnPM = c.optPM;
@@ -111,22 +110,13 @@ bool TimeEntry::cmdOK() {
   next.udtDms.intDegreesHours = static_cast<int16_t>(*parseNumber(c.txtHours));
   next.udtDms.intMinutes = static_cast<int16_t>(*parseNumber(c.txtMinutes));
 
-  bool changed = next.enmTimeType != old.enmTimeType || next.bln24Hour != old.bln24Hour ||
-                 next.blnPM != old.blnPM || next.udtDms.intDegreesHours != old.udtDms.intDegreesHours ||
-                 next.udtDms.intMinutes != old.udtDms.intMinutes || next.udtDms.dblSeconds != old.udtDms.dblSeconds ||
-                 next.blnSecondTime != old.blnSecondTime;
-  if (changed) {
-    s.blnNewInput = true;
-    s.blnPositionsStale = true;
-  }
   s.udtTimeIn = next;
   blnClosing_ = true;
   return true;
 }
 
 void TimeEntry::cmdCancel() {
-  // Nothing changed here; a change accepted by another dialog that no
-  // evaluation has used yet stays marked.
+  // Nothing changed here.
   blnClosing_ = true;
 }
 

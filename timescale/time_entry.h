@@ -51,8 +51,7 @@ class TimeEntry : public SessionBound {
   // "Time cannot be valid" with one line per failed check, or "" when the
   // controls hold a valid time.
   std::string invalidTimeText() const;
-  // Checks the controls; on success stores the input time, sets blnNewInput
-  // when it changed (the cached positions become stale) and returns true
+  // Checks the controls; on success stores the input time and returns true
   // (the dialog closes). On a failure shows the whole message, changes
   // nothing and returns false.
   bool cmdOK();

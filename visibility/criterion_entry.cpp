@@ -102,9 +102,6 @@ bool CriterionEntry::cmdOK() {
     s.showMessage(messages);
     return false;
   }
-  // The cached visibility table was judged by the old criterion.
-  s.blnVisibilityStale = true;
-  s.blnNewInput = true;
   return true;
 }
 

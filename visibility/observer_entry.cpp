@@ -51,9 +51,6 @@ bool ObserverEntry::cmdOK() {
   s.udtObserver.blnOverall = controls.optOverall;
   s.udtObserver.dblLevel = *level;
   s.udtObserver.aid = aid;
-  // Probabilities computed for the old observer are stale.
-  s.blnVisibilityStale = true;
-  s.blnNewInput = true;
   blnOK = true;
   return true;
 }

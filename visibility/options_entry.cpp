@@ -89,9 +89,6 @@ bool OptionsEntry::cmdOK() {
   o.lngNWitnesses = static_cast<int32_t>(*witnesses);
   o.dblPopulation = *population;
   s.intLanguage = controls.intLanguage;
-  // The cached visibility table was computed with the old settings.
-  s.blnVisibilityStale = true;
-  s.blnNewInput = true;
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "base/errors.h"
 #include "base/number_format.h"
@@ -19,6 +20,7 @@
 #include "visibility/criterion_visibility.h"
 #include "visibility/optical_aid.h"
 #include "visibility/sky.h"
+#include "base/memory_keys.h"
 
 namespace nemora {
 
@@ -226,16 +228,13 @@ void clsHBody::VisibilityOn(const std::string& strHBody, int32_t lngFix, bool bl
     if (std::find(kNIntegralsChoices.begin(), kNIntegralsChoices.end(), N) == kNIntegralsChoices.end())
       raise("intNIntegrals not valid: ", N);
     if (!HBodyLoader(s).IsObjectName(strHBody)) raise("strHBody not valid: ", strHBody);
-    Session::VisibilityCache& cache = s.visibilityCache;
-    if (!s.blnVisibilityStale && cache.blnFilled && cache.strHBody == strHBody && cache.lngFix == lngFix &&
-        cache.blnEvening == blnEvening &&
-        cache.blnFlag1 == blnFlag1 && cache.blnFlag2 == blnFlag2 && cache.blnFlag3 == blnFlag3 &&
-        cache.position == s.udtLocation.position() && cache.weather == s.udtWeather && cache.options == s.options &&
-        cache.observer == s.udtObserver && cache.criterion == s.udtUserCriterion) {
+    VisibilityMemory& cache = s.visibilityCache;
+    VisibilityKey key = VisibilityKey::of(s, strHBody, lngFix, blnEvening, blnFlag1, blnFlag2, blnFlag3);
+    if (cache.key == key) {
       udtVis = cache.table;
       return;
     }
-    cache.blnFilled = false;
+    cache.key.reset();
     bool ok = true;
     udtVisibility v;
     ObservingInterval(strHBody, lngFix, blnEvening, v, ok);
@@ -325,20 +324,15 @@ void clsHBody::VisibilityOn(const std::string& strHBody, int32_t lngFix, bool bl
     }
     udtVis = v;
     cache.table = v;
-    cache.strHBody = strHBody;
-    cache.lngFix = lngFix;
-    cache.blnEvening = blnEvening;
-    cache.blnFlag1 = blnFlag1;
-    cache.blnFlag2 = blnFlag2;
-    cache.blnFlag3 = blnFlag3;
-    cache.position = s.udtLocation.position();
-    cache.weather = s.udtWeather;
-    cache.options = s.options;
-    cache.observer = s.udtObserver;
-    cache.criterion = s.udtUserCriterion;
-    cache.blnFilled = true;
-    s.blnVisibilityStale = false;
+    cache.key = std::move(key);
   });
+}
+
+VisibilityKey VisibilityKey::of(const Session& session, const std::string& strHBody, int32_t lngFix,
+                                bool blnEvening, bool blnFlag1, bool blnFlag2, bool blnFlag3) {
+  return VisibilityKey{strHBody,          lngFix,          blnEvening,          blnFlag1,
+                       blnFlag2,          blnFlag3,        SkyInputs::of(session), session.options,
+                       session.udtObserver, session.udtUserCriterion};
 }
 
 void clsHBody::ObservingInterval(const std::string& strHBody, int32_t lngFix, bool blnEvening, udtVisibility& v,

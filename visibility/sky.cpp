@@ -172,15 +172,26 @@ double clsSky::DeltaM(double dblFix, double dblAlt, int16_t intMode, bool& blnVa
   });
 }
 
+bool SkyKey::matches(const Session& session, double fix, double alt, double az) const {
+  return dblFix == fix && dblAlt == alt && dblAz == az && inputs.matches(session);
+}
+
+void SkyKey::takeFrom(const Session& session, double fix, double alt, double az) {
+  dblFix = fix;
+  dblAlt = alt;
+  dblAz = az;
+  inputs.takeFrom(session);
+}
+
 double clsSky::SkyBrightness(double dblFix, double dblAlt, double dblAz, int16_t intMode, bool blnFixedKA,
                              double dblKA, bool& blnValid) {
   return guarded(blnValid, "cSky.SkyBrightness", 0.0, [&] {
     if (intMode != 2) raise("intMode not valid: ", intMode);
     udtSkyCache& c = cache_;
-    bool reuse = blnFixedKA && c.blnFilled && c.dblFix == dblFix && c.dblAlt == dblAlt && c.dblAz == dblAz;
+    Session& s = session();
+    bool reuse = blnFixedKA && c.blnFilled && c.key.matches(s, dblFix, dblAlt, dblAz);
     if (!reuse) {
       c.blnFilled = false;
-      Session& s = session();
       bool ok = true;
       udtHBody moon, sun;
       s.hbody.TrueHBody("Moon", dblFix, moon, ok);
@@ -212,9 +223,7 @@ double clsSky::SkyBrightness(double dblFix, double dblAlt, double dblAz, int16_t
       c.dblMoonlight = 3.18e-6 * c.dblFRhoMoon;
       c.dblTwilight = std::pow(10.0, 0.4 * c.dblSunAlt) * 54140 / c.dblRhoSun;
       c.dblDaylight = 0.050616;
-      c.dblFix = dblFix;
-      c.dblAlt = dblAlt;
-      c.dblAz = dblAz;
+      c.key.takeFrom(s, dblFix, dblAlt, dblAz);
       c.blnFilled = true;
     }
     double KA = blnFixedKA ? dblKA : c.KA;

@@ -7,17 +7,33 @@
 #include <span>
 #include <vector>
 
+#include "base/memory_keys.h"
 #include "base/session_bound.h"
 #include "location/weather.h"
 
 namespace nemora {
 
-// The last full sky-brightness evaluation: the point and instant, and every
-// quantity that does not depend on the aerosol coefficient, so that a scan
-// over aerosol coefficients at one point recomputes only the cheap sums.
+// What a kept sky-brightness evaluation depends on: the instant, the point,
+// and the place and the weather (through the Sun's and the Moon's records
+// and the extinction). It is reused only with the caller's aerosol
+// coefficient, so the humidity that the options' model gives the aerosols
+// plays no part in it.
+struct SkyKey {
+  double dblFix = 0, dblAlt = 0, dblAz = 0;
+  SkyInputs inputs;
+
+  friend bool operator==(const SkyKey&, const SkyKey&) = default;
+  // True when this is the key of the evaluation asked for in the session.
+  bool matches(const Session& session, double dblFix, double dblAlt, double dblAz) const;
+  void takeFrom(const Session& session, double dblFix, double dblAlt, double dblAz);
+};
+
+// The last full sky-brightness evaluation: its key, and every quantity that
+// does not depend on the aerosol coefficient, so that a scan over aerosol
+// coefficients at one point recomputes only the cheap sums.
 struct udtSkyCache {
   bool blnFilled = false;
-  double dblFix = 0, dblAlt = 0, dblAz = 0;
+  SkyKey key;
   double KR = 0, KA = 0, KO = 0, KW = 0;
   double dblXPoint = 0, dblXMoon = 0, dblXSun = 0;   // air masses (capped at 40)
   double dblRhoMoon = 0, dblRhoSun = 0;              // angular distances of the point, degrees
@@ -48,13 +64,9 @@ class clsSky : public SessionBound {
   // Brightness of the sky (cd/m^2) at apparent altitude dblAlt and azimuth
   // dblAz: night sky, moonlight, twilight and daylight (mode 2). With
   // blnFixedKA the aerosol coefficient is dblKA, and a repeated point and
-  // instant reuses the cached evaluation.
+  // instant (with the same inputs) reuses the cached evaluation.
   double SkyBrightness(double dblFix, double dblAlt, double dblAz, int16_t intMode, bool blnFixedKA, double dblKA,
                        bool& blnValid);
-  // Forgets the cached sky evaluation (the place, the weather or the
-  // positions changed).
-  void markEmpty() { cache_.blnFilled = false; }
-
   // The narrowest width (degrees) that the eye resolves against a sky of
   // brightness dblBSky (cd/m^2).
   static double UsefulWidth(double dblBSky);

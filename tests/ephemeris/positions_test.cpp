@@ -136,37 +136,22 @@ TEST_F(PositionsTest, TheMoonBefore1955IsComputedSlightlyLater) {
   EXPECT_GT(moonInstant(713000), 713000.0);  // 1953 February
 }
 
-TEST_F(PositionsTest, CachedRecordsFollowTheInstantAndTheInputFlag) {
-  s.blnNewInput = false;
+TEST_F(PositionsTest, KeptRecordsFollowTheInstantAndThePlace) {
   udtHBody first = body("Moon", kEvening);
-  // A change of place without the input flag: the cached record comes back,
-  // topocentric values and all.
+  // A change of place, with nothing marked stale, gives the new place's
+  // record, topocentric values and all.
   s.udtLocation.dblLatitude = -33.9;
-  udtHBody cached = body("Moon", kEvening);
-  EXPECT_EQ(cached.AltTopo, first.AltTopo);
-  // With the flag set every call recomputes.
-  s.blnNewInput = true;
-  udtHBody fresh = body("Moon", kEvening);
-  EXPECT_NE(fresh.AltTopo, first.AltTopo);
-  // The Sun likewise; a planet's heliocentric instant cache has no place in it.
-  s.blnNewInput = false;
+  EXPECT_NE(body("Moon", kEvening).AltTopo, first.AltTopo);
   udtHBody sun1 = body("Sun", kEvening);
   s.udtLocation.dblLatitude = 10;
+  EXPECT_NE(body("Sun", kEvening).AltTopo, sun1.AltTopo);
+  s.udtLocation.dblLatitude = -33.9;
   EXPECT_EQ(body("Sun", kEvening).AltTopo, sun1.AltTopo);
   EXPECT_NE(body("Sun", kEvening + 1e-3).AltTopo, sun1.AltTopo);
-  // Instant 0 is always recomputed.
-  udtHBody zero = body("Sun", 0);
-  s.udtLocation.dblLatitude = 50;
-  EXPECT_NE(body("Sun", 0).AltTopo, zero.AltTopo);
-  // A dialog that changed an input marks the kept positions stale: they are
-  // dropped even after the input flag was cleared again.
-  s.udtLocation.dblLatitude = 20;
-  s.blnPositionsStale = true;
-  EXPECT_NE(body("Sun", kEvening).AltTopo, sun1.AltTopo);
-  EXPECT_FALSE(s.blnPositionsStale);
   // Two sessions never share a cache.
   RecordedSession other;
   other.session.udtLocation = s.udtLocation;
+  other.session.udtLocation.dblLatitude = 10;
   other.session.udtWeather = s.udtWeather;
   udtHBody r;
   bool ok = false;

@@ -146,7 +146,6 @@ class RiseSetAccuracy : public ::testing::TestWithParam<std::string> {
     s.udtWeather.dblTempMean = p.temperature;
     s.udtWeather.dblPressMean = p.pressure;
     s.udtWeather.dblHumMean = 50;
-    s.blnNewInput = false;  // let the Sun and Moon records be reused, as in the program
   }
 
   // Our instants for every reference event of this place and body, on the

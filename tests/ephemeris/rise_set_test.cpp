@@ -35,7 +35,6 @@ struct Observer : RecordedSession {
     session.udtWeather.dblTempDaily = session.udtWeather.dblTempAnnual = 0;
     session.udtWeather.dblPressMean = 1013.25;
     session.udtWeather.dblPressDaily = session.udtWeather.dblPressAnnual = 0;
-    session.blnNewInput = false;
   }
 
   udtHBody body(const std::string& name, double t) {

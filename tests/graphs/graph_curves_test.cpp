@@ -31,7 +31,6 @@ struct Place : RecordedSession {
     l.blnAutoTZ = false;
     session.udtLocation.moveTo({lat, lon, height});
     session.udtWeather.udtBasis = kWeatherFixed;
-    session.blnNewInput = false;
     session.workDir = dir.path();
     session.udtDateIn.enmDateType = 4;
     session.udtTimeIn.enmTimeType = 1;

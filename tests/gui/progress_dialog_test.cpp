@@ -45,7 +45,6 @@ TEST(ProgressDialog, ShownDuringAVisibilitySearchAndClosedAfterIt) {
   session.udtLocation.dblHeight = 754;
   session.udtLocation.moveTo({31.7767, 35.2345, 754});
   session.udtWeather.udtBasis = kWeatherFixed;
-  session.blnNewInput = false;
   session.options.intMoonCalc = kMoonCalcPhotometric;  // the long, stepped search
   bool ok = false;
   udtVisibility v;

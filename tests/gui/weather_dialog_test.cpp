@@ -65,7 +65,6 @@ TEST(WeatherDialog, OpensWithEveryControlAndEnablesTheBoxesOfTheBasis) {
 TEST(WeatherDialog, OkChecksAndStoresCancelLeavesAlone) {
   RecordingMessageSink sink;
   Session session{sink};
-  session.blnNewInput = false;
   {
     frmWeather dialog{session};
     dialog.show();
@@ -84,9 +83,7 @@ TEST(WeatherDialog, OkChecksAndStoresCancelLeavesAlone) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(dialog.blnOK());
     EXPECT_EQ(session.udtWeather, (udtWeather{kWeatherManual, 20, 8.9, 8.6, 923.4, 0, -5.9, 68.5, -20, 20.1}));
-    EXPECT_TRUE(session.blnNewInput);
   }
-  session.blnNewInput = false;
   {
     frmWeather dialog{session};
     dialog.show();
@@ -98,7 +95,6 @@ TEST(WeatherDialog, OkChecksAndStoresCancelLeavesAlone) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(dialog.blnOK());
     EXPECT_EQ(session.udtWeather.udtBasis, kWeatherManual);
-    EXPECT_FALSE(session.blnNewInput);
   }
 }
 

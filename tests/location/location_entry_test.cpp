@@ -118,19 +118,11 @@ TEST_F(LocationEntryTest, ChoosingACountryCityOrNeighborhood) {
   EXPECT_EQ(location.strCountry, "Israel");
   EXPECT_EQ(location.udtTZ.size(), static_cast<size_t>(location.intNTZ));
   EXPECT_GT(location.intNTZ, 1);
-  bool wasNew = rs.session.blnNewInput = false;
   entry.cmdCancel();
   EXPECT_TRUE(entry.blnFinished);
   EXPECT_FALSE(entry.blnOK);
-  EXPECT_EQ(rs.session.blnNewInput, wasNew);
   EXPECT_EQ(location.strCountry, "Israel");
   EXPECT_EQ(location.udtTZ[0].dblTZ, 2);
-
-  // Cancel leaves a change marked by another dialog as it was.
-  rs.session.blnNewInput = true;
-  LocationEntry third(rs.session);
-  third.cmdCancel();
-  EXPECT_TRUE(rs.session.blnNewInput);
 }
 
 TEST_F(LocationEntryTest, OKCollectsEveryFailure) {
@@ -197,8 +189,6 @@ TEST_F(LocationEntryTest, OKCollectsEveryFailure) {
 }
 
 TEST_F(LocationEntryTest, OKStoresATypedPosition) {
-  rs.session.blnNewInput = false;
-  rs.session.blnPositionsStale = false;
   LocationEntry entry(rs.session);
   LocationControls& c = entry.controls;
   c.optDMS = true;
@@ -233,23 +223,19 @@ TEST_F(LocationEntryTest, OKStoresATypedPosition) {
   EXPECT_TRUE(location.blnDMS);
   EXPECT_EQ(location.dblHeight, -20);
   EXPECT_EQ(location.strCity, "Jerusalem");  // kept as a label
-  EXPECT_TRUE(rs.session.blnNewInput);
-  EXPECT_TRUE(rs.session.blnPositionsStale);
 
-  // A decimal longitude of 180 West is stored as 180; unchanged values do
-  // not mark the input as new.
+  // A decimal longitude of 180 West is stored as 180; OK on unchanged
+  // controls keeps it.
   LocationEntry again(rs.session);
   again.controls.optDMS = false;
   again.controls.txtLong = "180";
   again.controls.optEast = false;
-  rs.session.blnNewInput = false;
   ASSERT_TRUE(again.cmdOK()) << rs.sink.last();
   EXPECT_EQ(location.dblLongitude, 180);
-  EXPECT_TRUE(rs.session.blnNewInput);
-  rs.session.blnNewInput = false;
   LocationEntry unchanged(rs.session);
   ASSERT_TRUE(unchanged.cmdOK());
-  EXPECT_FALSE(rs.session.blnNewInput);
+  EXPECT_EQ(location.dblLongitude, 180);
+  EXPECT_EQ(location.dblLatitude, -90);
 }
 
 TEST_F(LocationEntryTest, OKStoresAChosenPlaceWithItsZoneHistory) {

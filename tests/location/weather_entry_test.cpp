@@ -142,11 +142,9 @@ TEST_F(WeatherEntryTest, EveryMessageOfTheManualBasis) {
     c.change(entry.controls);
     EXPECT_EQ(WeatherEntryProblems(entry.controls), c.message);
     udtWeather before = s.udtWeather;
-    s.blnNewInput = false;
     EXPECT_FALSE(entry.cmdOK()) << c.message;
     EXPECT_EQ(rs.sink.messages, std::vector<std::string>{c.message});
     EXPECT_EQ(s.udtWeather, before);
-    EXPECT_FALSE(s.blnNewInput);
     EXPECT_FALSE(entry.blnOK);
   }
 }
@@ -252,17 +250,13 @@ TEST_F(WeatherEntryTest, FixedChecksOnlyTheMeansAndGlobalAndLocalNothing) {
   }
 }
 
-TEST_F(WeatherEntryTest, OkStoresWhatTheBasisUsesAndMarksChanges) {
-  // Unchanged: nothing is marked.
-  s.blnNewInput = false;
-  s.blnVisibilityStale = false;
+TEST_F(WeatherEntryTest, OkStoresWhatTheBasisUses) {
+  // Unchanged: the setting stays as it was.
   {
     WeatherEntry entry{s};
     EXPECT_TRUE(entry.cmdOK());
     EXPECT_TRUE(entry.blnOK);
     EXPECT_EQ(s.udtWeather, udtWeather{});
-    EXPECT_FALSE(s.blnNewInput);
-    EXPECT_FALSE(s.blnVisibilityStale);
   }
   // Global: only the basis is stored, whatever the boxes hold.
   {
@@ -274,11 +268,8 @@ TEST_F(WeatherEntryTest, OkStoresWhatTheBasisUsesAndMarksChanges) {
     udtWeather expected;
     expected.udtBasis = kWeatherGlobal;
     EXPECT_EQ(s.udtWeather, expected);
-    EXPECT_TRUE(s.blnNewInput);
-    EXPECT_TRUE(s.blnVisibilityStale);
   }
   // Fixed: the means are stored, the ranges kept.
-  s.blnNewInput = false;
   {
     WeatherEntry entry{s};
     entry.controls.cboBasis = kWeatherFixed;
@@ -288,42 +279,35 @@ TEST_F(WeatherEntryTest, OkStoresWhatTheBasisUsesAndMarksChanges) {
     entry.controls.txtTD = "77";
     EXPECT_TRUE(entry.cmdOK());
     EXPECT_EQ(s.udtWeather, (udtWeather{kWeatherFixed, 12.5, 8.9, 8.6, 1013.25, 0, -5.9, 40, -18, 20.1}));
-    EXPECT_TRUE(s.blnNewInput);
   }
   // Fixed again with a new value in a box it does not use: no change.
-  s.blnNewInput = false;
   {
     WeatherEntry entry{s};
     entry.controls.txtHA = "3";
     EXPECT_TRUE(entry.cmdOK());
-    EXPECT_FALSE(s.blnNewInput);
+    EXPECT_EQ(s.udtWeather, (udtWeather{kWeatherFixed, 12.5, 8.9, 8.6, 1013.25, 0, -5.9, 40, -18, 20.1}));
   }
-  // The same basis with a new value it uses is a change.
+  // The same basis with a new value it uses is stored.
   {
     WeatherEntry entry{s};
     entry.controls.txtTM = "13";
     EXPECT_TRUE(entry.cmdOK());
-    EXPECT_TRUE(s.blnNewInput);
     EXPECT_EQ(s.udtWeather.dblTempMean, 13);
   }
   // Manual: all nine values.
-  s.blnNewInput = false;
   {
     WeatherEntry entry{s};
     entry.controls = WeatherControls{kWeatherManual, "20", "10", "-6", "1000", "2", "3", "55", "-20", "10"};
     EXPECT_TRUE(entry.cmdOK());
     EXPECT_EQ(s.udtWeather, (udtWeather{kWeatherManual, 20, 10, -6, 1000, 2, 3, 55, -20, 10}));
-    EXPECT_TRUE(s.blnNewInput);
   }
   // Cancel changes nothing.
-  s.blnNewInput = false;
   {
     WeatherEntry entry{s};
     entry.controls = WeatherControls{kWeatherGlobal, "1", "1", "1", "1", "1", "1", "1", "1", "1"};
     EXPECT_TRUE(entry.cmdCancel());
     EXPECT_FALSE(entry.blnOK);
     EXPECT_EQ(s.udtWeather, (udtWeather{kWeatherManual, 20, 10, -6, 1000, 2, 3, 55, -20, 10}));
-    EXPECT_FALSE(s.blnNewInput);
   }
   EXPECT_TRUE(rs.sink.messages.empty());
 }

@@ -91,14 +91,13 @@ TEST(TimeEntry, EveryMessage) {
   };
   for (const Case& c : cases) {
     s.udtTimeIn = udtTime{};
-    s.blnNewInput = false;
     TimeEntry entry(s);
     entry.controls = c.controls;
     rs.sink.clear();
     EXPECT_FALSE(entry.cmdOK()) << c.message;
     EXPECT_EQ(rs.sink.messages, std::vector<std::string>{c.message});
     EXPECT_FALSE(entry.closing());
-    EXPECT_FALSE(s.blnNewInput);
+    EXPECT_EQ(s.udtTimeIn.udtDms.intDegreesHours, 0);
   }
 }
 
@@ -114,11 +113,9 @@ TEST(TimeEntry, ValidTimesAreAccepted) {
   }
 }
 
-TEST(TimeEntry, OkStoresTheTimeAndMarksANewInput) {
+TEST(TimeEntry, OkStoresTheTime) {
   RecordedSession rs;
   Session& s = rs.session;
-  s.blnNewInput = false;
-  s.blnPositionsStale = false;
   {
     TimeEntry entry(s);
     entry.controls = typed(ttLocal, "7", "30", "15.5", false, true, false);
@@ -134,20 +131,13 @@ TEST(TimeEntry, OkStoresTheTimeAndMarksANewInput) {
   EXPECT_EQ(t.udtDms.intMinutes, 30);
   EXPECT_EQ(t.udtDms.dblSeconds, 15.5);
   EXPECT_TRUE(t.udtDms.blnPositive);
-  EXPECT_TRUE(s.blnNewInput);
-  EXPECT_TRUE(s.blnPositionsStale);
 
-  // Unchanged: no new input.
-  s.blnNewInput = false;
-  s.blnPositionsStale = false;
-  {
-    TimeEntry entry(s);
-    EXPECT_TRUE(entry.cmdOK());
-  }
-  EXPECT_FALSE(s.blnNewInput);
-  EXPECT_FALSE(s.blnPositionsStale);
-
-  // Each field that changes makes a new input.
+  // Each field that changes is stored.
+  auto same = [](const udtTime& a, const udtTime& b) {
+    return a.enmTimeType == b.enmTimeType && a.bln24Hour == b.bln24Hour && a.blnPM == b.blnPM &&
+           a.blnSecondTime == b.blnSecondTime && a.udtDms.intDegreesHours == b.udtDms.intDegreesHours &&
+           a.udtDms.intMinutes == b.udtDms.intMinutes && a.udtDms.dblSeconds == b.udtDms.dblSeconds;
+  };
   const std::vector<TimeControls> changes = {
       typed(ttUTC, "7", "30", "15.5", false, true, false),  typed(ttLocal, "7", "30", "15.5", true, true, false),
       typed(ttLocal, "7", "30", "15.5", false, false, false), typed(ttLocal, "8", "30", "15.5", false, true, false),
@@ -159,11 +149,11 @@ TEST(TimeEntry, OkStoresTheTimeAndMarksANewInput) {
     s.udtTimeIn.blnPM = true;
     s.udtTimeIn.blnSecondTime = false;
     s.udtTimeIn.udtDms = udtDms{7, 30, 15.5, true};
-    s.blnNewInput = false;
+    const udtTime before = s.udtTimeIn;
     TimeEntry entry(s);
     entry.controls = c;
     EXPECT_TRUE(entry.cmdOK());
-    EXPECT_TRUE(s.blnNewInput);
+    EXPECT_FALSE(same(s.udtTimeIn, before));
   }
 
   // GMST and LST are on the 24-hour clock, seasonal hours on the 12-hour clock.
@@ -186,7 +176,6 @@ TEST(TimeEntry, OkStoresTheTimeAndMarksANewInput) {
 TEST(TimeEntry, CancelAndClosing) {
   RecordedSession rs;
   Session& s = rs.session;
-  s.blnNewInput = true;
   {
     TimeEntry entry(s);
     entry.controls.txtHours = "5";
@@ -194,7 +183,6 @@ TEST(TimeEntry, CancelAndClosing) {
     EXPECT_TRUE(entry.queryClose());
   }
   EXPECT_EQ(s.udtTimeIn.udtDms.intDegreesHours, 0);
-  EXPECT_TRUE(s.blnNewInput);
   {
     TimeEntry entry(s);
     entry.controls.txtHours = "7.5";

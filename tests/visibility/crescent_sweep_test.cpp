@@ -47,7 +47,6 @@ struct Observer : testing::RecordedSession {
     session.udtWeather.dblHumMean = 50;
     session.options.intMoonCalc = kMoonCalcPhotometric;
     session.options.intNIntegrals = 16;
-    session.blnNewInput = false;
   }
   void at(double lat, double lon) { SessionPool::movePlace(session, lat, lon, 0); }
   udtHBody body(const std::string& name, double t) {

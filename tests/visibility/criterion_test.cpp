@@ -47,7 +47,6 @@ struct Place : RecordedSession {
     session.udtWeather.dblTempMean = 15;
     session.udtWeather.dblPressMean = 1013.25;
     session.udtWeather.dblHumMean = 50;
-    session.blnNewInput = false;
   }
   udtCriterionResult evaluate(int16_t type, int32_t day, bool evening) {
     udtCriterion k;

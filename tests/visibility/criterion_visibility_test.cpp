@@ -31,7 +31,6 @@ struct Jerusalem : RecordedSession {
     l.dblTZ = 2;
     session.udtLocation.moveTo({l.dblLatitude, l.dblLongitude, l.dblHeight});
     session.udtWeather.udtBasis = kWeatherFixed;
-    session.blnNewInput = false;
     session.options.intMoonCalc = kMoonCalcByCriterion;
   }
   double alt(const std::string& name, double t) {

@@ -34,7 +34,6 @@ struct Jerusalem : RecordedSession {
     l.blnAutoTZ = false;
     session.udtLocation.moveTo({l.dblLatitude, l.dblLongitude, l.dblHeight});
     session.udtWeather.udtBasis = kWeatherFixed;
-    session.blnNewInput = false;
     session.workDir = dir.path();
     session.udtDateIn.enmDateType = 4;
     session.udtTimeIn.enmTimeType = 1;

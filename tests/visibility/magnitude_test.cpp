@@ -38,7 +38,6 @@ class MagnitudeTest : public ::testing::Test {
     s.udtWeather.dblTempMean = 10;
     s.udtWeather.dblPressMean = 1013.25;
     s.udtWeather.dblHumMean = 50;
-    s.hbody.markEmpty();
   }
   udtHBody body(const std::string& name, double fix) {
     udtHBody r;

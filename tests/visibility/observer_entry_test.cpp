@@ -29,16 +29,12 @@ TEST(Observer, LoadShowsTheStoredObserver) {
 
 TEST(Observer, OkStoresTheControls) {
   RecordedSession s;
-  s.session.blnNewInput = false;
-  s.session.blnVisibilityStale = false;
   ObserverEntry entry(s.session);
   entry.controls.optOverall = false;
   entry.controls.txtLevel = "1.5";
   EXPECT_TRUE(entry.cmdOK());
   EXPECT_TRUE(entry.blnOK);
   EXPECT_EQ(s.session.udtObserver, (udtObserver{false, 1.5}));
-  EXPECT_TRUE(s.session.blnNewInput);
-  EXPECT_TRUE(s.session.blnVisibilityStale);
   EXPECT_TRUE(s.sink.messages.empty());
 
   // With "Overall probability" a numeric level is still stored.
@@ -53,7 +49,6 @@ TEST(Observer, LevelThatIsNotANumber) {
   // Personal probability: the message, and nothing changes.
   RecordedSession s;
   s.session.udtObserver = {true, 0.75};
-  s.session.blnNewInput = false;
   ObserverEntry personal(s.session);
   personal.controls.optOverall = false;
   personal.controls.txtLevel = "high";
@@ -61,7 +56,6 @@ TEST(Observer, LevelThatIsNotANumber) {
   EXPECT_FALSE(personal.blnOK);
   EXPECT_EQ(s.sink.messages, std::vector<std::string>{"Level must be a number"});
   EXPECT_EQ(s.session.udtObserver, (udtObserver{true, 0.75}));
-  EXPECT_FALSE(s.session.blnNewInput);
 
   // Overall probability: the text goes back to the stored level and OK goes on.
   s.sink.clear();

@@ -28,8 +28,6 @@ TEST(Options, StartUpValues) {
   EXPECT_EQ(s.session.intLanguage, 0);
   EXPECT_TRUE(s.session.udtObserver.blnOverall);
   EXPECT_EQ(s.session.udtObserver.dblLevel, 0);
-  EXPECT_TRUE(s.session.blnNewInput);
-  EXPECT_TRUE(s.session.blnVisibilityStale);
 
   // The dialog opened on the start-up settings shows the defaults of its
   // Default button, and its label counts 16 likely observers.
@@ -123,8 +121,6 @@ TEST(Options, OkChecksInOrderAndChangesNothingOnFailure) {
   };
   for (const Case& c : cases) {
     RecordedSession s;
-    s.session.blnNewInput = false;
-    s.session.blnVisibilityStale = false;
     OptionsEntry entry(s.session);
     changeEveryControl(entry.controls);
     entry.controls.txtNWitnesses = c.witnesses;
@@ -134,15 +130,11 @@ TEST(Options, OkChecksInOrderAndChangesNothingOnFailure) {
     EXPECT_EQ(s.sink.messages, std::vector<std::string>{c.message}) << c.witnesses << " / " << c.population;
     EXPECT_EQ(s.session.options, udtOptions{});
     EXPECT_EQ(s.session.intLanguage, 0);
-    EXPECT_FALSE(s.session.blnNewInput);
-    EXPECT_FALSE(s.session.blnVisibilityStale);
   }
 }
 
-TEST(Options, OkStoresEverySettingAndMarksTheCachesStale) {
+TEST(Options, OkStoresEverySetting) {
   RecordedSession s;
-  s.session.blnNewInput = false;
-  s.session.blnVisibilityStale = false;
   OptionsEntry entry(s.session);
   changeEveryControl(entry.controls);
   EXPECT_TRUE(entry.cmdOK());
@@ -158,8 +150,6 @@ TEST(Options, OkStoresEverySettingAndMarksTheCachesStale) {
   EXPECT_EQ(o.dblPopulation, 1000000);
   EXPECT_EQ(s.session.intLanguage, 1);
   EXPECT_TRUE(outputRightToLeft(s.session.intLanguage));
-  EXPECT_TRUE(s.session.blnNewInput);
-  EXPECT_TRUE(s.session.blnVisibilityStale);
 
   // The next opening shows what was stored; back to English lays out left to right.
   OptionsEntry again(s.session);
@@ -198,7 +188,6 @@ TEST(Options, LargePopulationIsAcceptedWithAWarning) {
 
 TEST(Options, CancelAndDefaultNeverChangeASetting) {
   RecordedSession s;
-  s.session.blnNewInput = false;
   OptionsEntry entry(s.session);
   changeEveryControl(entry.controls);
 
@@ -211,7 +200,6 @@ TEST(Options, CancelAndDefaultNeverChangeASetting) {
                                                         "Are you sure you want to cancel the changes?"}));
   EXPECT_EQ(s.session.options, udtOptions{});
   EXPECT_EQ(s.session.intLanguage, 0);
-  EXPECT_FALSE(s.session.blnNewInput);
 
   // Default asks; refused, the controls stay; accepted, they show the
   // start-up values, which are stored only by OK.
@@ -237,7 +225,6 @@ TEST(Options, CancelAndDefaultNeverChangeASetting) {
   reverted.cmdDefault();
   EXPECT_TRUE(reverted.cmdOK());
   EXPECT_EQ(s.session.options, udtOptions{});
-  EXPECT_TRUE(s.session.blnNewInput);
 }
 
 }  // namespace

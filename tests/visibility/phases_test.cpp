@@ -39,7 +39,6 @@ struct Place : RecordedSession {
     session.udtWeather.dblTempMean = 15;
     session.udtWeather.dblPressMean = 1013.25;
     session.udtWeather.dblHumMean = 50;
-    session.blnNewInput = false;
   }
   double tt(double ut) {
     bool ok = false;

@@ -39,7 +39,6 @@ struct Jerusalem : RecordedSession {
     w.dblTempMean = 15;
     w.dblPressMean = 925;
     w.dblHumMean = humidity;
-    session.blnNewInput = false;
   }
   udtHBody body(const std::string& name, double t) {
     udtHBody r;

@@ -47,7 +47,6 @@ int main(int argc, char** argv) {
   nemora::RecordingMessageSink sink;
   nemora::Session session(sink);
   session.dataDir = argv[1];
-  session.blnNewInput = false;
   std::ifstream in(argv[2]);
   if (!in) {
     std::fprintf(stderr, "cannot open %s\n", argv[2]);
@@ -74,7 +73,6 @@ int main(int argc, char** argv) {
       session.udtWeather.udtBasis = nemora::kWeatherFixed;
       session.udtWeather.dblTempMean = p.temperature;
       session.udtWeather.dblPressMean = p.pressure;
-      session.hbody.markEmpty();
     }
     if (f[3] != "rise" && f[3] != "set") continue;  // never-rises and never-sets days: the test checks them
     const auto day = static_cast<int32_t>(number(f[1]));
