@@ -200,8 +200,13 @@ void CriterionEvaluation::Evaluate(int32_t lngFix, bool blnEvening, const udtCri
     auto conjunction = [&](bool topocentric) {
       double dL = topocentric ? moon.EclElongTopo : moon.EclElong;
       double start = dL > 0 ? t - dL * kFirstGuessDaysPerDegree : t;
+      if (extras.conjunctions) {
+        for (const ConjunctionMemory::Found& f : extras.conjunctions->found)
+          if (f.dblStart == start && f.blnTopocentric == topocentric) return f.dblConjunction;
+      }
       double c = hbody.moon.FindPhase(start, 0, topocentric, ok);
       if (!ok) abandon();
+      if (extras.conjunctions) extras.conjunctions->found.push_back({start, topocentric, c});
       return c;
     };
 

@@ -3,11 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "base/criterion_types.h"
 #include "base/session_bound.h"
 
 namespace nemora {
+
+// Conjunctions found for one evening at one place, by the start of their
+// search: evaluations of several criteria at the same moment start the
+// search from the same instant and so find the same conjunction, which is
+// then searched once.
+struct ConjunctionMemory {
+  struct Found {
+    double dblStart;
+    bool blnTopocentric;
+    double dblConjunction;
+  };
+  std::vector<Found> found;
+};
 
 // The parts of an evaluation that its caller may do without.
 struct CriterionExtras {
@@ -19,6 +33,9 @@ struct CriterionExtras {
   // without them dblConjunction, dblAgeGeo and (for such criteria only when
   // computed) dblAge are NaN.
   bool blnConjunction = true;
+  // Where the evaluations of one evening at one place keep their
+  // conjunctions (none: each is searched).
+  ConjunctionMemory* conjunctions = nullptr;
 };
 
 class CriterionEvaluation : public SessionBound {

@@ -12,6 +12,7 @@
 #include "timescale/date_text.h"
 #include "ephemeris/hbody.h"
 #include "visibility/crescent_verdicts.h"
+#include "visibility/criterion_evaluation.h"
 
 namespace nemora {
 
@@ -78,14 +79,21 @@ void MoonReport::EvaluateAll(int32_t lngFix, bool blnEvening, CrescentEvening& e
   e.blnEvening = blnEvening;
   moon.SetCriterion(e.criterion, false, blnValid);
   if (!blnValid) return;
-  moon.Criterion(lngFix, blnEvening, e.criterion, e.inForce, blnValid, true);
+  // Criteria evaluated at the same moment share its conjunction.
+  ConjunctionMemory conjunctions;
+  CriterionExtras extras;
+  extras.conjunctions = &conjunctions;
+  extras.blnAllMeasures = true;
+  CriterionEvaluation(session()).Evaluate(lngFix, blnEvening, e.criterion, e.inForce, blnValid, extras);
   if (!blnValid) return;
+  extras.blnAllMeasures = false;
   for (int16_t type = 1; type <= kCritLastType; ++type) {
     udtCriterion named;
     named.intType = type;
     moon.SetCriterion(named, true, blnValid);
     if (!blnValid) return;
-    moon.Criterion(lngFix, blnEvening, named, e.named[static_cast<size_t>(type)], blnValid);
+    CriterionEvaluation(session()).Evaluate(lngFix, blnEvening, named, e.named[static_cast<size_t>(type)], blnValid,
+                                            extras);
     if (!blnValid) return;
   }
   evening = e;

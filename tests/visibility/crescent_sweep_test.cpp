@@ -196,6 +196,35 @@ TEST(CrescentSweep, VerdictsProbabilitiesAndTimesHoldEverywhere) {
 }
 
 // The map holds in each cell what the single place answers.
+TEST(CrescentSweep, AnEveningsCriteriaEqualEachEvaluatedAlone) {
+  // The evening's criteria share the conjunctions of their common moments;
+  // each must still equal its own evaluation to the last bit.
+  Observer o;
+  Session& s = o.session;
+  for (const Case& c : sweepCases(o, 120)) {
+    o.at(c.lat, c.lon);
+    SCOPED_TRACE("lat " + std::to_string(c.lat) + " lon " + std::to_string(c.lon) + " day " + std::to_string(c.day));
+    bool ok = true;
+    CrescentEvening e;
+    MoonReport(s).EvaluateAll(c.day, c.evening, e, ok);
+    ASSERT_TRUE(ok) << o.sink.last();
+    for (int16_t type = 1; type <= kCritLastType; ++type) {
+      udtCriterion k;
+      k.intType = type;
+      s.hbody.moon.SetCriterion(k, true, ok);
+      udtCriterionResult alone;
+      s.hbody.moon.Criterion(c.day, c.evening, k, alone, ok, type == e.criterion.intType);
+      ASSERT_TRUE(ok) << o.sink.last();
+      const udtCriterionResult& shared = type == e.criterion.intType ? e.inForce : e.named[static_cast<size_t>(type)];
+      EXPECT_EQ(shared.dblConjunction, alone.dblConjunction) << type;
+      EXPECT_EQ(shared.dblAge, alone.dblAge) << type;
+      EXPECT_EQ(shared.dblMoment, alone.dblMoment) << type;
+      EXPECT_EQ(shared.dblV, alone.dblV) << type;
+      EXPECT_EQ(shared.dblZ, alone.dblZ) << type;
+    }
+  }
+}
+
 TEST(CrescentSweep, MapCellsAreTheSinglePlaceAnswer) {
   Observer o;
   Session& s = o.session;
