@@ -640,22 +640,20 @@ void HBodyMemory::forgetDays() {
 
 void clsHBody::forgetOtherInstantInputs() {
   const Session& s = session();
-  if (memory_.blnInstantInputs && memory_.instantInputs.matches(s)) return;
+  if (memory_.instantInputs && memory_.instantInputs->matches(s)) return;
   memory_.forgetInstants();
   planet.forgetInstants();
-  memory_.instantInputs.takeFrom(s);
-  memory_.blnInstantInputs = true;
+  memory_.instantInputs.emplace().takeFrom(s);
 }
 
 void clsHBody::forgetOtherInputs() {
   forgetOtherInstantInputs();
   const Session& s = session();
-  if (memory_.blnPlaceInputs && memory_.placeInputs.matches(s)) return;
+  if (memory_.placeInputs && memory_.placeInputs->matches(s)) return;
   blnSunCached_ = false;
   blnMoonCached_ = false;
   memory_.forgetDays();
-  memory_.placeInputs.takeFrom(s);
-  memory_.blnPlaceInputs = true;
+  memory_.placeInputs = SkyInputs::of(s);
 }
 
 void clsHBody::holdTables() {

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,9 @@ struct HBodyMemory {
   std::shared_ptr<const StarCatalogue> stars;
   const RefractionTable* refraction = nullptr;  // kept by the loader for the whole run
 
-  // What depends on the instant alone was found for these inputs.
-  InstantInputs instantInputs;
-  bool blnInstantInputs = false;
+  // What depends on the instant alone was found for these inputs (none yet:
+  // nothing kept).
+  std::optional<InstantInputs> instantInputs;
   // The time argument of the last instant.
   bool blnT = false;
   double dblTFix = 0, dblT = 0;
@@ -80,8 +81,7 @@ struct HBodyMemory {
   // their last instants (kept by clsHBody), the Sun's upper transits by
   // day, its lower transits by the day they open, and the rises and sets
   // of the Sun, the Moon and the planets already found.
-  SkyInputs placeInputs;
-  bool blnPlaceInputs = false;
+  std::optional<SkyInputs> placeInputs;
   struct Transit {
     bool blnFilled = false;
     int32_t lngDay = 0;
