@@ -636,6 +636,7 @@ void HBodyMemory::forgetDays() {
   noons = {};
   lowerTransits = {};
   events = {};
+  nextReplaced = {};
 }
 
 void clsHBody::forgetOtherInstantInputs() {

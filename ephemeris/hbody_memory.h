@@ -99,8 +99,13 @@ struct HBodyMemory {
     double dblT = 0;
     bool blnNeverRises = false, blnNeverSets = false;
   };
-  static constexpr size_t kEvents = 64;
-  std::array<Event, kEvents> events{};
+  // Held in sets of kWays by day, body and direction, so that the
+  // geometric, apparent and depressed-horizon crossings of one evening
+  // do not push each other out.
+  static constexpr size_t kWays = 4;
+  static constexpr size_t kEventSets = 16;
+  std::array<std::array<Event, kWays>, kEventSets> events{};
+  std::array<uint8_t, kEventSets> nextReplaced{};
 
   // Forgets what depends on the instant alone, and what depends on the
   // place or the weather.

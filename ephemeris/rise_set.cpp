@@ -374,16 +374,19 @@ double clsHBody::RiseSet(const std::string& strName, int32_t lngFix, bool blnSet
     const int body = fixedBodyIndex(strName);
     HBodyMemory::Event* remembered = nullptr;
     if (body >= 0) {
-      auto index = (static_cast<uint32_t>(lngFix) * 4 + static_cast<uint32_t>(body) * 2 + (blnSet ? 1 : 0)) %
-                   HBodyMemory::kEvents;
-      HBodyMemory::Event& e = memory_.events[index];
-      if (e.blnFilled && e.lngDay == lngFix && e.intBody == body && e.blnSet == blnSet &&
-          e.blnApparent == blnApparent && e.blnSeaLevel == blnSeaLevel && e.dblHorizon == dblHorizon) {
-        blnNeverRises = e.blnNeverRises;
-        blnNeverSets = e.blnNeverSets;
-        return e.dblT;
+      auto set = (static_cast<uint32_t>(lngFix) * 4 + static_cast<uint32_t>(body) * 2 + (blnSet ? 1 : 0)) %
+                 HBodyMemory::kEventSets;
+      for (HBodyMemory::Event& e : memory_.events[set]) {
+        if (e.blnFilled && e.lngDay == lngFix && e.intBody == body && e.blnSet == blnSet &&
+            e.blnApparent == blnApparent && e.blnSeaLevel == blnSeaLevel && e.dblHorizon == dblHorizon) {
+          blnNeverRises = e.blnNeverRises;
+          blnNeverSets = e.blnNeverSets;
+          return e.dblT;
+        }
       }
-      remembered = &e;
+      uint8_t& next = memory_.nextReplaced[set];
+      remembered = &memory_.events[set][next];
+      next = static_cast<uint8_t>((next + 1) % HBodyMemory::kWays);
     }
 
     DaySearch search{*this, strName, blnSet, blnApparent, blnSeaLevel, dblHorizon};
