@@ -651,8 +651,8 @@ void clsHBody::forgetOtherInputs() {
   forgetOtherInstantInputs();
   const Session& s = session();
   if (memory_.placeInputs && memory_.placeInputs->matches(s)) return;
-  blnSunCached_ = false;
-  blnMoonCached_ = false;
+  recentSuns_.forget();
+  recentMoons_.forget();
   memory_.forgetDays();
   memory_.placeInputs = SkyInputs::of(s);
 }
@@ -726,17 +726,17 @@ void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& ud
     const bool reuse = dblFix != 0;
 
     udtHBody r;
-    if (strName == "Sun") {
-      if (reuse && blnSunCached_ && udtSunCache_.Fix == dblFix) {
-        udtBody = udtSunCache_;
+    const bool sun = strName == "Sun", moon = !sun && strName == "Moon";
+    RecentRecords<udtHBody, kRecentRecords>* recent = sun ? &recentSuns_ : moon ? &recentMoons_ : nullptr;
+    if (reuse && recent) {
+      if (const udtHBody* kept = recent->find(dblFix)) {
+        udtBody = *kept;
         return;
       }
+    }
+    if (sun) {
       sunBranch(dblFix, r);
-    } else if (strName == "Moon") {
-      if (reuse && blnMoonCached_ && udtMoonCache_.Fix == dblFix) {
-        udtBody = udtMoonCache_;
-        return;
-      }
+    } else if (moon) {
       moonBranch(dblFix, r);
     } else if (fixedBody) {
       planetBranch(strName, dblFix, planetDiameter(strName), r);
@@ -744,13 +744,7 @@ void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& ud
       starBranch(catalogue->stars[static_cast<size_t>(star)], dblFix, r);
     }
     r.Fix = dblFix;
-    if (strName == "Sun") {
-      udtSunCache_ = r;
-      blnSunCached_ = true;
-    } else if (strName == "Moon") {
-      udtMoonCache_ = r;
-      blnMoonCached_ = true;
-    }
+    if (recent) recent->keep(r);
     udtBody = r;
     checkRecord(r);
   });

@@ -279,10 +279,9 @@ class clsHBody : public SessionBound {
   double refractTrue(double h, const RefractionTable* table);
   const RefractionTable& refractionTable();
 
-  bool blnSunCached_ = false;
-  bool blnMoonCached_ = false;
-  udtHBody udtSunCache_;
-  udtHBody udtMoonCache_;
+  // The Sun's and the Moon's last records at this place.
+  static constexpr size_t kRecentRecords = 8;
+  RecentRecords<udtHBody, kRecentRecords> recentSuns_, recentMoons_;
 
   // What this session's searches already know (hbody_memory.h).
   HBodyMemory memory_;

@@ -52,6 +52,26 @@ struct HeldSeries {
   } earth;
 };
 
+// The last N records of one body at one place, by instant: an evening's
+// searches come back to the same few instants (sunset, the best time, the
+// Moon at each), with other instants between them.
+template <class Record, size_t N>
+struct RecentRecords {
+  std::array<Record, N> records{};
+  size_t filled = 0, next = 0;
+  const Record* find(double dblFix) const {
+    for (size_t i = 0; i < filled; ++i)
+      if (records[i].Fix == dblFix) return &records[i];
+    return nullptr;
+  }
+  void keep(const Record& r) {
+    records[next] = r;
+    next = (next + 1) % N;
+    if (filled < N) ++filled;
+  }
+  void forget() { filled = next = 0; }
+};
+
 struct HBodyMemory {
   // Tables resolved for the data folder dataDir (empty: none yet).
   std::string dataDir;
