@@ -99,20 +99,34 @@ void clsMoon::SetCriterion(udtCriterion& udtCrit, bool blnKeepType, bool& blnVal
 
 double clsMoon::FindPhase(double dblStart, double dblPhase, bool blnTopocentric, bool& blnValid) {
   return guarded(blnValid, "cMoon.FindPhase", 0.0, [&] {
-    double t = dblStart;
-    double previous = t - 1;
-    bool ok = true;
-    // Each step removes the elongation still missing at the Moon's mean rate;
-    // the true rate differs by up to a quarter, so the error shrinks at least
-    // fourfold a step. A step count far beyond that is a failure, not a loop.
-    for (int step = 0; std::fabs(t - previous) > 0.00001; ++step) {
-      if (step == 60) raise("No convergence of the phase search near ", dblStart);
-      previous = t;
+    // The elongation still missing at an instant, degrees.
+    auto missing = [&](double t) {
+      bool ok = true;
       udtHBody moon;
       session().hbody.TrueHBody("Moon", t, moon, ok);
       if (!ok) abandon();
-      double elongation = blnTopocentric ? moon.EclElongTopo : moon.EclElong;
-      t -= Deg180(elongation - dblPhase) * kDaysPerDegree;
+      return Deg180((blnTopocentric ? moon.EclElongTopo : moon.EclElong) - dblPhase);
+    };
+    // The first step removes the missing elongation at the Moon's mean rate;
+    // each later one at the rate measured over the last step (a secant),
+    // which near the phase gains digits faster than any fixed rate. A
+    // measured rate far from the mean (the topocentric elongation's daily
+    // swing, a step across the far side) falls back to the mean. A step
+    // count far beyond that is a failure, not a loop.
+    constexpr double kPrecision = 1e-8;  // days, under a millisecond
+    double t = dblStart, f = missing(t);
+    double previousT = t, previousF = f;
+    double step = f * kDaysPerDegree;
+    for (int count = 0; std::fabs(step) > kPrecision; ++count) {
+      if (count == 60) raise("No convergence of the phase search near ", dblStart);
+      previousT = t;
+      previousF = f;
+      t -= step;
+      f = missing(t);
+      step = f * kDaysPerDegree;
+      const double measured = (t - previousT) / (f - previousF);  // days per degree
+      if (std::isfinite(measured) && measured > 0.5 * kDaysPerDegree && measured < 2 * kDaysPerDegree)
+        step = f * measured;
     }
     return t;
   });
@@ -200,13 +214,13 @@ void CriterionEvaluation::Evaluate(int32_t lngFix, bool blnEvening, const udtCri
     auto conjunction = [&](bool topocentric) {
       double dL = topocentric ? moon.EclElongTopo : moon.EclElong;
       double start = dL > 0 ? t - dL * kFirstGuessDaysPerDegree : t;
-      if (extras.conjunctions) {
-        for (const ConjunctionMemory::Found& f : extras.conjunctions->found)
-          if (f.dblStart == start && f.blnTopocentric == topocentric) return f.dblConjunction;
-      }
+      std::optional<double>* kept = nullptr;
+      if (extras.conjunctions)
+        kept = topocentric ? &extras.conjunctions->topocentric : &extras.conjunctions->geocentric;
+      if (kept && *kept) return **kept;
       double c = hbody.moon.FindPhase(start, 0, topocentric, ok);
       if (!ok) abandon();
-      if (extras.conjunctions) extras.conjunctions->found.push_back({start, topocentric, c});
+      if (kept) *kept = c;
       return c;
     };
 

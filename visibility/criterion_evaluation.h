@@ -3,24 +3,19 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <optional>
 
 #include "base/criterion_types.h"
 #include "base/session_bound.h"
 
 namespace nemora {
 
-// Conjunctions found for one evening at one place, by the start of their
-// search: evaluations of several criteria at the same moment start the
-// search from the same instant and so find the same conjunction, which is
-// then searched once.
+// The conjunctions found for one evening (or morning) at one place, one per
+// frame: whatever moment of the evening a criterion's search starts from, it
+// finds the same conjunction to a millisecond, so the first found serves
+// every criterion and every criterion of the evening states the same one.
 struct ConjunctionMemory {
-  struct Found {
-    double dblStart;
-    bool blnTopocentric;
-    double dblConjunction;
-  };
-  std::vector<Found> found;
+  std::optional<double> geocentric, topocentric;
 };
 
 // The parts of an evaluation that its caller may do without.

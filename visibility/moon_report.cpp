@@ -79,7 +79,7 @@ void MoonReport::EvaluateAll(int32_t lngFix, bool blnEvening, CrescentEvening& e
   e.blnEvening = blnEvening;
   moon.SetCriterion(e.criterion, false, blnValid);
   if (!blnValid) return;
-  // Criteria evaluated at the same moment share its conjunction.
+  // The criteria of one evening share its conjunction (one per frame).
   ConjunctionMemory conjunctions;
   CriterionExtras extras;
   extras.conjunctions = &conjunctions;

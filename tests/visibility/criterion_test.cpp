@@ -434,6 +434,16 @@ TEST(FindPhase, ConjunctionsAgainstAstronomyEngineOverFiftyLunations) {
     // Within a minute of dynamical time, the lunar series being abridged
     // (measured: at most 11 seconds over these 50).
     EXPECT_LT(std::fabs(seconds), 60) << rows[i][1];
+    // The same conjunction to a millisecond from the other side, and in each
+    // frame an instant where the elongation is zero to a millisecond's motion.
+    double other = s.session.hbody.moon.FindPhase(2 * reference - start, 0, false, ok);
+    EXPECT_NEAR(other, ut, 1.0 / 86400000) << rows[i][1];
+    double topo = s.session.hbody.moon.FindPhase(start, 0, true, ok);
+    udtHBody moon;
+    for (double t : {ut, topo}) {
+      s.session.hbody.TrueHBody("Moon", t, moon, ok);
+      EXPECT_LT(std::fabs(t == ut ? moon.EclElong : moon.EclElongTopo), 1.5e-7) << rows[i][1];
+    }
   }
   std::cout << "largest difference of the 50 conjunctions: " << worst << " s (" << worstEngine
             << " s from SearchMoonPhase)\n";
