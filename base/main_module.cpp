@@ -87,9 +87,11 @@ double Main::NormInv(double p, bool& ok) {
 }
 
 std::string Main::LocalDecimal(const std::string& s) const {
+  const std::string& decimal = session().strDecimal;
+  if (decimal == ".") return s;
   std::string out = s;
   for (size_t i = 0; i + 1 < out.size(); ++i)
-    if (out[i] == '.') out.replace(i, 1, session().strDecimal), i += session().strDecimal.size() - 1;
+    if (out[i] == '.') out.replace(i, 1, decimal), i += decimal.size() - 1;
   return out;
 }
 
@@ -106,22 +108,42 @@ std::string Main::ReadItem(ValueReader& file, std::string_view marker, bool conv
   return {};
 }
 
+namespace {
+
+// A "Long" or "Double" item's number when it is one of the type within the
+// bounds (a "Long" within them inclusive, whatever the flags).
+std::optional<double> typedNumber(std::string_view item, bool integral, double min, double max, bool minAllowed,
+                                  bool maxAllowed) {
+  auto v = parseNumber(item);
+  if (!v) return std::nullopt;
+  if (integral) {
+    if (*v >= min && *v <= max && *v == std::floor(*v)) return v;
+    return std::nullopt;
+  }
+  bool aboveMin = *v > min || (*v == min && minAllowed);
+  bool belowMax = *v < max || (*v == max && maxAllowed);
+  if (aboveMin && belowMax) return v;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> Main::GetNumber(ValueReader& file, std::string_view marker, std::string_view type, double min,
+                                      double max, bool minAllowed, bool maxAllowed) {
+  if (type != "Long" && type != "Double") {
+    session().showMessage("Invalid or unsupported type in GetValue");
+    return std::nullopt;
+  }
+  return typedNumber(ReadItem(file, marker, true), type == "Long", min, max, minAllowed, maxAllowed);
+}
+
 std::optional<std::string> Main::GetValue(ValueReader& file, std::string_view marker, std::string_view type,
                                           double min, double max, bool minAllowed, bool maxAllowed) {
   bool numeric = type == "Long" || type == "Double";
   std::string item = ReadItem(file, marker, numeric);
   if (type == "String") return item;
-  if (type == "Long") {
-    auto v = parseNumber(item);
-    if (v && *v >= min && *v <= max && *v == std::floor(*v)) return item;
-    return std::nullopt;
-  }
-  if (type == "Double") {
-    auto v = parseNumber(item);
-    if (!v) return std::nullopt;
-    bool aboveMin = *v > min || (*v == min && minAllowed);
-    bool belowMax = *v < max || (*v == max && maxAllowed);
-    if (aboveMin && belowMax) return item;
+  if (numeric) {
+    if (typedNumber(item, type == "Long", min, max, minAllowed, maxAllowed)) return item;
     return std::nullopt;
   }
   if (type == "Boolean") {

@@ -43,6 +43,9 @@ class Main : public SessionBound {
   std::optional<std::string> GetValue(ValueReader& file, std::string_view marker,
                                       std::string_view type, double min, double max,
                                       bool minAllowed, bool maxAllowed);
+  // GetValue of a "Long" or "Double" as its number.
+  std::optional<double> GetNumber(ValueReader& file, std::string_view marker, std::string_view type, double min,
+                                  double max, bool minAllowed, bool maxAllowed);
 
   // Angle as degrees, minutes and seconds text; places -2 (whole degrees) to 6.
   std::string strAngle(double angle, bool& ok, int16_t places);

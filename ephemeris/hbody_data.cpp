@@ -54,8 +54,7 @@ ValueReader openData(Session& session, const std::string& fileName) {
 std::optional<double> readNumber(Session& session, ValueReader& file, std::string_view marker,
                                  std::string_view type, double min, double max, bool minAllowed,
                                  bool maxAllowed) {
-  auto item = session.main.GetValue(file, marker, type, min, max, minAllowed, maxAllowed);
-  return item ? parseNumber(*item) : std::nullopt;
+  return session.main.GetNumber(file, marker, type, min, max, minAllowed, maxAllowed);
 }
 
 // Reads one table of Moon terms: a heading item, then the rows, then nothing

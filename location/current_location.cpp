@@ -110,8 +110,7 @@ void CurrentLocation::readLastLocation(double dblFix, const std::filesystem::pat
   constexpr std::string_view kError = "Error in last location file: ";
   auto text = [&] { return *main.GetValue(file, "~", "String", 0, 0, true, true); };
   auto number = [&](double min, double max) -> std::optional<double> {
-    auto item = main.GetValue(file, "~", "Double", min, max, true, true);
-    return item ? parseNumber(*item) : std::nullopt;
+    return main.GetNumber(file, "~", "Double", min, max, true, true);
   };
   auto boolean = [&]() -> std::optional<bool> {
     auto item = main.GetValue(file, "~", "Boolean", 0, 0, true, true);

@@ -29,9 +29,7 @@ class Reader {
   Reader(Session& session, ValueReader& file) : session_(session), file_(file) {}
 
   std::optional<double> number(std::string_view type, double min, double max, bool minAllowed = true) {
-    auto item = session_.main.GetValue(file_, "#", type, min, max, minAllowed, true);
-    if (!item) return std::nullopt;
-    return parseNumber(*item);
+    return session_.main.GetNumber(file_, "#", type, min, max, minAllowed, true);
   }
   std::string text() { return *session_.main.GetValue(file_, "#", "String", 0, 0, true, true); }
   // An item compared as it stands, without the typed reader.

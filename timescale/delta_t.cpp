@@ -97,8 +97,7 @@ DeltaTTable readTable(Session& session, const TableSpec& layout, const std::file
       value = parseNumber(item);
       if (value && !(*value >= layout.minValue && *value <= layout.maxValue)) value.reset();
     } else {
-      auto item = session.main.GetValue(file, "#", "Double", layout.minValue, layout.maxValue, true, true);
-      value = item ? parseNumber(*item) : std::nullopt;
+      value = session.main.GetNumber(file, "#", "Double", layout.minValue, layout.maxValue, true, true);
     }
     if (!value) raise("Data missing in file ", layout.fileName, ", entry ", k, " (line ", file.line(), ")");
     entry = k;

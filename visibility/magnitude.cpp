@@ -70,8 +70,7 @@ MoonMagTable readMoonMag(Session& session, ValueReader& file, const std::string&
       raise(fileName, " ends after ", record, " records; ", kMoonMagRows, " are needed (",
             fileLine(fileName, file.line()), ")");
     for (int field = 0; field < 3; ++field) {
-      auto item = session.main.GetValue(file, "#", "Double", -100, 100, true, true);
-      auto value = item ? parseNumber(*item) : std::nullopt;
+      auto value = session.main.GetNumber(file, "#", "Double", -100, 100, true, true);
       if (!value)
         raise("Invalid magnitude in Moon magnitude file record ", record, ", ", field, " (",
               fileLine(fileName, file.line()), ")");
