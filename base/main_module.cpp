@@ -2,22 +2,61 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "base/number_format.h"
 #include "base/session.h"
 
 namespace nemora {
 
+namespace {
+
+// A plain decimal of at most 15 significant digits and 22 decimals, such as
+// the data files hold: its digits as a whole number and a power of ten, both
+// exact in a double, so that one division rounds it correctly (the same
+// double as a full conversion). False for anything else.
+bool shortDecimal(std::string_view item, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  size_t i = 0;
+  const bool negative = !item.empty() && item[0] == '-';
+  if (negative) ++i;
+  uint64_t digits = 0;
+  int count = 0, decimals = 0;
+  bool point = false, any = false;
+  for (; i < item.size(); ++i) {
+    const char c = item[i];
+    if (c >= '0' && c <= '9') {
+      any = true;
+      if (digits != 0 || c != '0') ++count;
+      digits = digits * 10 + static_cast<uint64_t>(c - '0');
+      if (point) ++decimals;
+      if (count > 15 || decimals > 22) return false;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!any) return false;
+  const double magnitude = static_cast<double>(digits) / kPowers[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+}  // namespace
+
 std::optional<double> parseNumber(std::string_view item) {
   while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
   while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
   if (!item.empty() && item.front() == '+') item.remove_prefix(1);
   if (item.empty()) return std::nullopt;
+  double value = 0;
+  if (shortDecimal(item, value)) return value;
   // Only plain decimal numbers: digits, one point, an optional exponent.
   for (char c : item)
     if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+'))
       return std::nullopt;
-  double value = 0;
   auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
   if (ec != std::errc() || end != item.data() + item.size() || !std::isfinite(value)) return std::nullopt;
   return value;
@@ -103,7 +142,8 @@ std::string Main::ReadItem(ValueReader& file, std::string_view marker, bool conv
       file.noteComment(item);
       continue;
     }
-    return convert ? LocalDecimal(item) : item;
+    if (convert && session().strDecimal != ".") return LocalDecimal(item);
+    return item;
   }
   return {};
 }

@@ -82,11 +82,10 @@ std::string ValueReader::nextItem() {
 
   while (pos_ < size && isBlank(text_[pos_])) ++pos_;
   itemLine_ = line_;
-  std::string item;
   if (pos_ < size && text_[pos_] == '"') {
     size_t close = text_.find('"', ++pos_);
     if (close == std::string::npos) close = size;
-    item.assign(text_, pos_, close - pos_);
+    std::string item(text_.data() + pos_, close - pos_);
     for (size_t i = 0; i < item.size(); ++i)
       if (item[i] == '\n' || (item[i] == '\r' && (i + 1 == item.size() || item[i + 1] != '\n'))) ++line_;
     pos_ = close < size ? close + 1 : size;
@@ -95,12 +94,13 @@ std::string ValueReader::nextItem() {
     consumeSeparator();
     return item;
   }
-  size_t start = pos_;
-  while (!endsItem(pos_)) ++pos_;
-  item.assign(text_, start, pos_ - start);
+  const char* const text = text_.data();
+  size_t start = pos_, end = pos_;
+  while (end < size && text[end] != ',' && text[end] != '\n' && text[end] != '\r') ++end;
+  pos_ = end;
   consumeSeparator();
-  while (!item.empty() && isBlank(item.back())) item.pop_back();
-  return item;
+  while (end > start && isBlank(text[end - 1])) --end;
+  return std::string(text + start, end - start);
 }
 
 FileReadFailure fileReadFailure(int systemError, std::string_view fileName) {

@@ -48,7 +48,13 @@ double room(double mean, double low, double high, double halfRange = 0) {
   return std::min(mean - halfRange - low, high - mean - halfRange);
 }
 
-udtClimate readClimate(Reader& in, double low, double high, int number, const std::string& where,
+// A neighbourhood's full name, written out only in a message.
+struct NeighborhoodName {
+  const std::string &country, &city, &name;
+};
+std::string toText(const NeighborhoodName& n) { return concat(n.country, ", ", n.city, ", ", n.name); }
+
+udtClimate readClimate(Reader& in, double low, double high, int number, const NeighborhoodName& where,
                        const char* meanName, const char* quantity) {
   udtClimate c;
   auto mean = in.number("Double", low, high);
@@ -69,7 +75,7 @@ udtNeighborhood readNeighborhood(Reader& in, const std::string& country, const s
   udtNeighborhood n;
   n.strName = in.text();
   if (n.strName.empty()) fail(8, "Neighborhood name missing for ", country, ", ", city, " neighborhood (", m, ").");
-  std::string where = concat(country, ", ", city, ", ", n.strName);
+  const NeighborhoodName where{country, city, n.strName};
   auto latitude = in.number("Double", -90, 90);
   if (!latitude) fail(9, "Invalid Latitude for ", where, ".");
   n.dblLatitude = *latitude;

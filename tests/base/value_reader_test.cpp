@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "base/main_module.h"
@@ -102,6 +108,37 @@ TEST(LocalDecimal, ReplacesAllButATrailingPoint) {
   EXPECT_EQ(s.session.main.LocalDecimal("1.5.2."), "1,5,2.");
   s.session.strDecimal = ".";
   EXPECT_EQ(s.session.main.LocalDecimal("1.5"), "1.5");
+}
+
+// Numbers are the double a full conversion gives, bit for bit, whichever way
+// they are read: generated plain decimals (short and long, with and without
+// signs, points and exponents) and malformed items.
+TEST(ParseNumber, EqualsAFullConversionBitForBit) {
+  std::mt19937_64 random(20261209);
+  auto full = [](std::string_view item) -> std::optional<double> {
+    if (!item.empty() && item.front() == '+') item.remove_prefix(1);
+    double v = 0;
+    auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
+    if (item.empty() || ec != std::errc() || end != item.data() + item.size()) return std::nullopt;
+    return v;
+  };
+  const char* odd[] = {"-", ".", "-.", "5.", ".5", "-0", "+7", "--5", "1.2.3", "1e5", "1E-3", "0x10", "1,5", "", "12a"};
+  std::vector<std::string> items(std::begin(odd), std::end(odd));
+  for (int i = 0; i < 20000; ++i) {
+    std::string item = random() % 4 == 0 ? "-" : "";
+    const int whole = static_cast<int>(random() % 19), decimals = static_cast<int>(random() % 26);
+    for (int d = 0; d < whole; ++d) item += static_cast<char>('0' + random() % 10);
+    if (random() % 5 != 0) item += '.';
+    for (int d = 0; d < decimals; ++d) item += static_cast<char>('0' + random() % 10);
+    items.push_back(item);
+  }
+  for (const std::string& item : items) {
+    auto ours = parseNumber(item), theirs = full(item);
+    ASSERT_EQ(ours.has_value(), theirs.has_value()) << item;
+    if (ours) {
+      EXPECT_EQ(std::bit_cast<uint64_t>(*ours), std::bit_cast<uint64_t>(*theirs)) << item;
+    }
+  }
 }
 
 }  // namespace
