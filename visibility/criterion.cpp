@@ -163,25 +163,42 @@ void CriterionEvaluation::Evaluate(int32_t lngFix, bool blnEvening, const udtCri
       return t;
     };
     bool nr = false, ns = false;
-    r.dblSunGeometric = event("Sun", false, 0, nr, ns);
-    r.dblSunApparent = event("Sun", true, 0, r.blnSunNeverRises, r.blnSunNeverSets);
-    // A Moon up at sunset sets after it, past local midnight when it sets
-    // late (it rises before sunrise, on the day before when it rises
-    // early); a Moon down at sunset has set first (rises after the Sun).
-    auto upAt = [&](double sunEvent, bool apparent) {
-      bool up = hbody.AboveHorizon("Moon", sunEvent, apparent, ok) > 0;
-      if (!ok) abandon();
-      return up;
+    auto crossings = [&] {
+      EveningEvents e;
+      e.dblSunGeometric = event("Sun", false, 0, nr, ns);
+      e.dblSunApparent = event("Sun", true, 0, e.blnSunNeverRises, e.blnSunNeverSets);
+      // A Moon up at sunset sets after it, past local midnight when it sets
+      // late (it rises before sunrise, on the day before when it rises
+      // early); a Moon down at sunset has set first (rises after the Sun).
+      auto upAt = [&](double sunEvent, bool apparent) {
+        bool up = hbody.AboveHorizon("Moon", sunEvent, apparent, ok) > 0;
+        if (!ok) abandon();
+        return up;
+      };
+      e.blnMoonUpAtSun = upAt(e.dblSunApparent, true);
+      auto moonEvent = [&](bool apparent, double sunEvent, bool& neverRises, bool& neverSets) {
+        if (!upAt(sunEvent, apparent)) return event("Moon", apparent, 0, neverRises, neverSets);
+        double t = hbody.CrossingBeyond("Moon", lngFix, set, sunEvent, apparent, neverRises, neverSets, ok);
+        if (!ok) abandon();
+        return t;
+      };
+      e.dblMoonGeometric = moonEvent(false, e.dblSunGeometric, nr, ns);
+      e.dblMoonApparent = moonEvent(true, e.dblSunApparent, e.blnMoonNeverRises, e.blnMoonNeverSets);
+      return e;
     };
-    r.blnMoonUpAtSun = upAt(r.dblSunApparent, true);
-    auto moonEvent = [&](bool apparent, double sunEvent, bool& neverRises, bool& neverSets) {
-      if (!upAt(sunEvent, apparent)) return event("Moon", apparent, 0, neverRises, neverSets);
-      double t = hbody.CrossingBeyond("Moon", lngFix, set, sunEvent, apparent, neverRises, neverSets, ok);
-      if (!ok) abandon();
-      return t;
-    };
-    r.dblMoonGeometric = moonEvent(false, r.dblSunGeometric, nr, ns);
-    r.dblMoonApparent = moonEvent(true, r.dblSunApparent, r.blnMoonNeverRises, r.blnMoonNeverSets);
+    std::optional<EveningEvents> own;
+    std::optional<EveningEvents>& kept = extras.evening ? extras.evening->events : own;
+    if (!kept) kept = crossings();
+    const EveningEvents& events = *kept;
+    r.dblSunGeometric = events.dblSunGeometric;
+    r.dblSunApparent = events.dblSunApparent;
+    r.blnSunNeverRises = events.blnSunNeverRises;
+    r.blnSunNeverSets = events.blnSunNeverSets;
+    r.blnMoonUpAtSun = events.blnMoonUpAtSun;
+    r.dblMoonGeometric = events.dblMoonGeometric;
+    r.dblMoonApparent = events.dblMoonApparent;
+    r.blnMoonNeverRises = events.blnMoonNeverRises;
+    r.blnMoonNeverSets = events.blnMoonNeverSets;
     r.dblLag = 1440 * sense * (r.dblMoonApparent - r.dblSunApparent);
 
     switch (k.intWhen) {
@@ -215,8 +232,7 @@ void CriterionEvaluation::Evaluate(int32_t lngFix, bool blnEvening, const udtCri
       double dL = topocentric ? moon.EclElongTopo : moon.EclElong;
       double start = dL > 0 ? t - dL * kFirstGuessDaysPerDegree : t;
       std::optional<double>* kept = nullptr;
-      if (extras.conjunctions)
-        kept = topocentric ? &extras.conjunctions->topocentric : &extras.conjunctions->geocentric;
+      if (extras.evening) kept = topocentric ? &extras.evening->topocentric : &extras.evening->geocentric;
       if (kept && *kept) return **kept;
       double c = hbody.moon.FindPhase(start, 0, topocentric, ok);
       if (!ok) abandon();

@@ -10,11 +10,23 @@
 
 namespace nemora {
 
-// The conjunctions found for one evening (or morning) at one place, one per
-// frame: whatever moment of the evening a criterion's search starts from, it
-// finds the same conjunction to a millisecond, so the first found serves
-// every criterion and every criterion of the evening states the same one.
-struct ConjunctionMemory {
+// The Sun's and the Moon's crossings of an evening (sunset and moonset, each
+// geometric and apparent; sunrise and moonrise in the morning), which every
+// criterion measures from.
+struct EveningEvents {
+  double dblSunGeometric = 0, dblSunApparent = 0, dblMoonGeometric = 0, dblMoonApparent = 0;
+  bool blnSunNeverRises = false, blnSunNeverSets = false;
+  bool blnMoonNeverRises = false, blnMoonNeverSets = false;
+  bool blnMoonUpAtSun = false;
+};
+
+// What the criteria of one evening (or morning) at one place share: its
+// crossings, and its conjunction in each frame. Whatever moment of the
+// evening a criterion's search starts from, it finds the same conjunction to
+// a millisecond, so the first found serves every criterion and every
+// criterion of the evening states the same one.
+struct EveningMemory {
+  std::optional<EveningEvents> events;
   std::optional<double> geocentric, topocentric;
 };
 
@@ -28,9 +40,9 @@ struct CriterionExtras {
   // without them dblConjunction, dblAgeGeo and (for such criteria only when
   // computed) dblAge are NaN.
   bool blnConjunction = true;
-  // Where the evaluations of one evening at one place keep their
-  // conjunctions (none: each is searched).
-  ConjunctionMemory* conjunctions = nullptr;
+  // Where the evaluations of one evening at one place keep what they share
+  // (none: each finds its own).
+  EveningMemory* evening = nullptr;
 };
 
 class CriterionEvaluation : public SessionBound {

@@ -79,10 +79,10 @@ void MoonReport::EvaluateAll(int32_t lngFix, bool blnEvening, CrescentEvening& e
   e.blnEvening = blnEvening;
   moon.SetCriterion(e.criterion, false, blnValid);
   if (!blnValid) return;
-  // The criteria of one evening share its conjunction (one per frame).
-  ConjunctionMemory conjunctions;
+  // The criteria of one evening share its crossings and its conjunction.
+  EveningMemory shared;
   CriterionExtras extras;
-  extras.conjunctions = &conjunctions;
+  extras.evening = &shared;
   extras.blnAllMeasures = true;
   CriterionEvaluation(session()).Evaluate(lngFix, blnEvening, e.criterion, e.inForce, blnValid, extras);
   if (!blnValid) return;
