@@ -8,6 +8,7 @@
 
 #include "base/session.h"
 #include "base/spline.h"
+#include "ephemeris/hbody_geocentric.h"
 #include "location/location_data.h"
 #include "location/weather.h"
 #include "timescale/date_text.h"
@@ -750,7 +751,25 @@ void clsHBody::TrueHBody(const std::string& strName, double dblFix, udtHBody& ud
   });
 }
 
-void clsHBody::sunBranch(double dblFix, udtHBody& r) {
+void clsHBody::SeriesEcliptic(bool blnMoon, double dblFix, udtHBody& udtBody, bool& blnValid) {
+  guardedVoid(blnValid, kTrueHBody, [&] {
+    forgetOtherInputs();
+    if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
+    if (blnMoon) moonEcliptic(dblFix, udtBody);
+    else sunEcliptic(dblFix, udtBody);
+  });
+}
+
+void clsHBody::UseGeocentricTable(std::shared_ptr<const GeocentricTable> table) {
+  if (table == geocentric_) return;
+  geocentric_ = std::move(table);
+  // Records and crossings found from the other positions.
+  recentSuns_.forget();
+  recentMoons_.forget();
+  memory_.forgetDays();
+}
+
+void clsHBody::sunEcliptic(double dblFix, udtHBody& r) {
   bool ok = true;
   double T = ToJ2000(dblFix, ok);
   if (!ok) abandon();
@@ -764,6 +783,23 @@ void clsHBody::sunBranch(double dblFix, udtHBody& r) {
   r.EclLong = Deg360(L + 180 - 0.00569 - 0.00478 * sinOmega);
   r.EclDecl = -B;
   r.DistanceGeo = R;
+}
+
+// The ecliptic coordinates of a body from the geocentric table in use, when
+// it covers the instant; false otherwise.
+bool clsHBody::tableEcliptic(bool blnMoon, double dblFix, udtHBody& r) {
+  if (!geocentric_ || !geocentric_->Covers(session(), dblFix)) return false;
+  const GeocentricTable::Coordinates c =
+      geocentric_->At(blnMoon ? GeocentricTable::kMoon : GeocentricTable::kSun, dblFix);
+  r.EclLong = Deg360(c.dblLong);
+  r.EclDecl = c.dblLat;
+  r.DistanceGeo = c.dblDistance;
+  return true;
+}
+
+void clsHBody::sunBranch(double dblFix, udtHBody& r) {
+  bool ok = true;
+  if (!tableEcliptic(false, dblFix, r)) sunEcliptic(dblFix, r);
   ConvCoords(r, dblFix, ok);
   if (!ok) abandon();
   r.Phase = 1;
@@ -775,6 +811,18 @@ void clsHBody::sunBranch(double dblFix, udtHBody& r) {
 }
 
 void clsHBody::moonBranch(double dblFix, udtHBody& r) {
+  bool ok = true;
+  if (!tableEcliptic(true, dblFix, r)) moonEcliptic(dblFix, r);
+  ConvCoords(r, dblFix, ok);
+  if (!ok) abandon();
+  udtHBody sun;
+  TrueHBody("Sun", dblFix, sun, ok);
+  if (!ok) abandon();
+  elongations(sun, r);
+  litPart(r, sun, kMoonDiameter, 1505.152, 1738);
+}
+
+void clsHBody::moonEcliptic(double dblFix, udtHBody& r) {
   const MoonTables& tables = moonTables();
   double fix = moonInstant(dblFix);
   bool ok = true;
@@ -860,13 +908,6 @@ void clsHBody::moonBranch(double dblFix, udtHBody& r) {
   r.EclLong = Deg360(Lp + sl / 1e6 - 0.00478 * memory_.dblSinOmega);
   r.EclDecl = sb / 1e6;
   r.DistanceGeo = 385000.56 + sr / 1000;
-  ConvCoords(r, dblFix, ok);
-  if (!ok) abandon();
-  udtHBody sun;
-  TrueHBody("Sun", dblFix, sun, ok);
-  if (!ok) abandon();
-  elongations(sun, r);
-  litPart(r, sun, kMoonDiameter, 1505.152, 1738);
 }
 
 void clsHBody::planetBranch(const std::string& strName, double dblFix, double dblDiameter, udtHBody& r) {

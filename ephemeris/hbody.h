@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -150,6 +151,8 @@ class clsSun : public SessionBound {
   std::string NextVernalEquinox(double dblFix, bool& blnValid);
 };
 
+class GeocentricTable;
+
 class clsHBody : public SessionBound {
  public:
   explicit clsHBody(Session& session) : SessionBound(session), planet(session), moon(session), sun(session) {}
@@ -167,6 +170,16 @@ class clsHBody : public SessionBound {
   // records are kept for their instant (but never reused for instant 0) and
   // the session's inputs.
   void TrueHBody(const std::string& strName, double dblFix, udtHBody& udtBody, bool& blnValid);
+
+  // The geocentric ecliptic longitude and latitude of date and the distance
+  // of the Sun (or the Moon) at an instant from their series (EclLong,
+  // EclDecl and DistanceGeo of the record; nothing else is filled).
+  void SeriesEcliptic(bool blnMoon, double dblFix, udtHBody& udtBody, bool& blnValid);
+  // From now on the Sun's and the Moon's geocentric ecliptic coordinates
+  // come from the table within its span (nullptr: from the series again).
+  // What was kept from the positions before is forgotten.
+  void UseGeocentricTable(std::shared_ptr<const GeocentricTable> table);
+  const GeocentricTable* geocentricTable() const { return geocentric_.get(); }
 
   // Equatorial, horizon, topocentric and refracted coordinates from the
   // geocentric ecliptic fields of the record, for the session's position and
@@ -282,6 +295,13 @@ class clsHBody : public SessionBound {
   // The Sun's and the Moon's last records at this place.
   static constexpr size_t kRecentRecords = 8;
   RecentRecords<udtHBody, kRecentRecords> recentSuns_, recentMoons_;
+
+  void sunEcliptic(double dblFix, udtHBody& r);
+  void moonEcliptic(double dblFix, udtHBody& r);
+  bool tableEcliptic(bool blnMoon, double dblFix, udtHBody& r);
+  // The geocentric table in use (UseGeocentricTable), shared by the sessions
+  // of one piece of work.
+  std::shared_ptr<const GeocentricTable> geocentric_;
 
   // What this session's searches already know (hbody_memory.h).
   HBodyMemory memory_;

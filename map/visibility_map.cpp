@@ -10,6 +10,7 @@
 #include "timescale/date_text.h"
 #include "base/session_pool.h"
 #include "ephemeris/hbody.h"
+#include "ephemeris/hbody_geocentric.h"
 #include "visibility/crescent_verdicts.h"
 #include "visibility/criterion_evaluation.h"
 #include "base/visibility_types.h"
@@ -227,6 +228,16 @@ bool mapHeader(Session& s, const MapRequest& request, VisibilityMap& m) {
   return true;
 }
 
+// The Sun's and the Moon's geocentric places for every cell of a map of day
+// lngDay, found once for the whole map: the searches of a cell ask for
+// instants within the local days around that day at every longitude (from
+// half a day before it to half a day after it), a tenth of a day beyond
+// their edges, and the next evening's setting (the previous morning's
+// rising) of the Moon. Instants outside the span come from the series.
+std::shared_ptr<const GeocentricTable> mapGeocentricTable(Session& s, int32_t lngDay) {
+  return GeocentricTable::Build(s, lngDay - 2.0, lngDay + 3.0);
+}
+
 // Typical time of one cell on one core (seconds): a criterion's verdict
 // needs the day's sunset and moonset, the photometric probability also a
 // search over the evening (measured with bench/map_bench on the evenings of
@@ -274,10 +285,12 @@ bool computeVisibilityMap(Session& s, const MapRequest& request, VisibilityMap& 
   const int32_t lngDay = m.lngDay;
   const bool evening = request.blnEvening;
   const MapMode mode = request.mode;
+  const auto geocentric = mapGeocentricTable(s, lngDay);
   m.blnComplete = pool.run(
       m.cells.size(),
       [&](Session& worker, size_t i) {
         MapCell& cell = m.cells[i];
+        worker.hbody.UseGeocentricTable(geocentric);
         SessionPool::movePlace(worker, cell.dblLatitude, cell.dblLongitude, 0);
         cell = evaluateCell(worker, lngDay, evening, mode, cell);
       },
@@ -299,6 +312,7 @@ bool computeVisibilityMapRows(Session& s, const MapRequest& request, VisibilityM
   const int32_t lngDay = m.lngDay;
   const bool evening = request.blnEvening;
   const MapMode mode = request.mode;
+  const auto geocentric = mapGeocentricTable(s, lngDay);
   std::vector<MapCell> band;
   m.blnComplete = true;
   if (progress) progress(0);
@@ -317,6 +331,7 @@ bool computeVisibilityMapRows(Session& s, const MapRequest& request, VisibilityM
         band.size(),
         [&](Session& worker, size_t i) {
           MapCell& cell = band[i];
+          worker.hbody.UseGeocentricTable(geocentric);
           SessionPool::movePlace(worker, cell.dblLatitude, cell.dblLongitude, 0);
           cell = evaluateCell(worker, lngDay, evening, mode, cell);
         },

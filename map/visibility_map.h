@@ -7,7 +7,10 @@
 // Every place is taken at sea level, with the caller's weather setting,
 // observer, options and time zone, and the civil day of the caller's input
 // instant: a cell holds what the single-place crescent evaluation gives at
-// the cell's centre for that day.
+// the cell's centre for that day. The Sun's and the Moon's geocentric places
+// come from one table for the whole map, within 0.001" of their series
+// (ephemeris/hbody_geocentric.h): a cell's verdict is the single-place one,
+// its value the same to far below the ten-thousandth the CSV prints.
 #pragma once
 
 #include <atomic>

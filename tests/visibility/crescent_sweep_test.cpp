@@ -264,8 +264,10 @@ TEST(CrescentSweep, MapCellsAreTheSinglePlaceAnswer) {
         ASSERT_TRUE(ok);
         CriterionVerdict v = judgeCrescent(kCritYallop, r);
         EXPECT_EQ(cell.kind == CellKind::Value, v.bar == CrescentBar::None);
+        // The map's Sun and Moon come from its geocentric table (within
+        // 0.001" of the series): q agrees far below its printed digits.
         if (cell.blnHasValue) {
-          EXPECT_NEAR(cell.dblValue, v.dblValue, 1e-9);
+          EXPECT_NEAR(cell.dblValue, v.dblValue, 1e-6);
         }
         if (v.chClass && v.bar == CrescentBar::None) {
           EXPECT_EQ(cell.intZone, v.chClass - 'A');
