@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -540,6 +541,13 @@ TEST_F(WeatherTest, NearestPlaceByCellsEqualsTheSearchOfEveryPlace) {
                            std::fmod(j * 0.5698402910, 1.0) * 360 - 180 + 1e-9);
   const udtNeighborhood& first = countries[0].udtCities[0].udtNeighborhoods[0];
   positions.emplace_back(first.dblLatitude, first.dblLongitude);
+  // Within metres to tens of kilometres of shipped places, where the
+  // distance is measured on the plane and places crowd together.
+  for (size_t i = 0; i < countries.size(); i += 7) {
+    const udtNeighborhood& n = countries[i].udtCities[0].udtNeighborhoods[0];
+    for (double offset : {1e-5, 3e-3, 0.15})
+      positions.emplace_back(std::clamp(n.dblLatitude + offset, -90.0, 90.0), Deg180(n.dblLongitude - offset));
+  }
   for (const auto& [lat, lon] : positions) {
     NearestPlace byCells;
     ASSERT_TRUE(nearestPlaceByCells(countries, lat, lon, byCells.intCountry, byCells.intCity,
