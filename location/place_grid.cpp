@@ -63,7 +63,7 @@ namespace {
 // kept as the haversine h = sin^2(dLat/2) + cos(lat) cos(far) sin^2(dLon/2)
 // of the great-circle angle to the cell's nearest latitude and longitude,
 // with the longitude term at the cell's latitude farthest from the equator.
-// A row's two factors are found once; a cell then costs one sine.
+// A row's two factors are found once.
 struct RowBound {
   double latitudeTerm;   // sin^2(dLat/2)
   double longitudeScale; // cos(lat) cos(far)
@@ -76,14 +76,29 @@ RowBound rowBound(double lat, int row) {
   return {Square(SinD(dLat / 2)), std::max(0.0, CosD(lat)) * std::max(0.0, CosD(far))};
 }
 
-double cellHaversine(const RowBound& r, double lon, int column) {
+// The difference in longitude (degrees, 0 to 180) from a position to the
+// nearest edge of a column of cells, 0 inside it.
+double columnGap(double lon, int column) {
   const double west = column * 2.0 - 180;
-  double dLon = 0;
-  if (!(lon >= west && lon <= west + 2)) {
-    const double toWest = std::fabs(Deg180(west - lon)), toEast = std::fabs(Deg180(west + 2 - lon));
-    dLon = std::min(toWest, toEast);
-  }
-  return r.latitudeTerm + r.longitudeScale * Square(SinD(dLon / 2));
+  if (lon >= west && lon <= west + 2) return 0;
+  // Both differences lie within 360 degrees either way.
+  auto around = [](double x) {
+    x = std::fabs(x);
+    return x > 180 ? 360 - x : x;
+  };
+  return std::min(around(west - lon), around(west + 2 - lon));
+}
+
+// The greatest difference in longitude (degrees) at which a cell of a row
+// lies within the haversine limit: the dLon at which the row's bound reaches
+// it, a little more for rounding; below 0 when no cell of the row does. A
+// cell is then judged by one comparison instead of a sine.
+double longitudeReach(const RowBound& r, double limit) {
+  if (r.latitudeTerm > limit) return -1;
+  if (!(r.longitudeScale > 0)) return 360;
+  const double s = (limit - r.latitudeTerm) / r.longitudeScale;
+  if (s >= 1) return 360;
+  return 2 * ASinD(std::sqrt(s)) * (1 + 1e-9) + 1e-9;
 }
 
 // The haversine beyond which a cell lies farther than dblDistance km, with
@@ -129,9 +144,10 @@ bool nearestPlaceByCells(const std::vector<udtCountry>& countries, double lat, d
   const UnitVector here = unitVector(lat, lon);
   bool any = false;
   RowBound bound{};
+  double reach = 0;
   auto visit = [&](int row, int column) {
     const int wrapped = ((column % PlaceGrid::kColumns) + PlaceGrid::kColumns) % PlaceGrid::kColumns;
-    if (cellHaversine(bound, lon, wrapped) > limit) return false;
+    if (columnGap(lon, wrapped) > reach) return false;
     for (const PlaceGrid::Place& p : grid.cells[static_cast<size_t>(row * PlaceGrid::kColumns + wrapped)]) {
       // Only a place that may lie as near as the best is measured.
       if (p.x * here.x + p.y * here.y + p.z * here.z < nearLimit) continue;
@@ -139,6 +155,7 @@ bool nearestPlaceByCells(const std::vector<udtCountry>& countries, double lat, d
       if (d < best || (d == best && any && before(p, intCountry, intCity, intNeighborhood))) {
         if (d < best) {
           limit = haversineLimit(d);
+          reach = longitudeReach(bound, limit);
           nearLimit = cosineLimit(d);
         }
         best = d;
@@ -154,6 +171,7 @@ bool nearestPlaceByCells(const std::vector<udtCountry>& countries, double lat, d
   // nearest) lies beyond the best distance.
   auto visitRow = [&](int row) {
     bound = rowBound(lat, row);
+    reach = longitudeReach(bound, limit);
     if (!visit(row, column0)) return false;
     // Eastwards and westwards half way round, the opposite column once.
     bool east = true, west = true;
