@@ -20,17 +20,6 @@ int PlaceGrid::column(double dblLongitude) {
   return c < 0 ? c + kColumns : c;
 }
 
-namespace {
-
-struct UnitVector {
-  double x, y, z;
-};
-UnitVector unitVector(double lat, double lon) {
-  return {CosD(lat) * CosD(lon), CosD(lat) * SinD(lon), SinD(lat)};
-}
-
-}  // namespace
-
 const PlaceGrid& placeGridOf(const std::vector<udtCountry>& countries) {
   static std::mutex mutex;
   static std::map<const void*, std::unique_ptr<const PlaceGrid>> grids;
@@ -45,11 +34,10 @@ const PlaceGrid& placeGridOf(const std::vector<udtCountry>& countries) {
       const auto& places = cities[k].udtNeighborhoods;
       for (size_t m = 0; m < places.size(); ++m) {
         const udtNeighborhood& n = places[m];
-        const UnitVector u = unitVector(n.dblLatitude, n.dblLongitude);
         made->cells[static_cast<size_t>(PlaceGrid::row(n.dblLatitude) * PlaceGrid::kColumns +
                                         PlaceGrid::column(n.dblLongitude))]
             .push_back({static_cast<int32_t>(i), static_cast<int32_t>(k), static_cast<int32_t>(m), n.dblLatitude,
-                        n.dblLongitude, u.x, u.y, u.z});
+                        n.dblLongitude});
       }
     }
   }
@@ -109,14 +97,10 @@ double haversineLimit(double dblDistance) {
   return angle >= 90 ? 2.0 : Square(SinD(angle));
 }
 
-// The same bound for one place: the cosine of the angle from the position
-// below which a place lies farther than dblDistance km (with the margin
-// above, and one for the rounding of the cosine found from unit vectors);
-// below -1 (no place) for a distance beyond the antipode.
-double cosineLimit(double dblDistance) {
-  const double angle = dblDistance / (117.48 * (1 - 1e-4));
-  return angle >= 180 ? -2.0 : CosD(angle) - 1e-12;
-}
+// The same bound for one place: the difference in latitude (degrees) beyond
+// which a place lies farther than dblDistance km, whichever its longitude
+// (with the margin above, and one for rounding).
+double latitudeLimit(double dblDistance) { return dblDistance / (117.48 * (1 - 1e-4)) * (1 + 1e-9) + 1e-9; }
 
 // Orders places as the database does.
 bool before(const PlaceGrid::Place& a, int country, int city, int neighborhood) {
@@ -140,8 +124,7 @@ bool nearestPlaceByCells(const std::vector<udtCountry>& countries, double lat, d
   const int row0 = PlaceGrid::row(lat), column0 = PlaceGrid::column(lon);
   double best = 1000000;
   double limit = haversineLimit(best);
-  double nearLimit = cosineLimit(best);
-  const UnitVector here = unitVector(lat, lon);
+  double nearLimit = latitudeLimit(best);
   bool any = false;
   RowBound bound{};
   double reach = 0;
@@ -150,13 +133,13 @@ bool nearestPlaceByCells(const std::vector<udtCountry>& countries, double lat, d
     if (columnGap(lon, wrapped) > reach) return false;
     for (const PlaceGrid::Place& p : grid.cells[static_cast<size_t>(row * PlaceGrid::kColumns + wrapped)]) {
       // Only a place that may lie as near as the best is measured.
-      if (p.x * here.x + p.y * here.y + p.z * here.z < nearLimit) continue;
+      if (std::fabs(p.dblLatitude - lat) > nearLimit) continue;
       const double d = weatherPlaceDistance(lat, lon, p.dblLatitude, p.dblLongitude);
       if (d < best || (d == best && any && before(p, intCountry, intCity, intNeighborhood))) {
         if (d < best) {
           limit = haversineLimit(d);
           reach = longitudeReach(bound, limit);
-          nearLimit = cosineLimit(d);
+          nearLimit = latitudeLimit(d);
         }
         best = d;
         intCountry = p.intCountry;

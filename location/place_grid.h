@@ -16,7 +16,6 @@ struct PlaceGrid {
   struct Place {
     int32_t intCountry, intCity, intNeighborhood;
     double dblLatitude, dblLongitude;
-    double x, y, z;  // the place's direction from the Earth's centre, a unit vector
   };
   std::vector<std::vector<Place>> cells;  // row * kColumns + column, each in file order
   static int row(double dblLatitude);
