@@ -35,6 +35,18 @@ class WorkerSink final : public MessageSink {
 
 }  // namespace
 
+void clearUpperVectorState() {
+#if defined(__x86_64__) && !defined(__AVX__) && (defined(__GNUC__) || defined(__clang__))
+  // Built for AVX, the compiler clears the upper halves itself wherever
+  // its code meets SSE code, and may keep values in them: nothing to do.
+  static const bool avx = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx") != 0;
+  }();
+  if (avx) __asm__ volatile("vzeroupper");
+#endif
+}
+
 struct SessionPool::Worker {
   explicit Worker(const Session& caller) : session(sink) { prepareLike(caller, session); }
   WorkerSink sink;
@@ -81,6 +93,9 @@ bool SessionPool::run(size_t count, const Job& job, const Progress& progress, co
       size_t i = next.fetch_add(1);
       if (i >= count) break;
       w.sink.job = i;
+      // Before every job: a routine called by the last one may have used
+      // AVX and left its traces (it costs a cycle).
+      clearUpperVectorState();
       try {
         job(w.session, i);
       } catch (...) {

@@ -30,6 +30,16 @@ namespace nemora {
 
 class Session;
 
+// Clears the upper halves of the calling thread's AVX registers (on x86-64
+// processors that have them; elsewhere nothing). The computations are
+// compiled to SSE instructions, and on some processors each of those runs
+// several times slower while the upper halves hold what an AVX routine left
+// there: a thread starts with a copy of its creator's registers, so a worker
+// started from the window's thread, whose drawing routines use AVX, may
+// otherwise run its whole computation at that cost. Every thread that
+// computes calls this before its work.
+void clearUpperVectorState();
+
 class SessionPool {
  public:
   // A pool of `threads` workers (0: one per hardware thread, at least one),

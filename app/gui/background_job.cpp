@@ -33,6 +33,8 @@ void BackgroundJob::start(const Session& like, Work work, Progress onProgress, s
   };
   worker_ = std::thread([this, work = std::move(work), onProgress = std::move(onProgress),
                          onDone = std::move(onDone), post] {
+    // Started from the window's thread: see clearUpperVectorState.
+    clearUpperVectorState();
     try {
       work(*session_, [&](double f) { post([onProgress, f] { onProgress(f); }); }, cancel_);
     } catch (const AppError& e) {

@@ -1,5 +1,6 @@
 // The map window: the Moon's "Visibility map" opens it and starts the map,
-// Cancel stops the workers promptly, a finished map is drawn at the
+// which is cell for cell the command line's map of the same inputs, Cancel
+// stops the workers promptly, a finished map is drawn at the
 // window's size and saved as a picture, and the window's texts follow the
 // session's language.
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "app/gui/frmMap.h"
 #include "app/session.h"
 #include "base/messages.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace nemora {
@@ -73,6 +75,11 @@ TEST(MapWindow, OpensFromTheMoonsParameterCancelsComputesAndSaves) {
   }
   EXPECT_GT(values, 200u);
   EXPECT_EQ(failed, 0u);
+  // Every cell as the command line's map of the same day at the same
+  // (default) place gives it: value and class.
+  const testing::CliRun cli = testing::runCli("--date 2024-03-10 --time 12:00 map --step 10 --out -");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  EXPECT_EQ(cli.out, mapCsv(m));
   EXPECT_TRUE(map.findChild<QPushButton*>("cmdSave")->isEnabled());
   // The same inputs do not start the map again.
   ASSERT_TRUE(map.follow(10));
