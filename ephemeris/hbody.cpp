@@ -1012,6 +1012,56 @@ void clsHBody::elongations(const udtHBody& sun, udtHBody& r) {
 
 // ---------------------------------------------------------------- ConvCoords
 
+namespace {
+
+// The equatorial place of a body from its ecliptic one, its geocentric hour
+// angle, and the shift of its right ascension by the parallax (A): what the
+// topocentric hour angle needs, written once for the whole record and for
+// the Sun's transits, which need that angle alone.
+struct HourAngles {
+  double ra, decl, H;
+  SinCos h, d;
+  double sinP, shift, A;
+};
+HourAngles hourAngles(double eclLong, double eclDecl, double distance, double sinEps, double cosEps, double lst,
+                      const HBodyMemory::Observer& o) {
+  HourAngles r;
+  SinCos l = sinCosD(eclLong), be = sinCosD(eclDecl);
+  r.ra = ATan2D(l.s * cosEps - be.s / be.c * sinEps, l.c);
+  r.decl = ASinD(be.s * cosEps + be.c * sinEps * l.s);
+  // In (-180, 180]: Deg360(x + 180) - 180 would give -180 when the body
+  // stands exactly on the lower meridian.
+  r.H = Deg180(lst - r.ra);
+  r.h = sinCosD(r.H);
+  r.d = sinCosD(r.decl);
+  // The observer's geocentric latitude and distance from the centre
+  // (observerTerms), and the horizontal parallax (degrees) of the body.
+  r.sinP = SinD(365459.06 / distance);
+  r.shift = o.dblRho * o.dblCosPhiP * r.sinP;
+  r.A = Deg180(ATan2D(r.shift * r.h.s, r.d.c - r.shift * r.h.c));
+  return r;
+}
+
+}  // namespace
+
+double clsHBody::sunHourAngleTopo(double dblFix) {
+  forgetOtherInputs();
+  if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
+  udtHBody r;
+  if (!tableEcliptic(false, dblFix, r)) sunEcliptic(dblFix, r);
+  bool ok = true;
+  double T = ToJ2000(dblFix, ok);
+  if (!ok) abandon();
+  obliquityTerms(T);
+  double lst = session().lst.FixToLST(dblFix, ok);
+  if (!ok) abandon();
+  const HourAngles a =
+      hourAngles(r.EclLong, r.EclDecl, r.DistanceGeo, memory_.dblSinEps, memory_.dblCosEps, lst, observerTerms());
+  const double H = Deg180(a.H + a.A);
+  if (!insideOpenBottom(H, -180, 180)) raise("Invalid udtHBody.HourAngTopo: ", H);
+  return H;
+}
+
 void clsHBody::ConvCoords(udtHBody& b, double dblFix, bool& blnValid) {
   guardedVoid(blnValid, "cHBody.ConvCoords", [&] {
     if (!(std::fabs(dblFix) <= kMaxPositionFix)) raise("Magnitude of dblFix too large: ", dblFix);
@@ -1022,29 +1072,22 @@ void clsHBody::ConvCoords(udtHBody& b, double dblFix, bool& blnValid) {
     // ratio.
     obliquityTerms(T);
     const double sinEps = memory_.dblSinEps, cosEps = memory_.dblCosEps;
-    SinCos l = sinCosD(b.EclLong), be = sinCosD(b.EclDecl);
-    b.RAGeo = ATan2D(l.s * cosEps - be.s / be.c * sinEps, l.c);
-    b.DeclGeo = ASinD(be.s * cosEps + be.c * sinEps * l.s);
-
     double lst = session().lst.FixToLST(dblFix, ok);
     if (!ok) abandon();
     const HBodyMemory::Observer& o = observerTerms();
+    const HourAngles ha = hourAngles(b.EclLong, b.EclDecl, b.DistanceGeo, sinEps, cosEps, lst, o);
+    b.RAGeo = ha.ra;
+    b.DeclGeo = ha.decl;
     double phi = session().udtLocation.dblLatitude;
-    double alpha = b.RAGeo, delta = b.DeclGeo;
-    // In (-180, 180]: Deg360(x + 180) - 180 would give -180 when the body
-    // stands exactly on the lower meridian.
-    double H = Deg180(lst - alpha);
+    double alpha = b.RAGeo;
+    double H = ha.H;
     b.HourAngGeo = H;
-    SinCos h = sinCosD(H), d = sinCosD(delta);
+    const SinCos h = ha.h, d = ha.d;
     b.AzGeo = Deg360(ATan2D(h.s, h.c * o.dblSinPhi - d.s / d.c * o.dblCosPhi) + 180);
     b.AltGeo = ASinD(o.dblSinPhi * d.s + o.dblCosPhi * d.c * h.c);
 
-    // The observer's geocentric latitude and distance from the centre
-    // (observerTerms), and the horizontal parallax (degrees) of the body.
     double rho = o.dblRho, phiP = o.dblPhiP;
-    double sinP = SinD(365459.06 / b.DistanceGeo);
-    double shift = rho * o.dblCosPhiP * sinP;
-    double A = Deg180(ATan2D(shift * h.s, d.c - shift * h.c));
+    const double sinP = ha.sinP, shift = ha.shift, A = ha.A;
     b.RATopo = Deg360(alpha - A);
     b.DeclTopo = Deg180(ATan2D((d.s - rho * o.dblSinPhiP * sinP) * CosD(A), d.c - shift * h.c));
     // Kept in (-180, 180] like the geocentric hour angle, also when the

@@ -299,6 +299,9 @@ class clsHBody : public SessionBound {
   void sunEcliptic(double dblFix, udtHBody& r);
   void moonEcliptic(double dblFix, udtHBody& r);
   bool tableEcliptic(bool blnMoon, double dblFix, udtHBody& r);
+  // The Sun's topocentric hour angle at an instant, as its record gives it,
+  // without the rest of the record (the transits that bound a day).
+  double sunHourAngleTopo(double dblFix);
   // The geocentric table in use (UseGeocentricTable), shared by the sessions
   // of one piece of work.
   std::shared_ptr<const GeocentricTable> geocentric_;

@@ -72,21 +72,29 @@ double clsHBody::Meridian(const std::string& strName, int32_t lngFix, double dbl
     // angle still missing by its rate, measured between the last two trials
     // once there are two: the Earth's turn less the body's own motion in
     // right ascension (some 347 degrees a day for the Moon).
+    // The Sun's hour angle alone, not its whole record, for its transits.
+    const bool sun = strName == "Sun";
     auto transitNear = [&](double tStart) {
       double t = tStart;
       double rate = kHourAngleRate;
       double lastT = 0, lastH = 0;
       for (int i = 0; i < 12; ++i) {
-        udtHBody r;
-        TrueHBody(strName, t, r, ok);
-        if (!ok) abandon();
+        double hourAngle = 0;
+        if (sun) {
+          hourAngle = sunHourAngleTopo(t);
+        } else {
+          udtHBody r;
+          TrueHBody(strName, t, r, ok);
+          if (!ok) abandon();
+          hourAngle = r.HourAngTopo;
+        }
         if (i > 0 && t != lastT) {
-          double measured = Deg180(r.HourAngTopo - lastH) / (t - lastT);
+          double measured = Deg180(hourAngle - lastH) / (t - lastT);
           if (measured > 300 && measured < 400) rate = measured;  // not across a wrap of 180 degrees
         }
         lastT = t;
-        lastH = r.HourAngTopo;
-        double correction = Deg180(r.HourAngTopo - dblOffset) / rate;
+        lastH = hourAngle;
+        double correction = Deg180(hourAngle - dblOffset) / rate;
         t -= correction;
         if (std::fabs(correction) < 1e-7) break;
       }
