@@ -135,14 +135,19 @@ std::string Main::LocalDecimal(const std::string& s) const {
 }
 
 std::string Main::ReadItem(ValueReader& file, std::string_view marker, bool convert) {
+  const std::string_view item = ReadItemView(file, marker);
+  if (convert && session().strDecimal != ".") return LocalDecimal(std::string(item));
+  return std::string(item);
+}
+
+std::string_view Main::ReadItemView(ValueReader& file, std::string_view marker) {
   while (!file.atEnd()) {
-    std::string item = file.nextItem();
+    std::string_view item = file.nextItemView();
     if (item.empty()) continue;
-    if (!marker.empty() && item.compare(0, marker.size(), marker) == 0) {
+    if (!marker.empty() && item.starts_with(marker)) {
       file.noteComment(item);
       continue;
     }
-    if (convert && session().strDecimal != ".") return LocalDecimal(item);
     return item;
   }
   return {};
@@ -174,7 +179,10 @@ std::optional<double> Main::GetNumber(ValueReader& file, std::string_view marker
     session().showMessage("Invalid or unsupported type in GetValue");
     return std::nullopt;
   }
-  return typedNumber(ReadItem(file, marker, true), type == "Long", min, max, minAllowed, maxAllowed);
+  const bool integral = type == "Long";
+  if (session().strDecimal != ".")
+    return typedNumber(ReadItem(file, marker, true), integral, min, max, minAllowed, maxAllowed);
+  return typedNumber(ReadItemView(file, marker), integral, min, max, minAllowed, maxAllowed);
 }
 
 std::optional<std::string> Main::GetValue(ValueReader& file, std::string_view marker, std::string_view type,

@@ -35,6 +35,8 @@ class Main : public SessionBound {
   // Next item that is neither empty nor a comment (starts with marker); "" at
   // the end of the file. convert passes it through LocalDecimal.
   std::string ReadItem(ValueReader& file, std::string_view marker, bool convert);
+  // The same item unconverted, as a view into the reader's text.
+  std::string_view ReadItemView(ValueReader& file, std::string_view marker);
   // Replaces "." by strDecimal except in the last position.
   std::string LocalDecimal(const std::string& s) const;
   // Reads one typed value: type "String", "Long", "Double" or "Boolean". The

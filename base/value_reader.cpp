@@ -61,7 +61,9 @@ bool ValueReader::atEnd() {
   return true;
 }
 
-std::string ValueReader::nextItem() {
+std::string ValueReader::nextItem() { return std::string(nextItemView()); }
+
+std::string_view ValueReader::nextItemView() {
   if (atEnd()) return {};
   const size_t size = text_.size();
   auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
@@ -85,7 +87,7 @@ std::string ValueReader::nextItem() {
   if (pos_ < size && text_[pos_] == '"') {
     size_t close = text_.find('"', ++pos_);
     if (close == std::string::npos) close = size;
-    std::string item(text_.data() + pos_, close - pos_);
+    std::string_view item(text_.data() + pos_, close - pos_);
     for (size_t i = 0; i < item.size(); ++i)
       if (item[i] == '\n' || (item[i] == '\r' && (i + 1 == item.size() || item[i + 1] != '\n'))) ++line_;
     pos_ = close < size ? close + 1 : size;
@@ -100,7 +102,7 @@ std::string ValueReader::nextItem() {
   pos_ = end;
   consumeSeparator();
   while (end > start && isBlank(text[end - 1])) --end;
-  return std::string(text + start, end - start);
+  return std::string_view(text + start, end - start);
 }
 
 FileReadFailure fileReadFailure(int systemError, std::string_view fileName) {

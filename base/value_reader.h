@@ -34,6 +34,8 @@ class ValueReader {
   bool atEnd();
   // Next raw item ("" at the end of the file, and for empty items).
   std::string nextItem();
+  // The same, as a view into the text, valid as long as the reader.
+  std::string_view nextItemView();
 
   // Line (from 1) on which the last item read starts; at the end of the
   // text, the last line.
@@ -42,8 +44,8 @@ class ValueReader {
   // Called with each comment item that the value reader skips, and its line;
   // lets a reader check comments that carry facts (a year, a count).
   std::function<void(const std::string& item, int line)> onComment;
-  void noteComment(const std::string& item) const {
-    if (onComment) onComment(item, itemLine_);
+  void noteComment(std::string_view item) const {
+    if (onComment) onComment(std::string(item), itemLine_);
   }
 
  private:
