@@ -811,15 +811,22 @@ void clsHBody::sunBranch(double dblFix, udtHBody& r) {
 }
 
 void clsHBody::moonBranch(double dblFix, udtHBody& r) {
-  bool ok = true;
   if (!tableEcliptic(true, dblFix, r)) moonEcliptic(dblFix, r);
+  const udtHBody sun = placeAndElongations(dblFix, r);
+  litPart(r, sun, kMoonDiameter, 1505.152, 1738);
+}
+
+// The local place of a body from its ecliptic coordinates, and its
+// elongations from the Sun of the same instant, which is returned.
+udtHBody clsHBody::placeAndElongations(double dblFix, udtHBody& r) {
+  bool ok = true;
   ConvCoords(r, dblFix, ok);
   if (!ok) abandon();
   udtHBody sun;
   TrueHBody("Sun", dblFix, sun, ok);
   if (!ok) abandon();
   elongations(sun, r);
-  litPart(r, sun, kMoonDiameter, 1505.152, 1738);
+  return sun;
 }
 
 void clsHBody::moonEcliptic(double dblFix, udtHBody& r) {
@@ -992,12 +999,7 @@ void clsHBody::starBranch(const udtStar& star, double dblFix, udtHBody& r) {
   if (!ok) abandon();
   r.EclLong = ATan2D(SinD(alpha) * CosD(eps0) + TanD(delta) * SinD(eps0), CosD(alpha));
   r.EclDecl = ASinD(SinD(delta) * CosD(eps0) - CosD(delta) * SinD(eps0) * SinD(alpha));
-  ConvCoords(r, dblFix, ok);
-  if (!ok) abandon();
-  udtHBody sun;
-  TrueHBody("Sun", dblFix, sun, ok);
-  if (!ok) abandon();
-  elongations(sun, r);
+  placeAndElongations(dblFix, r);
   r.Radius = ASinD((star.dblDiameter / 2) / r.DistanceTopo);
   r.Phase = 1;
   r.WidthTopo = 2 * r.Radius;

@@ -289,6 +289,7 @@ class clsHBody : public SessionBound {
   void planetBranch(const std::string& strName, double dblFix, double dblDiameter, udtHBody& r);
   void starBranch(const udtStar& star, double dblFix, udtHBody& r);
   void elongations(const udtHBody& sun, udtHBody& r);
+  udtHBody placeAndElongations(double dblFix, udtHBody& r);
   double refractTrue(double h, const RefractionTable* table);
   const RefractionTable& refractionTable();
 
